@@ -1,0 +1,51 @@
+// The driver device: decodes control requests and performs them with single
+// hardware accesses. The compound operations (kept mappings, counter rate
+// against the power-management timer, SMBus byte reads, SMI) are done here
+// once for every platform.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "driver/DriverEndpoint.h"
+#include "driver/HardwareAccess.h"
+
+namespace drv {
+
+class KmioDevice : public DriverDevice {
+ public:
+  static constexpr int kMaxKeptMappings = 16;
+  static constexpr uint32_t kPmTimerTicksToWait = 15000;
+  static constexpr double kPmTimerMHz = 3.579545;
+
+  explicit KmioDevice(HardwareAccess& hw) : hw_(hw) {}
+  ~KmioDevice() override;
+
+  uint32_t IoControl(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize, uint32_t* returned,
+                     UserBuffer user) override;
+
+  // Releases every kept mapping (the driver is being unloaded).
+  void ReleaseAllMappings();
+  int KeptMappingCount() const;
+
+ private:
+  struct KeptMapping {
+    uint64_t address = 0;
+    uint32_t length = 0;
+    uint64_t handle = 0;
+  };
+
+  uint32_t ReadPhysicalBlock(const uint32_t* in, UserBuffer user);
+  uint32_t PciConfig(bool write, const uint32_t* in, uint32_t* out, UserBuffer user);
+  uint32_t MapPhysical(const uint32_t* in, uint32_t* out);
+  uint32_t UnmapPhysical(const uint32_t* in);
+  uint32_t MsrRate(const uint32_t* in, uint32_t* out);
+  uint32_t SmbusReadIntel(const uint32_t* in, uint32_t* out);
+  uint32_t SmbusReadNvidia(const uint32_t* in, uint32_t* out);
+
+  HardwareAccess& hw_;
+  mutable std::mutex mappingsMutex_;
+  KeptMapping mappings_[kMaxKeptMappings];
+};
+
+}  // namespace drv

@@ -1,0 +1,46 @@
+#include "platform/Machine.h"
+
+#include <cstdlib>
+#include <cstdio>
+#include <atomic>
+#include <mutex>
+
+namespace plat {
+
+namespace {
+std::mutex g_mutex;
+std::shared_ptr<Machine> g_machine;
+std::atomic<Machine*> g_raw{nullptr};
+MachineFactory g_factory = nullptr;
+}  // namespace
+
+std::shared_ptr<Machine> CurrentMachinePtr() {
+  std::lock_guard<std::mutex> g(g_mutex);
+  if (!g_machine) {
+    if (!g_factory) {
+      std::fprintf(stderr, "no machine selected\n");
+      std::abort();
+    }
+    g_machine = g_factory();
+    g_raw.store(g_machine.get());
+  }
+  return g_machine;
+}
+
+Machine& CurrentMachine() {
+  if (Machine* m = g_raw.load(std::memory_order_acquire)) return *m;
+  return *CurrentMachinePtr();
+}
+
+void SetCurrentMachine(std::shared_ptr<Machine> machine) {
+  std::lock_guard<std::mutex> g(g_mutex);
+  g_machine = std::move(machine);
+  g_raw.store(g_machine.get());
+}
+
+void SetDefaultMachineFactory(MachineFactory factory) {
+  std::lock_guard<std::mutex> g(g_mutex);
+  g_factory = factory;
+}
+
+}  // namespace plat

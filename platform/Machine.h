@@ -1,0 +1,66 @@
+// The machine the program runs on: the real host or an emulated board.
+//
+// Everything that a Windows program would get from the processor or the OS
+// directly (CPUID, the time-stamp counter, affinity, sleeping, tick and
+// performance counters, installed memory) and the driver service behind the
+// driver channel comes from the selected machine. SDK code never asks which
+// machine it is on; only the user interface shows it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace drv {
+class DriverService;
+}
+
+namespace plat {
+
+struct CpuidRegs {
+  uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
+};
+
+class Machine {
+ public:
+  virtual ~Machine() = default;
+
+  // "host" or "emulated:<board>".
+  virtual std::string Name() const = 0;
+  virtual bool IsEmulated() const = 0;
+
+  // Processors. Masks are bit i = logical processor i.
+  virtual int ProcessorCount() = 0;
+  virtual int CurrentProcessor() = 0;
+  virtual CpuidRegs Cpuid(uint32_t leaf, uint32_t subleaf) = 0;  // on the current processor
+  virtual uint64_t ReadTsc() = 0;                                 // on the current processor
+  virtual bool SetThreadAffinity(uint64_t mask) = 0;              // calling thread
+  virtual uint64_t GetThreadAffinity() = 0;
+  virtual bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) = 0;
+  virtual bool SetProcessAffinity(int pid, uint64_t mask) = 0;
+
+  // Time.
+  virtual void Sleep(uint32_t ms) = 0;
+  virtual void StallMicroseconds(uint32_t us) = 0;
+  virtual uint64_t TickCount() = 0;  // milliseconds
+  virtual uint64_t PerformanceCounter() = 0;
+  virtual uint64_t PerformanceFrequency() = 0;
+
+  // Installed physical memory in bytes as the operating system reports it.
+  virtual uint64_t TotalPhysicalMemory() = 0;
+
+  // The service the driver channel installs, opens and removes.
+  virtual drv::DriverService& DriverService() = 0;
+};
+
+// The machine of this process. Until one is set, the host.
+Machine& CurrentMachine();
+std::shared_ptr<Machine> CurrentMachinePtr();
+void SetCurrentMachine(std::shared_ptr<Machine> machine);
+
+// Factory for the host machine; installed by the host library so that the
+// core platform library does not depend on it.
+using MachineFactory = std::shared_ptr<Machine> (*)();
+void SetDefaultMachineFactory(MachineFactory factory);
+
+}  // namespace plat
