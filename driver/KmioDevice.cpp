@@ -47,7 +47,7 @@ uint32_t KmioDevice::IoControl(uint32_t code, const void* inRaw, uint32_t inSize
   // Requests are copied in and out word by word: the caller's buffers need no alignment.
   uint32_t in[8] = {};
   uint32_t out[11] = {};
-  std::memcpy(in, inRaw, size->input < sizeof(in) ? size->input : sizeof(in));
+  if (size->input) std::memcpy(in, inRaw, size->input < sizeof(in) ? size->input : sizeof(in));
   uint32_t status = kErrorSuccess;
 
   switch (function) {

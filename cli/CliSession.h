@@ -1,0 +1,61 @@
+// What every torvikctl command stands on: the selected machine, the driver
+// channel and, for commands that need it, the SDK with its interfaces.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver/CKMDriver.h"
+#include "sdk/core/SdkStartup.h"
+
+namespace cli {
+
+struct GlobalOptions {
+  std::string machine = "host";
+  bool json = false;
+  bool yes = false;
+  bool virtualTime = false;  // emulated machine on virtual time (tests)
+};
+
+class Session {
+ public:
+  explicit Session(const GlobalOptions& options) : options_(options) {}
+  ~Session();
+
+  // Selects the machine and opens the driver channel. On failure prints why
+  // to stderr (and, on the host, that --machine emulated exists).
+  bool OpenChannel();
+  // Also creates the SDK interfaces.
+  bool StartSdk();
+
+  // The hardware lock for one user action: the SDK lock, then the channel.
+  bool LockHardware();
+  void UnlockHardware();
+
+  CKMDriver& Driver() { return *driver_; }
+  const GlobalOptions& Options() const { return options_; }
+  uint32_t DriverVersion() const { return version_; }
+  const SdkStartupResult& Startup() const { return startup_; }
+
+ private:
+  GlobalOptions options_;
+  std::unique_ptr<CKMDriver> driver_;
+  uint32_t version_ = 0xFFFFFFFF;
+  bool sdkStarted_ = false;
+  bool sdkLocked_ = false;
+  bool channelHeld_ = false;
+  SdkStartupResult startup_;
+};
+
+// Parsing helpers shared by the verbs.
+bool ParseNumber(const std::string& text, uint64_t* value);
+bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, uint32_t* function);
+
+// Exit codes.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+}  // namespace cli

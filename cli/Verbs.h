@@ -1,0 +1,27 @@
+// The commands of torvikctl. Each verb file adds its commands to the table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/CliSession.h"
+
+namespace cli {
+
+using Args = std::vector<std::string>;
+
+struct Verb {
+  const char* name;
+  const char* usage;  // arguments after the verb
+  const char* help;
+  int (*run)(Session& session, const Args& args);
+};
+
+// Prints "usage: torvikctl <verb> <usage>" and returns kExitUsage.
+int Usage(const Verb& verb);
+const Verb* FindVerb(const std::string& name);
+
+const std::vector<Verb>& StatusVerbs();
+const std::vector<Verb>& LowLevelVerbs();
+
+}  // namespace cli

@@ -1,0 +1,42 @@
+#include <sstream>
+
+#include "emu/BoardDescription.h"
+#include "emu/EmulatedMachine.h"
+
+namespace emu {
+
+namespace boards {
+extern const BoardDescription kBrenmorX58;
+}  // namespace boards
+
+const std::vector<const BoardDescription*>& Boards() {
+  static const std::vector<const BoardDescription*> list = {
+      &boards::kBrenmorX58,
+  };
+  return list;
+}
+
+const BoardDescription* FindBoard(const std::string& name) {
+  for (const auto* b : Boards())
+    if (name == b->name) return b;
+  return nullptr;
+}
+
+std::shared_ptr<EmulatedMachine> BuildBoard(const std::string& name, TimeBase::Mode mode, std::string* error) {
+  const BoardDescription* board = name.empty() ? Boards().front() : FindBoard(name);
+  if (!board) {
+    if (error) {
+      std::ostringstream s;
+      s << "unknown emulated board '" << name << "'; boards:";
+      for (const auto* b : Boards()) s << ' ' << b->name;
+      *error = s.str();
+    }
+    return nullptr;
+  }
+  auto machine = std::make_shared<EmulatedMachine>(mode, board->name);
+  machine->SetBoard(board);
+  board->build(*machine);
+  return machine;
+}
+
+}  // namespace emu

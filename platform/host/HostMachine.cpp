@@ -1,0 +1,305 @@
+#include "platform/host/HostMachine.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <spawn.h>
+#include <sys/sysinfo.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <set>
+
+#include "driver/DriverProtocol.h"
+#include "driver/KmioDevice.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <x86intrin.h>
+#endif
+
+extern char** environ;
+
+namespace plat {
+
+namespace {
+
+cpu_set_t ToSet(uint64_t mask) {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  for (int i = 0; i < 64; ++i)
+    if (mask >> i & 1) CPU_SET(i, &set);
+  return set;
+}
+
+uint64_t ToMask(const cpu_set_t& set) {
+  uint64_t mask = 0;
+  for (int i = 0; i < 64; ++i)
+    if (CPU_ISSET(i, &set)) mask |= uint64_t{1} << i;
+  return mask;
+}
+
+// "0-3,5,7-8" as the kernel writes CPU lists.
+uint64_t ParseCpuList(const char* text) {
+  uint64_t mask = 0;
+  const char* p = text;
+  while (*p) {
+    char* end = nullptr;
+    long first = std::strtol(p, &end, 10);
+    if (end == p) break;
+    long last = first;
+    p = end;
+    if (*p == '-') {
+      last = std::strtol(p + 1, &end, 10);
+      p = end;
+    }
+    for (long i = first; i <= last && i < 64; ++i)
+      if (i >= 0) mask |= uint64_t{1} << i;
+    if (*p != ',') break;
+    ++p;
+  }
+  return mask;
+}
+
+uint64_t NowNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- driver service
+
+HostDriverService::HostDriverService(HostAccessOptions options) : hw_(std::move(options)) {}
+
+HostDriverService::~HostDriverService() = default;
+
+std::string HostDriverService::LoadMsrModule() {
+  std::string program = hw_.Options().modprobe;
+  if (program.empty()) {
+    for (const char* candidate : {"/sbin/modprobe", "/usr/sbin/modprobe", "/bin/modprobe", "/usr/bin/modprobe"}) {
+      if (access(candidate, X_OK) == 0) {
+        program = candidate;
+        break;
+      }
+    }
+    if (program.empty()) return "modprobe msr: modprobe not found";
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  char arg0[] = "modprobe";
+  char arg1[] = "msr";
+  char* argv[] = {arg0, arg1, nullptr};
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return "modprobe msr: " + program + ": " + std::strerror(rc);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return std::string("modprobe msr: ") + std::strerror(errno);
+  }
+  if (WIFEXITED(status))
+    return WEXITSTATUS(status) == 0 ? "modprobe msr: done"
+                                    : "modprobe msr: exit status " + std::to_string(WEXITSTATUS(status));
+  return "modprobe msr: killed by signal " + std::to_string(WTERMSIG(status));
+}
+
+bool HostDriverService::Install(uint32_t* error) {
+  uint32_t dummy = 0;
+  if (!error) error = &dummy;
+  std::lock_guard<std::mutex> g(mutex_);
+  const std::string msrPath = hw_.Options().root + "/dev/cpu/0/msr";
+  if (access(msrPath.c_str(), F_OK) != 0) moduleResult_ = LoadMsrModule();
+  hw_.Probe();
+  const HostFacilities f = hw_.Facilities();
+  if (!f.ports.available && !f.msr.available && !f.physical.available && !f.pciWritable) {
+    bool denied = geteuid() != 0;
+    for (int e : {f.ports.error, f.msr.error, f.physical.error, f.pci.error, f.pciWriteError})
+      denied = denied || e == EACCES || e == EPERM;
+    *error = denied ? drv::kErrorAccessDenied : drv::kErrorNoDevice;
+    installed_ = false;
+    return false;
+  }
+  installed_ = true;
+  *error = drv::kErrorSuccess;
+  return true;
+}
+
+bool HostDriverService::IsInstalled() {
+  std::lock_guard<std::mutex> g(mutex_);
+  return installed_;
+}
+
+drv::DriverDevice* HostDriverService::OpenDevice(uint32_t* error) {
+  uint32_t dummy = 0;
+  if (!error) error = &dummy;
+  std::lock_guard<std::mutex> g(mutex_);
+  if (!installed_) {
+    *error = drv::kErrorFileNotFound;
+    return nullptr;
+  }
+  if (!device_) device_ = std::make_unique<drv::KmioDevice>(hw_);
+  *error = drv::kErrorSuccess;
+  return device_.get();
+}
+
+void HostDriverService::CloseDevice(drv::DriverDevice*) {
+  // The device stays with the service; closing a handle changes nothing.
+}
+
+bool HostDriverService::Uninstall(bool stop, bool remove, uint32_t* error) {
+  std::lock_guard<std::mutex> g(mutex_);
+  installed_ = false;
+  // A stopped driver keeps no mappings.
+  if (stop && device_) device_->ReleaseAllMappings();
+  if (error) *error = drv::kErrorSuccess;
+  return true;
+}
+
+std::string HostDriverService::Describe() {
+  std::string text = hw_.Describe();
+  std::lock_guard<std::mutex> g(mutex_);
+  if (!moduleResult_.empty()) text += "msr module: " + moduleResult_ + "\n";
+  text += std::string("driver: ") + (installed_ ? "installed" : "not installed") + "\n";
+  return text;
+}
+
+// ---------------------------------------------------------------- machine
+
+HostMachine::HostMachine(HostAccessOptions options) : service_(std::move(options)) {}
+
+int HostMachine::ProcessorCount() {
+  long n = sysconf(_SC_NPROCESSORS_ONLN);
+  if (n < 1) n = 1;
+  return static_cast<int>(n > 64 ? 64 : n);
+}
+
+int HostMachine::CurrentProcessor() {
+  int cpu = sched_getcpu();
+  return cpu < 0 ? 0 : cpu;
+}
+
+CpuidRegs HostMachine::Cpuid(uint32_t leaf, uint32_t subleaf) {
+  CpuidRegs r;
+#if defined(__x86_64__) || defined(__i386__)
+  __cpuid_count(leaf, subleaf, r.eax, r.ebx, r.ecx, r.edx);
+#endif
+  return r;
+}
+
+uint64_t HostMachine::ReadTsc() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __rdtsc();
+#else
+  return NowNs();
+#endif
+}
+
+bool HostMachine::SetThreadAffinity(uint64_t mask) {
+  if (mask == 0) return false;
+  const cpu_set_t set = ToSet(mask);
+  return sched_setaffinity(0, sizeof(set), &set) == 0;
+}
+
+uint64_t HostMachine::GetThreadAffinity() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof(set), &set) != 0) return 0;
+  return ToMask(set);
+}
+
+bool HostMachine::GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) {
+  if (pid == 0) pid = getpid();
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  // The process's mask is its main thread's.
+  if (sched_getaffinity(pid, sizeof(set), &set) != 0) return false;
+  uint64_t system = 0;
+  if (FILE* f = std::fopen("/sys/devices/system/cpu/online", "r")) {
+    char line[256] = {};
+    if (std::fgets(line, sizeof(line), f)) system = ParseCpuList(line);
+    std::fclose(f);
+  }
+  if (system == 0) {
+    const int n = ProcessorCount();
+    system = n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1;
+  }
+  if (processMask) *processMask = ToMask(set);
+  if (systemMask) *systemMask = system;
+  return true;
+}
+
+bool HostMachine::SetProcessAffinity(int pid, uint64_t mask) {
+  if (mask == 0) return false;
+  if (pid == 0) pid = getpid();
+  const cpu_set_t set = ToSet(mask);
+  const std::string taskDir = "/proc/" + std::to_string(pid) + "/task";
+  std::set<long> done;
+  bool failed = false;
+  // Threads started while the list is walked inherit the old mask from their
+  // creator: walk again until a pass finds no thread not yet set.
+  for (int pass = 0; pass < 16; ++pass) {
+    DIR* dir = opendir(taskDir.c_str());
+    if (!dir) return false;
+    bool fresh = false;
+    while (dirent* e = readdir(dir)) {
+      if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
+      const long tid = std::strtol(e->d_name, nullptr, 10);
+      if (!done.insert(tid).second) continue;
+      fresh = true;
+      if (sched_setaffinity(static_cast<pid_t>(tid), sizeof(set), &set) != 0 && errno != ESRCH) failed = true;
+    }
+    closedir(dir);
+    if (!fresh) break;
+  }
+  return !done.empty() && !failed;
+}
+
+void HostMachine::Sleep(uint32_t ms) {
+  timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
+void HostMachine::StallMicroseconds(uint32_t us) {
+  const uint64_t end = NowNs() + static_cast<uint64_t>(us) * 1000;
+  while (NowNs() < end) {
+  }
+}
+
+uint64_t HostMachine::TickCount() { return NowNs() / 1000000; }
+
+uint64_t HostMachine::PerformanceCounter() { return NowNs(); }
+
+uint64_t HostMachine::TotalPhysicalMemory() {
+  struct sysinfo info {};
+  if (sysinfo(&info) == 0 && info.totalram > 0)
+    return static_cast<uint64_t>(info.totalram) * (info.mem_unit ? info.mem_unit : 1);
+  uint64_t total = 0;
+  if (FILE* f = std::fopen("/proc/meminfo", "r")) {
+    char line[256];
+    unsigned long long kb = 0;
+    while (std::fgets(line, sizeof(line), f))
+      if (std::sscanf(line, "MemTotal: %llu kB", &kb) == 1) {
+        total = kb * 1024;
+        break;
+      }
+    std::fclose(f);
+  }
+  return total;
+}
+
+void InstallHostMachineFactory() {
+  SetDefaultMachineFactory([]() -> std::shared_ptr<Machine> { return std::make_shared<HostMachine>(); });
+}
+
+}  // namespace plat

@@ -1,0 +1,14 @@
+// Interfaces whose domains are not part of this build yet: their creation
+// finds nothing, so the start-up sequence simply goes on without them.
+// Each domain replaces its line here with its own creation routine.
+#include "sdk/core/QUARNSDK.h"
+
+int QUARNSDK::CreatePCIInterface() { return 0; }
+int QUARNSDK::CreateACPIInterface(int32_t, int32_t, uint32_t) { return 0; }
+int QUARNSDK::CreateChipsetInterface() { return 0; }
+int QUARNSDK::CreateDMIInterface() { return 0; }
+int QUARNSDK::CreateCPUInterface(uint32_t) { return 0; }
+int QUARNSDK::CreateSMBusInterface() { return 0; }
+int QUARNSDK::CreateDisplayInterface(uint32_t) { return 0; }
+int QUARNSDK::CreateHardwareMonitorInterface(int32_t, int32_t, uint32_t) { return 0; }
+int QUARNSDK::CreatePLLInterface(int32_t) { return 0; }
