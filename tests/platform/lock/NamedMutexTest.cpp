@@ -1,0 +1,139 @@
+// Named locks across real processes: time-outs, owners that die holding a
+// lock, recursion, and releases by threads that do not own the lock.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "emu/MachineSelect.h"
+#include "platform/GlobalMutex.h"
+#include "platform/NamedMutex.h"
+#include "sdk/core/QUARNSDK.h"
+
+namespace {
+
+// A child process that takes `name`, reports through a pipe, and then
+// either holds it until killed or exits without releasing it.
+struct Holder {
+  pid_t pid = -1;
+
+  void Start(const char* name, bool dieHolding) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(fds[0]);
+      plat::MutexHandle m = plat::CreateGlobalMutex(false, name);
+      if (!m || plat::WaitForMutex(m, plat::kInfinite) != plat::kWaitObject0) _exit(3);
+      char c = 'x';
+      (void)!write(fds[1], &c, 1);
+      if (dieHolding) _exit(0);
+      for (;;) pause();
+    }
+    close(fds[1]);
+    char c = 0;
+    ASSERT_EQ(read(fds[0], &c, 1), 1);
+    close(fds[0]);
+  }
+  void Stop() {
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      pid = -1;
+    }
+  }
+  void Reap() {
+    if (pid > 0) {
+      waitpid(pid, nullptr, 0);
+      pid = -1;
+    }
+  }
+  ~Holder() { Stop(); }
+};
+
+TEST(NamedMutexTest, WaitTimesOutWhileAnotherProcessHoldsIt) {
+  Holder holder;
+  holder.Start("busy", false);
+  plat::MutexHandle m = plat::CreateGlobalMutex(false, "busy");
+  ASSERT_NE(m, nullptr);
+  auto t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(plat::WaitForMutex(m, 100), plat::kWaitTimeout);
+  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+  EXPECT_GE(waited, 90);
+  EXPECT_LT(waited, 2000);
+  EXPECT_FALSE(m->OwnedByCaller());
+  holder.Stop();  // killed while holding: the next owner sees it abandoned once
+  EXPECT_EQ(plat::WaitForMutex(m, 1000), plat::kWaitAbandoned);
+  EXPECT_TRUE(plat::ReleaseMutex(m));
+  EXPECT_EQ(plat::WaitForMutex(m, 1000), plat::kWaitObject0);
+  EXPECT_TRUE(plat::ReleaseMutex(m));
+  plat::CloseMutex(m);
+}
+
+TEST(NamedMutexTest, RecursiveForItsOwnerAndRefusesForeignRelease) {
+  plat::MutexHandle m = plat::CreateGlobalMutex(false, "recursive");
+  ASSERT_NE(m, nullptr);
+  EXPECT_FALSE(plat::ReleaseMutex(m)) << "releasing an unowned lock must be refused";
+  ASSERT_EQ(plat::WaitForMutex(m, 0), plat::kWaitObject0);
+  ASSERT_EQ(plat::WaitForMutex(m, 0), plat::kWaitObject0);
+  bool otherThreadReleased = true;
+  uint32_t otherThreadWait = 0;
+  std::thread([&] {
+    otherThreadReleased = plat::ReleaseMutex(m);
+    otherThreadWait = plat::WaitForMutex(m, 50);
+  }).join();
+  EXPECT_FALSE(otherThreadReleased);
+  EXPECT_EQ(otherThreadWait, plat::kWaitTimeout);
+  EXPECT_TRUE(plat::ReleaseMutex(m));
+  EXPECT_TRUE(m->OwnedByCaller());
+  EXPECT_TRUE(plat::ReleaseMutex(m));
+  EXPECT_FALSE(m->OwnedByCaller());
+  EXPECT_FALSE(plat::ReleaseMutex(m));
+  plat::CloseMutex(m);
+}
+
+TEST(NamedMutexTest, NullHandleFailsCleanly) {
+  int error = 0;
+  EXPECT_EQ(plat::WaitForMutex(nullptr, 10, &error), plat::kWaitFailed);
+  EXPECT_NE(error, 0);
+  EXPECT_FALSE(plat::ReleaseMutex(nullptr));
+}
+
+class SdkLockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string err;
+    ASSERT_TRUE(emu::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual)) << err;
+  }
+  void TearDown() override { QUARNSDK::ReleaseInstance(); }
+};
+
+TEST_F(SdkLockTest, AbandonedLockFailsOnceThenSucceeds) {
+  Holder holder;
+  holder.Start("QUARNSDK", true);
+  holder.Reap();
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  uint32_t status = 0;
+  EXPECT_FALSE(sdk->Lock(&status, 1000));
+  EXPECT_EQ(status, 0x80u);
+  EXPECT_FALSE(sdk->OwnsLock()) << "an abandoned wait hands the lock back at once";
+  EXPECT_TRUE(sdk->Lock(&status, 1000));
+  sdk->Unlock();
+  EXPECT_FALSE(sdk->OwnsLock());
+}
+
+TEST_F(SdkLockTest, TimeoutWhileAnotherProgramHoldsTheLock) {
+  Holder holder;
+  holder.Start("QUARNSDK", false);
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  uint32_t status = 0;
+  EXPECT_FALSE(sdk->Lock(&status, 50));
+  EXPECT_EQ(status, 0x102u);
+  sdk->Unlock();  // not owned: must be harmless
+  holder.Stop();
+}
+
+}  // namespace
