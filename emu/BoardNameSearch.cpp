@@ -21,13 +21,13 @@ constexpr char kPreferred[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklm
 // code is found from the end: each character must have the residue that
 // leaves the remainder divisible by the next weight.
 std::optional<std::string> FindProductForBoardId(uint32_t boardId, const std::string& prefix) {
-  for (size_t codeLength = 8; codeLength <= 16; ++codeLength) {
+  for (size_t codeLength = 8; codeLength <= 20; ++codeLength) {
     const size_t total = prefix.size() + codeLength;
     std::vector<int> weight(total + 1, 0);  // S_i
     for (size_t i = total; i-- > 0;) weight[i] = weight[i + 1] + static_cast<int>(i % 6);
-    // The prefix must not reach the hash.
-    if (prefix.size() > 0 && weight[prefix.size() - 1] < 32) continue;
-    if (prefix.empty() && weight[0] < 32 && codeLength < 16) continue;
+    // The prefix must not reach the hash (without a prefix, neither may the
+    // code's first character, which then has no earlier bits to make up).
+    if (weight[prefix.empty() ? 0 : prefix.size() - 1] < 32) continue;
 
     std::string code(codeLength, '0');
     uint64_t remainder = boardId;

@@ -34,7 +34,7 @@ TEST(EmulatedMachineTest, CountersFollowTheTimeBaseAndContinueAcrossARateChange)
   ASSERT_TRUE(m->PortRead(0x408, 4, &t0));
   m->Sleep(1);
   ASSERT_TRUE(m->PortRead(0x408, 4, &t1));
-  EXPECT_NEAR(static_cast<double>((t1 - t0) & 0xFFFFFF), 3579.5, 2.0);
+  EXPECT_NEAR(static_cast<double>((t1 - t0) & 0xFFFFFF), 3579.5, 8.0);  // plus the reads' own cost
   EXPECT_EQ(t0 & 0xFF000000u, 0u) << "24-bit timer";
 }
 

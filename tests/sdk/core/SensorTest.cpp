@@ -12,11 +12,11 @@
 
 namespace {
 
-TEST(RoundToIntTest, TiesGoToEvenOfTwiceThePlusHalf) {
+TEST(RoundToIntTest, HalvesRoundTowardsPlusInfinity) {
   struct Row {
     double x;
     int expected;
-  } rows[] = {{0.0, 0}, {0.49, 0}, {0.5, 0}, {0.51, 1}, {1.5, 2}, {2.5, 2}, {-0.4, 0}, {-0.5, 0},
+  } rows[] = {{0.0, 0}, {0.49, 0}, {0.5, 1}, {0.51, 1}, {1.5, 2}, {2.5, 3}, {-0.4, 0}, {-0.5, 0},
               {-0.6, -1}, {-1.5, -1}, {1e12, INT_MIN}, {-4294967296.0, INT_MIN}};
   for (const Row& r : rows) EXPECT_EQ(RoundToInt(r.x), r.expected) << r.x;
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "driver/CKMDriver.h"
+#include "driver/DriverEndpoint.h"
 #include "driver/DriverProtocol.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/MachineSelect.h"
