@@ -218,11 +218,16 @@ uint32_t KmioDevice::MsrRate(const uint32_t* in, uint32_t* out) {
   uint64_t m0 = 0, m1 = 0;
   uint32_t t0 = 0, t = 0;
   if (!hw_.MsrRead(msr, &m0) || !readTimer(&t0)) return kErrorIo;
-  // A timer that does not run would hold the caller forever: give up after
-  // far more reads than a running timer ever needs (about 4 ms at 3.58 MHz).
-  long guard = 50000000;
+  // A timer that does not run would hold the caller for ever. A running one
+  // changes every 280 ns, so a hundred thousand equal readings in a row mean
+  // there is no timer at that port.
+  uint32_t last = t0;
+  long unchanged = 0;
   do {
-    if (!readTimer(&t) || --guard == 0) return kErrorIo;
+    if (!readTimer(&t)) return kErrorIo;
+    unchanged = t == last ? unchanged + 1 : 0;
+    last = t;
+    if (unchanged >= 100000) return kErrorIo;
   } while (ticksSince(t0, t) < kPmTimerTicksToWait);
   if (!hw_.MsrRead(msr, &m1) || !readTimer(&t)) return kErrorIo;
   const double dt = ticksSince(t0, t);

@@ -1,0 +1,88 @@
+// torvikctl as a user runs it: exit codes, refusals and what it prints.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "platform/NamedMutex.h"
+
+namespace {
+
+struct CmdResult {
+  int status;
+  std::string out;
+};
+
+CmdResult Torvikctl(const std::string& args) {
+  // The command shares this test's lock namespace.
+  std::string cmd = "TORVIK_LOCK_NAMESPACE=" + plat::LockNamespace() + " " TORVIKCTL " " + args + " 2>&1";
+  CmdResult r{-1, {}};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  std::array<char, 4096> buf;
+  size_t n;
+  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+TEST(TorvikctlTest, BadArgumentsPrintUsageAndExit2) {
+  const char* cases[] = {"", "frobnicate", "--machine", "--machine emulated rdmsr", "--machine emulated rdmsr 0 zz",
+                         "--machine emulated inb 0x10000", "--machine emulated rdpci 00:20.0 0",
+                         "--machine emulated rdpci 00:1f.3 0x2.W.X", "--machine emulated outb 0x80 0x100",
+                         "--machine emulated status extra", "--machine emulated dump 0 0"};
+  for (const char* c : cases) {
+    CmdResult r = Torvikctl(c);
+    EXPECT_EQ(r.status, 2) << c << "\n" << r.out;
+    EXPECT_NE(r.out.find("usage"), std::string::npos) << c;
+  }
+  EXPECT_EQ(Torvikctl("--machine nowhere status").status, 1);
+}
+
+TEST(TorvikctlTest, StatusAndRegistersOnTheEmulatedBoard) {
+  CmdResult status = Torvikctl("--machine emulated --json status");
+  ASSERT_EQ(status.status, 0) << status.out;
+  EXPECT_NE(status.out.find("\"driverVersion\":\"0x135\""), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find("\"emulated\":true"), std::string::npos);
+  CmdResult text = Torvikctl("--machine emulated status");
+  EXPECT_NE(text.out.find("EMULATED"), std::string::npos) << "emulated readings are marked as such";
+
+  CmdResult msr = Torvikctl("--machine emulated rdmsr 0 0xCE");
+  ASSERT_EQ(msr.status, 0) << msr.out;
+  EXPECT_EQ(msr.out, "0x00000C0030001400\n");
+  EXPECT_EQ(Torvikctl("--machine emulated rdmsr 9 0xCE").status, 1) << "no such processor";
+  EXPECT_EQ(Torvikctl("--machine emulated rdmsr 0 0x12345").status, 1) << "unimplemented MSR";
+  EXPECT_EQ(Torvikctl("--machine emulated --json rdpci 00:1f.3 0.W").out, "{\"value\":\"0x8086\"}\n");
+  CmdResult machines = Torvikctl("--json machines");
+  EXPECT_NE(machines.out.find("\"boardId\":\"0x27F0AF90\""), std::string::npos) << machines.out;
+}
+
+TEST(TorvikctlTest, WritesNeedYesAndReportTheChange) {
+  CmdResult refused = Torvikctl("--machine emulated wrmsr 0 0x1AD 0x16161617");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("--yes"), std::string::npos);
+  CmdResult done = Torvikctl("--machine emulated --yes wrmsr 0 0x1AD 0x16161617");
+  EXPECT_EQ(done.status, 0) << done.out;
+  EXPECT_NE(done.out.find("0x0000000015151516 -> 0x0000000016161617"), std::string::npos) << done.out;
+  CmdResult readOnly = Torvikctl("--machine emulated --yes wrmsr 0 0xCE 0");
+  EXPECT_EQ(readOnly.status, 1);
+  EXPECT_NE(readOnly.out.find("failed"), std::string::npos);
+  CmdResult pci = Torvikctl("--machine emulated --yes wrpci 00:1f.3 0x40.B 0x5");
+  EXPECT_EQ(pci.status, 0) << pci.out;
+  EXPECT_NE(pci.out.find("0x01 -> 0x05"), std::string::npos) << pci.out;
+}
+
+TEST(TorvikctlTest, HostEitherOpensOrSaysWhy) {
+  CmdResult r = Torvikctl("--machine host status");
+  if (r.status == 0) {
+    EXPECT_NE(r.out.find("driver version: 0x135"), std::string::npos) << r.out;
+  } else {
+    EXPECT_NE(r.out.find("Error during driver initialization"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("--machine emulated"), std::string::npos) << r.out;
+  }
+}
+
+}  // namespace
