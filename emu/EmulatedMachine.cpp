@@ -94,8 +94,9 @@ void EmulatedMachine::SetPcieMHz(double mhz) {
 int EmulatedMachine::CurrentProcessor() {
   uint64_t all = AllMask(cpus_.size());
   uint64_t mask = GetThreadAffinity() & all;
-  uint64_t process = 0, system = 0;
-  GetProcessAffinity(0, &process, &system);
+  // The own process's mask without asking the system for our pid: this runs
+  // on every MSR and CPUID access.
+  uint64_t process = ownProcessAffinity_ ? ownProcessAffinity_ : all;
   if (mask & process) mask &= process;
   if (!mask) return 0;
   return __builtin_ctzll(mask);
@@ -150,6 +151,7 @@ bool EmulatedMachine::SetProcessAffinity(int pid, uint64_t mask) {
   if (!mask) return false;
   if (pid != getpid() && kill(pid, 0) != 0) return false;
   processAffinity_[pid] = mask;
+  if (pid == getpid()) ownProcessAffinity_ = mask;
   return true;
 }
 

@@ -150,6 +150,7 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   std::map<uint64_t, std::unique_ptr<uint8_t[]>> pages_;
   std::vector<std::unique_ptr<EmulatedCpu>> cpus_;
   std::map<int, uint64_t> processAffinity_;
+  uint64_t ownProcessAffinity_ = 0;  // 0 = all processors
   std::map<uint64_t, Mapping> mappings_;
   uint64_t nextMapping_ = 0x1000;
   uint32_t cf8_ = 0;
