@@ -26,8 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(&outSize, data + 8, 4);
   data += 12;
   size -= 12;
-  // Requests rarely name another device type; keep most of them on ours.
-  if (!(code & 0x80000000u)) code = drv::ControlCode(0x900 | (code & 0x4F));
+  // Most requests name one of the protocol's functions; the rest are raw codes.
+  constexpr uint32_t kFunctions = sizeof(drv::kRequestSizes) / sizeof(drv::kRequestSizes[0]);
+  if (!(code & 0x80000000u)) code = drv::ControlCode(drv::kRequestSizes[code % kFunctions].function);
   inSize %= 64;
   outSize %= 64;
   uint8_t in[64] = {}, out[64] = {};
@@ -41,7 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(in + 12, &hi, 4);  // physical block reads at words 3 and 4
     std::memcpy(in + 16, &lo, 4);
   }
-  // Keep physical block lengths small so that a run stays fast.
   uint32_t returned = 0;
   device.IoControl(code, in, inSize, out, outSize, &returned, {user, sizeof(user)});
   if (returned > outSize) __builtin_trap();
