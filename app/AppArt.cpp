@@ -1,0 +1,66 @@
+#include "app/AppArt.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+
+namespace {
+
+const QColor kBrandRed(0xC8, 0x1E, 0x1E);
+const QColor kBrandDark(0x16, 0x16, 0x1A);
+
+}  // namespace
+
+QPixmap SplashPicture() {
+  QPixmap pixmap(360, 120);
+  pixmap.fill(Qt::black);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 360, 0);
+  g.setColorAt(0, kBrandRed);
+  g.setColorAt(1, kBrandDark);
+  p.fillRect(QRect(0, 84, 360, 4), g);
+  QFont big("Sans Serif");
+  big.setPixelSize(36);
+  big.setBold(true);
+  p.setFont(big);
+  p.setPen(Qt::white);
+  p.drawText(QRect(0, 8, 360, 48), Qt::AlignCenter, "BRENMOR");
+  QFont small("Sans Serif");
+  small.setPixelSize(15);
+  p.setFont(small);
+  p.setPen(QColor(0xDD, 0xDD, 0xDD));
+  p.drawText(QRect(0, 52, 360, 28), Qt::AlignCenter, "Torvik Tuning Utility");
+  return pixmap;
+}
+
+QPixmap VendorStrip(int height) {
+  const int width = 64;
+  QPixmap pixmap(width, height);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient g(0, 0, 0, height);
+  g.setColorAt(0, kBrandRed);
+  g.setColorAt(0.45, kBrandDark);
+  g.setColorAt(1, Qt::black);
+  p.fillRect(pixmap.rect(), g);
+  p.fillRect(QRect(width - 3, 0, 3, height), kBrandRed);
+
+  QFont f("Sans Serif");
+  f.setPixelSize(28);
+  f.setBold(true);
+  f.setLetterSpacing(QFont::AbsoluteSpacing, 6);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.translate(width / 2 + 10, height - 24);
+  p.rotate(-90);
+  p.drawText(0, 0, "BRENMOR");
+  p.resetTransform();
+
+  QFont s("Sans Serif");
+  s.setPixelSize(11);
+  p.setFont(s);
+  p.setPen(QColor(0xEE, 0xEE, 0xEE));
+  p.drawText(QRect(0, 12, width - 3, 32), Qt::AlignHCenter | Qt::AlignTop, "TORVIK");
+  return pixmap;
+}

@@ -1,0 +1,9 @@
+// The pictures of the splash and of the main window's vendor strip, drawn at
+// run time so that the program carries no image files.
+#pragma once
+
+#include <QPixmap>
+
+QPixmap SplashPicture();
+// The strip along the main window's left edge, `height` pixels tall.
+QPixmap VendorStrip(int height);

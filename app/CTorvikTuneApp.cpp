@@ -1,0 +1,252 @@
+#include "app/CTorvikTuneApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+
+#include "app/CTorvikTuneDlg.h"
+#include "app/CWaitDialog.h"
+#include "app/ProcessorList.h"
+#include "driver/CKMDriver.h"
+#include "platform/Machine.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/core/SdkStartup.h"
+
+namespace {
+
+CTorvikTuneApp* g_app = nullptr;
+
+}  // namespace
+
+CTorvikTuneApp* TheApp() { return g_app; }
+
+CTorvikTuneApp::CTorvikTuneApp(Hooks hooks) : m_hooks(std::move(hooks)) {
+  if (!m_hooks.warningBox) {
+    m_hooks.warningBox = [](const QString& text, const QString& caption) {
+      QMessageBox::warning(nullptr, caption, text);
+    };
+  }
+  g_app = this;
+}
+
+CTorvikTuneApp::~CTorvikTuneApp() {
+  ExitInstance();
+  if (g_app == this) g_app = nullptr;
+}
+
+bool CTorvikTuneApp::AcquireInstanceLock() {
+  int error = 0;
+  m_hInstanceMutex = plat::CreateGlobalMutex(false, "TORVIKTUNE", &error);
+  // Without a lock segment there is nothing to tell us about another copy.
+  if (!m_hInstanceMutex) return true;
+  // The running instance owns the lock for as long as it lives; a lock whose
+  // owner died is ours now.
+  uint32_t wait = plat::WaitForMutex(m_hInstanceMutex, 0);
+  if (wait == plat::kWaitObject0 || wait == plat::kWaitAbandoned) return true;
+  plat::CloseMutex(m_hInstanceMutex);
+  m_hInstanceMutex = nullptr;
+  return false;
+}
+
+void CTorvikTuneApp::ReleaseInstanceLock() {
+  if (!m_hInstanceMutex) return;
+  while (m_hInstanceMutex->OwnedByCaller()) plat::ReleaseMutex(m_hInstanceMutex);
+  plat::CloseMutex(m_hInstanceMutex);
+  m_hInstanceMutex = nullptr;
+}
+
+bool CTorvikTuneApp::InitInstance() {
+  if (!AcquireInstanceLock()) return false;
+  m_bStarted = true;
+
+  m_nSelectedProcessor = 0;
+  m_nSelectedCore = 0;
+  m_nMemoryMB = -1;
+  m_nBoardId = -1;
+  m_pValidationText.assign(kValidationBufferSize, 0);
+  m_pValidationList.assign(kValidationBufferSize, 0);
+  m_crValueText = QColor(0x00, 0x00, 0x80);
+
+  m_pSplash = new CWaitDialog;
+  m_pSplash->show();
+  m_pSplash->repaint();
+  QApplication::processEvents();
+
+  InitHardware();
+
+  m_pSplash->OnSplashClose();
+  delete m_pSplash;
+  m_pSplash = nullptr;
+
+  CreateFonts();
+  // The polling thread starts here once it exists.
+
+  m_pMainWnd = new CTorvikTuneDlg;
+  m_pMainWnd->show();
+  return true;
+}
+
+int CTorvikTuneApp::Run() {
+  if (!m_pMainWnd) return 0;
+  return m_pMainWnd->exec();
+}
+
+void CTorvikTuneApp::SplashStep(const char* text) {
+  ++m_nSplashStep;
+  if (text) m_lastSplashText = QString::fromLatin1(text);
+  if (m_pSplash) m_pSplash->OnSplashProgress(m_nSplashStep * 100 / kSplashScale, text);
+}
+
+void CTorvikTuneApp::InitHardware() {
+  SplashStep(nullptr);
+  // The process-rule list and the memory-module reader are created here
+  // once they exist.
+  m_pDriver = new CKMDriver;
+  const QByteArray temp = QDir::toNativeSeparators(QDir::tempPath()).toLocal8Bit();
+  uint32_t error = 0, version = 0;
+  DriverStartResult started = StartDriverChannel(*m_pDriver, temp.constData(), &error, &version);
+  SplashStep(nullptr);
+  if (started == DriverStartResult::OpenFailed) {
+    m_hooks.warningBox(QStringLiteral("Error during driver initialization"), QStringLiteral("Error"));
+    return;
+  }
+  // A driver of another version was closed and removed: run without SDK.
+  if (started == DriverStartResult::WrongVersion) return;
+
+  SplashStep(nullptr);
+  m_pSDK = QUARNSDK::GetInstance();
+  SdkStartupHooks hooks;
+  hooks.step = [this](const char* text) { SplashStep(text); };
+  SdkStartupResult result = CreateSdkInterfaces(*m_pSDK, *m_pDriver, hooks);
+  m_nBoardId = result.boardHash;
+
+  m_nMemoryMB = MemoryMBFromBytes(plat::CurrentMachine().TotalPhysicalMemory());
+  // The memory modules' sum replaces it when larger, once SPD exists; the
+  // LCD output and the power-event subscription start here once they exist.
+}
+
+int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {
+  const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  int result = static_cast<int>(mb + 0.95);
+  if (result & 1) ++result;
+  return result;
+}
+
+void CTorvikTuneApp::CreateFonts() {
+  // The system's sans-serif, normal weight; a cell height of 14 pixels is
+  // an em of 12.
+  QFont f(QStringLiteral("Sans Serif"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPixelSize(12);
+  f.setWeight(QFont::Normal);
+  f.setItalic(false);
+  f.setUnderline(false);
+  f.setStrikeOut(false);
+  m_fontValue = f;
+  m_fontLabel = f;
+}
+
+void CTorvikTuneApp::ExitInstance() {
+  if (!m_bStarted) return;
+  m_bStarted = false;
+  delete m_pMainWnd;
+  m_pMainWnd = nullptr;
+  delete m_pSplash;
+  m_pSplash = nullptr;
+
+  // The polling thread is stopped and joined here once it exists.
+  ReleaseInstanceLock();
+  // LCD output and power events end here once they exist.
+
+  if (m_pSDK) {
+    // Shutdown under the driver lock, the facade released, the channel
+    // closed with stop and delete.
+    ShutdownSdk(m_pDriver);
+    m_pSDK = nullptr;
+  } else if (m_pDriver) {
+    m_pDriver->Release();
+    m_pDriver->Close(true, true);
+  }
+  delete m_pDriver;
+  m_pDriver = nullptr;
+
+  m_pValidationText.clear();
+  m_pValidationList.clear();
+}
+
+// ------------------------------------------------------------ hardware lock
+
+bool CTorvikTuneApp::LockSdk(uint32_t timeoutMs) {
+  if (!m_pSDK) return false;
+  uint32_t status = 0;
+  return m_pSDK->Lock(&status, timeoutMs);
+}
+
+void CTorvikTuneApp::UnlockSdk() {
+  if (m_pSDK) m_pSDK->Unlock();
+}
+
+bool CTorvikTuneApp::LockHardware(uint32_t sdkTimeoutMs) {
+  if (!m_pDriver || !LockSdk(sdkTimeoutMs)) return false;
+  uint32_t error = 0;
+  if (!m_pDriver->Acquire(&error, kDriverLockTimeoutMs)) {
+    UnlockSdk();
+    return false;
+  }
+  return true;
+}
+
+void CTorvikTuneApp::UnlockHardware() {
+  m_pDriver->Release();
+  UnlockSdk();
+}
+
+int CTorvikTuneApp::ReadMSR(int processor, int core, uint32_t reg, uint32_t* high, uint32_t* low) {
+  *high = 0xFFFFFFFF;
+  *low = 0xFFFFFFFF;
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int ok = BindToProcessorCore(processor, core) && m_pDriver->ReadMSR(reg, high, low);
+  UnlockHardware();
+  return ok;
+}
+
+int CTorvikTuneApp::WriteMSR(int processor, int core, uint32_t reg, uint32_t high, uint32_t low) {
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int ok = BindToProcessorCore(processor, core) && m_pDriver->WriteMSR(reg, high, low);
+  UnlockHardware();
+  return ok;
+}
+
+// Configuration space is reached the way the PCI interface reaches it: one
+// dword through the driver channel.
+int CTorvikTuneApp::ReadPCIConfig(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
+                                  uint32_t* value) {
+  *value = 0xFFFFFFFF;
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int ok = m_pDriver->ReadPCIConfig(bus, device, function, reg, 4, value);
+  UnlockHardware();
+  return ok;
+}
+
+int CTorvikTuneApp::WritePCIConfig(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
+                                   uint32_t value) {
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int ok = m_pDriver->WritePCIConfig(bus, device, function, reg, 4, &value);
+  UnlockHardware();
+  return ok;
+}
+
+int CTorvikTuneApp::ReadPhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t* value) {
+  *value = 0xFFFFFFFF;
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int ok = m_pDriver->ReadPhysical32(addressHigh, base, offset, value);
+  UnlockHardware();
+  return ok;
+}
+
+int CTorvikTuneApp::WritePhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t value) {
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int ok = m_pDriver->WritePhysical32At(addressHigh, base, offset, value);
+  UnlockHardware();
+  return ok;
+}

@@ -1,0 +1,40 @@
+// torviktune: the tuning utility's window.
+//
+//   torviktune [--machine host|emulated[:BOARD]]
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/CTorvikTuneApp.h"
+#include "emu/MachineSelect.h"
+
+int main(int argc, char** argv) {
+  std::string machine = "host";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--machine") == 0 && i + 1 < argc) {
+      machine = argv[++i];
+    } else if (std::strncmp(argv[i], "--machine=", 10) == 0) {
+      machine = argv[i] + 10;
+    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf("usage: torviktune [--machine host|emulated[:BOARD]]\n");
+      return 0;
+    }
+  }
+  std::string error;
+  if (!emu::SelectMachine(machine, &error)) {
+    std::fprintf(stderr, "torviktune: %s\n", error.c_str());
+    return 2;
+  }
+
+  QApplication qapp(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("torviktune"));
+  QApplication::setApplicationVersion(QStringLiteral("1.10.1"));
+
+  CTorvikTuneApp app;
+  // A second copy ends here, without a window.
+  if (!app.InitInstance()) return 0;
+  app.Run();
+  app.ExitInstance();
+  return 0;
+}

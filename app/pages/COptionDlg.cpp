@@ -1,0 +1,5 @@
+#include "app/pages/COptionDlg.h"
+
+COptionDlg::COptionDlg(QWidget* parent) : CTunePage(false, parent) {
+  setObjectName("COptionDlg");
+}

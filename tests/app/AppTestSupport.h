@@ -1,0 +1,35 @@
+// Shared set-up of the application tests: one offscreen QApplication per
+// process, an emulated machine per test, and a child process that holds a
+// named lock.
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+
+#include "emu/EmulatedMachine.h"
+
+namespace apptest {
+
+// Creates the process's QApplication on the offscreen platform (once).
+void EnsureQApplication();
+
+// Selects a fresh emulated board on virtual time and returns it.
+std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard();
+
+// A forked child that holds the named lock `name` until destroyed (or for
+// at most `maxHoldMs`, so that a hung parent does not keep it for ever).
+class LockHolder {
+ public:
+  explicit LockHolder(const char* name, int maxHoldMs = 15000);
+  ~LockHolder();
+  bool Holding() const { return holding_; }
+
+ private:
+  pid_t pid_ = -1;
+  int releasePipe_ = -1;
+  bool holding_ = false;
+};
+
+}  // namespace apptest
