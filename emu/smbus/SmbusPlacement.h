@@ -1,0 +1,27 @@
+// Board descriptions list their SMBus slaves as data; PlaceSmbusSlaves puts
+// them on a bus.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "emu/smbus/Ddr3Spd.h"
+#include "emu/smbus/SmbusBus.h"
+
+namespace emu {
+
+struct SmbusPlacement {
+  enum class Kind { Ddr3Spd, Registers };
+  int segment;  // SmbusBus::kNoSegment: the common segment
+  uint8_t address;
+  Kind kind;
+  // Ddr3Spd: the module; Registers: initial register values.
+  Ddr3SpdModule module = {};
+  std::vector<std::pair<uint8_t, uint8_t>> registers = {};
+};
+
+void PlaceSmbusSlaves(SmbusBus& bus, std::span<const SmbusPlacement> slaves);
+
+}  // namespace emu
