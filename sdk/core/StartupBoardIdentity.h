@@ -18,3 +18,8 @@ BoardIdentity IdentifyBoard(QUARNSDK& sdk, bool haveDmi);
 
 // Sets the PCI interface's bus count to 256 and enumerates the bus.
 void ScanPciBus(QUARNSDK& sdk);
+
+class CDMIInterface;
+// The same identity from a DMI interface that is not the facade's (a
+// decoded dump); "Mainboard" and -1 without a baseboard product.
+BoardIdentity BoardIdentityFromDmi(const CDMIInterface* dmi);

@@ -1,0 +1,37 @@
+// Brenmor Torvik SR-2: two-socket board with the Intel 5520 I/O hub and
+// ICH10R (DP group). Each socket's uncore answers on its own bus (0xFE,
+// 0xFF).
+#include <memory>
+
+#include "emu/BoardDescription.h"
+#include "emu/CpuModels.h"
+#include "emu/EmulatedMachine.h"
+#include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/SmbiosTable.h"
+
+namespace emu::boards {
+
+namespace {
+
+void Build(EmulatedMachine& m) {
+  parts::AddMemory(m, 12);
+  AddProcessors(m, NehalemBloomfieldI7_920());
+  m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3406, 0x06000022));
+  parts::AddRootPort(m, 3, 0, 0x340A);
+  parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
+  for (uint8_t bus : {uint8_t{0xFE}, uint8_t{0xFF}}) {
+    parts::AddUncore(m, bus, 0, 0, 0x2C70, true);  // QPI generic
+    parts::AddUncore(m, bus, 3, 0, 0x2D98, true);  // memory controller
+    parts::AddUncore(m, bus, 3, 1, 0x2D99, true);
+  }
+  InstallSmbios(m, BoardSmbios(m, "Intel(R) Xeon(R) CPU X5680 @ 3.33GHz", 133, 3333, 12, 1024));
+}
+
+}  // namespace
+
+extern const BoardDescription kBrenmor5520DP = {
+    "brenmor-sr2", "Brenmor", "Torvik SR-2 200348;01358>", 0x4FC5613E, "DP",
+    "Intel 5520 IOH + ICH10R, two sockets (Core i7-920 stands in)", &Build,
+};
+
+}  // namespace emu::boards

@@ -1,0 +1,35 @@
+// Brenmor Torvik P45: Intel P45 memory controller hub with ICH10R (NB group).
+#include <memory>
+
+#include "emu/BoardDescription.h"
+#include "emu/CpuModels.h"
+#include "emu/EmulatedMachine.h"
+#include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/SmbiosTable.h"
+
+namespace emu::boards {
+
+namespace {
+
+void Build(EmulatedMachine& m) {
+  parts::AddMemory(m, 4);
+  AddProcessors(m, NehalemBloomfieldI7_920());
+  // The MCH is host bridge and memory controller; PCIEXBAR at 0x60: 256 MB
+  // at kMmconfigBase, enabled.
+  auto& mch = m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x2E20, 0x06000002));
+  mch.SetSubsystem(0x1B3F, 0x2E20);
+  mch.Set32(0x60, parts::kMmconfigBase | 1);
+  parts::AddRootPort(m, 1, 0, 0x2E21);
+  parts::AddIntelSouthBridge(m, 0x3A18, 0x3A30);
+  parts::AddMmconfig(m, parts::kMmconfigBase, 256);
+  InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM)2 Quad CPU Q9650 @ 3.00GHz", 333, 3000, 4, 2048));
+}
+
+}  // namespace
+
+extern const BoardDescription kBrenmorP45 = {
+    "brenmor-p45", "Brenmor", "Torvik P45 0301004F0013M8", 0x938A7FD8, "NB",
+    "Intel P45 + ICH10R (Core i7-920 stands in for the processor)", &Build,
+};
+
+}  // namespace emu::boards

@@ -1,0 +1,38 @@
+// Brenmor Torvik P55: Lynnfield processor with the P55 platform controller
+// hub (PCH-VTT group). The processor's uncore answers on bus 0xFF; the
+// chipset has no MMCONFIG register the SDK knows.
+#include <memory>
+
+#include "emu/BoardDescription.h"
+#include "emu/CpuModels.h"
+#include "emu/EmulatedMachine.h"
+#include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/SmbiosTable.h"
+
+namespace emu::boards {
+
+namespace {
+
+void Build(EmulatedMachine& m) {
+  parts::AddMemory(m, 8);
+  AddProcessors(m, NehalemBloomfieldI7_920());
+  m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0xD131, 0x06000011));
+  parts::AddIntelSouthBridge(m, 0x3B06, 0x3B30);
+  // Uncore: generic non-core registers, system address decoder, and the
+  // integrated memory controller (control, address, RAS functions).
+  parts::AddUncore(m, 0xFF, 0, 0, 0x2C51, true);
+  parts::AddUncore(m, 0xFF, 0, 1, 0x2C81, true);
+  parts::AddUncore(m, 0xFF, 3, 0, 0x2C98, true);
+  parts::AddUncore(m, 0xFF, 3, 1, 0x2C99, true);
+  parts::AddUncore(m, 0xFF, 3, 4, 0x2C9C, true);
+  InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7 CPU 860 @ 2.80GHz", 133, 2800, 4, 2048));
+}
+
+}  // namespace
+
+extern const BoardDescription kBrenmorP55 = {
+    "brenmor-p55", "Brenmor", "Torvik P55 0301144D0032M", 0x9F899DA0, "PCH-VTT",
+    "Intel P55 PCH, Lynnfield uncore on bus 0xFF (Core i7-920 stands in)", &Build,
+};
+
+}  // namespace emu::boards

@@ -1,0 +1,57 @@
+#include "emu/boards/ChipsetParts.h"
+
+#include <memory>
+
+#include "emu/EmulatedMachine.h"
+#include "emu/chips/AcpiPmBlock.h"
+#include "emu/chips/MmconfigWindow.h"
+
+namespace emu::parts {
+
+void AddMemory(EmulatedMachine& m, unsigned gigabytes) {
+  m.AddRam(0x00000000, 0x000A0000);
+  m.AddRam(0x000E0000, 0x00020000);  // firmware area (SMBIOS, ACPI pointers)
+  m.AddRam(0x00100000, 0xBFF00000 - 0x00100000);
+  if (gigabytes > 3) m.AddRam(0x100000000ull, (static_cast<uint64_t>(gigabytes) << 30) - 0xC0000000ull);
+  m.SetInstalledMemory(static_cast<uint64_t>(gigabytes) << 30);
+}
+
+void AddIntelSouthBridge(EmulatedMachine& m, uint16_t lpcId, uint16_t smbusId) {
+  auto& lpc = m.AddPciFunction(std::make_unique<PciFunction>(0, 0x1F, 0, 0x8086, lpcId, 0x06010000, 0x80));
+  lpc.Set32(0x40, kPmBase | 1);  // ACPI base address
+  lpc.Set8(0x44, 0x80);          // ACPI decode enable
+  auto& smbus = m.AddPciFunction(std::make_unique<PciFunction>(0, 0x1F, 3, 0x8086, smbusId, 0x0C050000));
+  smbus.Set32(0x20, kSmbusBase | 1);
+  smbus.Set16(0x04, 0x0001);
+  smbus.Set8(0x40, 0x01);  // host enable
+  m.AddPortDevice(kPmBase, AcpiPmBlock::kSize, std::make_shared<AcpiPmBlock>(m.Time()));
+}
+
+PciFunction& AddRootPort(EmulatedMachine& m, uint8_t device, uint8_t function, uint16_t deviceId) {
+  auto& port = m.AddPciFunction(std::make_unique<PciFunction>(0, device, function, 0x8086, deviceId, 0x06040000, 0x01));
+  port.express = true;
+  port.Set8(0x18, 0);  // primary bus
+  port.Set8(0x19, static_cast<uint8_t>(device + 1));
+  port.Set8(0x1A, static_cast<uint8_t>(device + 1));
+  port.AddCapability(0x01, 0x40, 8);  // power management 1.1
+  port.Set16(0x42, 0x0002);
+  port.AddCapability(0x10, 0x60, 0x3C);
+  port.Set16(0x62, 0x0042);            // version 2, root port
+  port.Set32(0x6C, 0x01000000 | 16 << 4);  // port 1, x16
+  port.Set16(0x72, 16 << 4);           // negotiated x16
+  port.Set32(0x100, 0x14010001);       // advanced error reporting, next 0x140
+  port.Set32(0x140, 0x00010002);       // virtual channel, last
+  return port;
+}
+
+void AddMmconfig(EmulatedMachine& m, uint32_t base, unsigned buses) {
+  m.AddMmio(base, static_cast<uint64_t>(buses) << 20, std::make_shared<MmconfigWindow>(m));
+}
+
+PciFunction& AddUncore(EmulatedMachine& m, uint8_t bus, uint8_t device, uint8_t function, uint16_t deviceId,
+                       bool multiFunction) {
+  return m.AddPciFunction(std::make_unique<PciFunction>(bus, device, function, 0x8086, deviceId, 0x06000000,
+                                                        multiFunction ? 0x80 : 0x00));
+}
+
+}  // namespace emu::parts
