@@ -23,5 +23,8 @@ const Verb* FindVerb(const std::string& name);
 
 const std::vector<Verb>& StatusVerbs();
 const std::vector<Verb>& LowLevelVerbs();
+const std::vector<Verb>& DmiVerbs();
+const std::vector<Verb>& PciVerbs();
+const std::vector<Verb>& CpuVerbs();
 
 }  // namespace cli

@@ -10,7 +10,7 @@ namespace cli {
 namespace {
 
 const std::vector<const std::vector<Verb>*>& VerbTables() {
-  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs()};
+  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs()};
   return tables;
 }
 

@@ -1,11 +1,14 @@
 #include "emu/CpuModels.h"
 
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "emu/EmulatedMachine.h"
 
 namespace emu {
+
+// ------------------------------------------------------------------ descriptions
 
 const CpuDescription& NehalemBloomfieldI7_920() {
   static const CpuDescription d = [] {
@@ -19,6 +22,79 @@ const CpuDescription& NehalemBloomfieldI7_920() {
   return d;
 }
 
+const CpuDescription& WestmereGulftownI7_980X() {
+  static const CpuDescription d = [] {
+    CpuDescription c;
+    c.name = "Core i7-980X (Gulftown)";
+    c.brand = "Intel(R) Core(TM) i7 CPU       X 980  @ 3.33GHz";
+    c.signature = 0x000206C2;
+    c.coresPerPackage = 6;
+    c.baseRatio = 25;
+    c.turboLimits[0] = 27;
+    c.turboLimits[1] = 27;
+    for (int i = 2; i < 6; ++i) c.turboLimits[i] = 26;
+    c.unlocked = true;
+    c.leaf1Ecx = 0x029EE3FF;
+    c.caches = {{1, 1, 32, 8, 2}, {1, 2, 32, 4, 2}, {2, 3, 256, 8, 2}, {3, 3, 12288, 16, 32, true}};
+    return c;
+  }();
+  return d;
+}
+
+const CpuDescription& SandyBridgeI7_2600K() {
+  static const CpuDescription d = [] {
+    CpuDescription c;
+    c.name = "Core i7-2600K (Sandy Bridge)";
+    c.brand = "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz";
+    c.signature = 0x000206A7;
+    c.generation = CpuGeneration::SandyBridge;
+    c.bclkMHz = 100.0;
+    c.baseRatio = 34;
+    c.minRatio = 16;
+    const uint8_t turbo[6] = {38, 37, 36, 35, 0, 0};
+    std::memcpy(c.turboLimits, turbo, sizeof(turbo));
+    c.unlocked = true;
+    c.tdpW = 95;
+    c.tdcA = 112;
+    c.packageWatts = 60.0;
+    c.mchbar = 0xFED10000;
+    c.tjMax = 98;
+    c.leaf1Ecx = 0x1FBAE3FF;
+    c.leaf2[0] = 0x76035A01;
+    c.leaf2[1] = 0x00F0B2FF;
+    c.leaf2[3] = 0x00CA0000;
+    c.caches = {{1, 1, 32, 8, 2}, {1, 2, 32, 8, 2}, {2, 3, 256, 8, 2}, {3, 3, 8192, 16, 16, true}};
+    return c;
+  }();
+  return d;
+}
+
+const CpuDescription& WestmereEpXeonX5650Pair() {
+  static const CpuDescription d = [] {
+    CpuDescription c;
+    c.name = "2 x Xeon X5650 (Westmere-EP)";
+    c.brand = "Intel(R) Xeon(R) CPU           X5650  @ 2.67GHz";
+    c.signature = 0x000206C2;
+    c.packages = 2;
+    c.coresPerPackage = 6;
+    c.baseRatio = 20;
+    const uint8_t turbo[6] = {23, 23, 22, 22, 22, 22};
+    std::memcpy(c.turboLimits, turbo, sizeof(turbo));
+    c.platformId = 0;
+    c.tdpW = 95;
+    c.leaf1Ecx = 0x029EE3FF;
+    c.caches = {{1, 1, 32, 8, 2}, {1, 2, 32, 4, 2}, {2, 3, 256, 8, 2}, {3, 3, 12288, 16, 32, true}};
+    return c;
+  }();
+  return d;
+}
+
+const std::vector<const CpuDescription*>& CpuModels() {
+  static const std::vector<const CpuDescription*> all = {&NehalemBloomfieldI7_920(), &WestmereGulftownI7_980X(),
+                                                         &SandyBridgeI7_2600K(), &WestmereEpXeonX5650Pair()};
+  return all;
+}
+
 namespace {
 
 constexpr uint32_t Str4(const char* s) {
@@ -26,9 +102,71 @@ constexpr uint32_t Str4(const char* s) {
          static_cast<uint32_t>(static_cast<uint8_t>(s[2])) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(s[3])) << 24;
 }
 
-// Counters shared by the MSR handlers of one logical processor.
+// Energy counters count in units of 2^-16 J (MSR 0x606 energy unit 16).
+constexpr double kEnergyUnitJ = 1.0 / 65536.0;
+
+// Counters of one logical processor.
 struct CoreCounters {
-  RateCounter tsc, mperf, aperf;
+  RateCounter tsc, mperf, aperf, fixed0, fixed1, fixed2;
+};
+
+// What one package shares: turbo state and the counters that follow it.
+struct PackageState {
+  CpuDescription d;
+  uint8_t turbo[6] = {};
+  bool disengaged = false;
+  int requested = 0;  // IA32_PERF_CTL ratio
+  std::vector<std::shared_ptr<CoreCounters>> counters;
+  RateCounter energyPackage, energyCores, energyGraphics;
+
+  double Active() const {
+    if (!disengaged && requested > d.baseRatio && turbo[0] != 0) return turbo[0];
+    return requested < d.baseRatio ? requested : d.baseRatio;
+  }
+};
+
+// Package states per machine (the machine outlives none of its handlers).
+std::map<const EmulatedMachine*, std::vector<std::shared_ptr<PackageState>>>& Packages() {
+  static std::map<const EmulatedMachine*, std::vector<std::shared_ptr<PackageState>>> all;
+  return all;
+}
+
+void Retune(EmulatedMachine& m, PackageState& p) {
+  const uint64_t now = m.Time().NowNs();
+  const double base = m.BclkMHz() * p.d.baseRatio * 1e6, core = m.BclkMHz() * p.Active() * 1e6;
+  for (auto& c : p.counters) {
+    c->tsc.SetRate(base, now);
+    c->mperf.SetRate(base, now);
+    c->fixed2.SetRate(base, now);
+    c->aperf.SetRate(core, now);
+    c->fixed1.SetRate(core, now);
+    c->fixed0.SetRate(core, now);
+  }
+}
+
+// The Sandy Bridge client turbo ratio register in the MCHBAR window.
+class TurboRatioWindow : public MmioDevice {
+ public:
+  TurboRatioWindow(EmulatedMachine& m, std::shared_ptr<PackageState> p) : m_(m), p_(std::move(p)) {}
+  bool MmioRead(uint64_t offset, int width, uint32_t* value) override {
+    uint32_t v = p_->turbo[0] | lockBit_;
+    *value = (v >> (8 * offset)) & (width == 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1);
+    return true;
+  }
+  bool MmioWrite(uint64_t offset, int width, uint32_t value) override {
+    if (lockBit_) return true;
+    if (offset == 0) {
+      p_->turbo[0] = static_cast<uint8_t>(value);
+      Retune(m_, *p_);
+    }
+    if (offset + width == 4 && (value & 0x80000000u)) lockBit_ = 0x80000000u;
+    return true;
+  }
+
+ private:
+  EmulatedMachine& m_;
+  std::shared_ptr<PackageState> p_;
+  uint32_t lockBit_ = 0;
 };
 
 void FillCpuid(EmulatedCpu& cpu, const CpuDescription& d) {
@@ -50,7 +188,7 @@ void FillCpuid(EmulatedCpu& cpu, const CpuDescription& d) {
   }
   cpu.SetCpuid(4, sub, {0, 0, 0, 0});
   cpu.SetCpuid(5, 0, {0x40, 0x40, 3, 0x1120});
-  cpu.SetCpuid(6, 0, {3, 2, 1, 0});
+  cpu.SetCpuid(6, 0, {d.generation == CpuGeneration::SandyBridge ? 0x77u : 3u, 2, 1, 0});
   cpu.SetCpuid(0xA, 0, {0x07300403, 0, 0, 0x603});
   const uint32_t smtShift = d.threadsPerCore > 1 ? 1 : 0;
   cpu.SetCpuid(0xB, 0, {smtShift, static_cast<uint32_t>(d.threadsPerCore), 0x100, cpu.apicId});
@@ -70,59 +208,123 @@ void FillCpuid(EmulatedCpu& cpu, const CpuDescription& d) {
   cpu.SetCpuid(0x80000008, 0, {0x3024, 0, 0, 0});
 }
 
-void FillMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d) {
+MsrHandler CounterMsr(TimeBase& time, std::shared_ptr<void> keep, RateCounter* c) {
+  return MsrHandler{[&time, keep, c](uint64_t* v) {
+                      *v = c->Value(time.NowNs());
+                      return true;
+                    },
+                    [&time, keep, c](uint64_t v) {
+                      c->Set(v, time.NowNs());
+                      return true;
+                    }};
+}
+
+void FillMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, std::shared_ptr<PackageState> pkg) {
   auto counters = std::make_shared<CoreCounters>();
+  pkg->counters.push_back(counters);
+  Retune(m, *pkg);
   TimeBase& time = m.Time();
-  auto tscHz = [&m, d] { return m.BclkMHz() * d.baseRatio * 1e6; };
-  counters->tsc = RateCounter(tscHz(), time.NowNs());
-  counters->mperf = RateCounter(tscHz(), time.NowNs());
-  counters->aperf = RateCounter(tscHz(), time.NowNs());
-  m.AddClockListener([&m, counters, tscHz] {
-    uint64_t now = m.Time().NowNs();
-    counters->tsc.SetRate(tscHz(), now);
-    counters->mperf.SetRate(tscHz(), now);
-    counters->aperf.SetRate(tscHz(), now);
-  });
-  auto counterMsr = [&time](RateCounter* c) {
-    return MsrHandler{[&time, c](uint64_t* v) {
-                        *v = c->Value(time.NowNs());
-                        return true;
-                      },
-                      [&time, c](uint64_t v) {
-                        c->Set(v, time.NowNs());
-                        return true;
-                      }};
-  };
-  // The handlers keep the counters alive.
-  auto keep = [counters](MsrHandler h) {
-    return MsrHandler{[counters, r = h.read](uint64_t* v) { return r(v); },
-                      [counters, w = h.write](uint64_t v) { return w(v); }};
-  };
-  cpu.SetMsrHandler(0x10, keep(counterMsr(&counters->tsc)));
-  cpu.SetMsrHandler(0xE7, keep(counterMsr(&counters->mperf)));
-  cpu.SetMsrHandler(0xE8, keep(counterMsr(&counters->aperf)));
+  cpu.SetMsrHandler(0x10, CounterMsr(time, counters, &counters->tsc));
+  cpu.SetMsrHandler(0xE7, CounterMsr(time, counters, &counters->mperf));
+  cpu.SetMsrHandler(0xE8, CounterMsr(time, counters, &counters->aperf));
+  cpu.SetMsrHandler(0x309, CounterMsr(time, counters, &counters->fixed0));
+  cpu.SetMsrHandler(0x30A, CounterMsr(time, counters, &counters->fixed1));
+  cpu.SetMsrHandler(0x30B, CounterMsr(time, counters, &counters->fixed2));
+  cpu.SetMsr(0x38D, 0);
+  cpu.SetMsr(0x38F, 0x3);
 
   const int logicalPerPackage = d.coresPerPackage * d.threadsPerCore;
-  cpu.SetMsr(0x17, 0, false);
+  cpu.SetMsr(0x17, static_cast<uint64_t>(d.platformId & 7) << 50, false);
+  cpu.SetMsr(0x1B, 0xFEE00900ull);
   cpu.SetMsr(0x35, static_cast<uint64_t>(d.coresPerPackage) << 16 | static_cast<uint64_t>(logicalPerPackage), false);
   // Platform information: maximum non-turbo ratio, programmable turbo ratio
   // limits and TDP/TDC limits, maximum efficiency ratio.
-  cpu.SetMsr(0xCE, static_cast<uint64_t>(d.minRatio) << 40 | 0x30000000ull | static_cast<uint64_t>(d.baseRatio) << 8,
+  cpu.SetMsr(0xCE,
+             static_cast<uint64_t>(d.minRatio) << 40 | (d.unlocked ? 0x30000000ull : 0) |
+                 static_cast<uint64_t>(d.baseRatio) << 8,
              false);
-  cpu.SetMsr(0x198, static_cast<uint64_t>(d.baseRatio), false);
-  cpu.SetMsr(0x199, static_cast<uint64_t>(d.baseRatio));
+  // Current ratio: bits 15:0 on Nehalem, 15:8 with the VID above on Sandy Bridge.
+  const bool sandy = d.generation == CpuGeneration::SandyBridge;
+  cpu.SetMsrHandler(0x198, MsrHandler{[pkg, sandy](uint64_t* v) {
+                                        auto r = static_cast<uint64_t>(pkg->Active());
+                                        *v = sandy ? (r << 8 | 0x2666ull << 32) : r;
+                                        return true;
+                                      },
+                                      nullptr});
+  cpu.SetMsrHandler(0x199, MsrHandler{[pkg](uint64_t* v) {
+                                        *v = static_cast<uint64_t>(pkg->requested) << 8;
+                                        return true;
+                                      },
+                                      [&m, pkg](uint64_t v) {
+                                        pkg->requested = static_cast<int>((v >> 8) & 0xFF);
+                                        Retune(m, *pkg);
+                                        return true;
+                                      }});
   cpu.SetMsr(0x19C, 0x88000000ull | static_cast<uint64_t>(d.tjMax - d.coreTempC) << 16, false);
-  cpu.SetMsr(0x1A0, 0x0000000000850089ull);
+  auto misc = std::make_shared<uint64_t>(0x0000000000850089ull);
+  cpu.SetMsrHandler(0x1A0, MsrHandler{[misc](uint64_t* v) {
+                                        *v = *misc;
+                                        return true;
+                                      },
+                                      [&m, pkg, misc](uint64_t v) {
+                                        *misc = v;
+                                        pkg->disengaged = (v >> 38) & 1;
+                                        Retune(m, *pkg);
+                                        return true;
+                                      }});
   cpu.SetMsr(0x1A2, static_cast<uint64_t>(d.tjMax) << 16, false);
-  uint64_t turbo = 0;
-  for (int i = 0; i < 4; ++i) turbo |= static_cast<uint64_t>(d.turboLimits[i]) << (8 * i);
-  cpu.SetMsr(0x1AD, turbo);
+  cpu.SetMsr(0x1AC, static_cast<uint64_t>(d.tdpW * 8) | static_cast<uint64_t>(d.tdcA * 8) << 16, false);
+  if (!sandy) {
+    cpu.SetMsrHandler(0x1AD, MsrHandler{[pkg](uint64_t* v) {
+                                          uint64_t t = 0;
+                                          for (int i = 0; i < 6; ++i) t |= static_cast<uint64_t>(pkg->turbo[i]) << (8 * i);
+                                          *v = t;
+                                          return true;
+                                        },
+                                        [&m, pkg](uint64_t v) {
+                                          for (int i = 0; i < 6; ++i) pkg->turbo[i] = static_cast<uint8_t>(v >> (8 * i));
+                                          Retune(m, *pkg);
+                                          return true;
+                                        }});
+  }
+  if (d.packageWatts > 0) {
+    cpu.SetMsr(0x606, 0xA1003, false);
+    cpu.SetMsr(0x1B1, 0x88000000ull | static_cast<uint64_t>(d.tjMax - d.packageTempC) << 16, false);
+    auto energy = [&time, pkg](RateCounter PackageState::*c) {
+      return MsrHandler{[&time, pkg, c](uint64_t* v) {
+                          *v = ((*pkg).*c).Value(time.NowNs()) & 0xFFFFFFFFull;
+                          return true;
+                        },
+                        nullptr};
+    };
+    cpu.SetMsrHandler(0x611, energy(&PackageState::energyPackage));
+    cpu.SetMsrHandler(0x639, energy(&PackageState::energyCores));
+    cpu.SetMsrHandler(0x641, energy(&PackageState::energyGraphics));
+  }
 }
 
 }  // namespace
 
+double ActiveRatio(EmulatedMachine& machine, int package) {
+  auto& list = Packages()[&machine];
+  return package < static_cast<int>(list.size()) ? list[package]->Active() : -1.0;
+}
+
 void AddProcessors(EmulatedMachine& machine, const CpuDescription& d) {
   machine.SetBclkMHz(d.bclkMHz);
+  auto& packages = Packages()[&machine];
+  packages.clear();
+  const uint64_t now = machine.Time().NowNs();
+  for (int p = 0; p < d.packages; ++p) {
+    auto state = std::make_shared<PackageState>();
+    state->d = d;
+    std::memcpy(state->turbo, d.turboLimits, sizeof(state->turbo));
+    state->requested = d.baseRatio + 1;  // the operating system asks for turbo
+    state->energyPackage = RateCounter(d.packageWatts / kEnergyUnitJ, now);
+    state->energyCores = RateCounter(d.packageWatts * 0.7 / kEnergyUnitJ, now);
+    state->energyGraphics = RateCounter(d.packageWatts * 0.05 / kEnergyUnitJ, now);
+    packages.push_back(state);
+  }
   for (int t = 0; t < d.threadsPerCore; ++t)
     for (int p = 0; p < d.packages; ++p)
       for (int c = 0; c < d.coresPerPackage; ++c) {
@@ -134,8 +336,13 @@ void AddProcessors(EmulatedMachine& machine, const CpuDescription& d) {
         cpu.apicId = static_cast<uint32_t>(p) << d.coreShift | static_cast<uint32_t>(c) << smtShift |
                      static_cast<uint32_t>(t);
         FillCpuid(cpu, d);
-        FillMsrs(machine, cpu, d);
+        FillMsrs(machine, cpu, d, packages[p]);
       }
+  auto copy = packages;
+  machine.AddClockListener([&machine, copy] {
+    for (auto& p : copy) Retune(machine, *p);
+  });
+  if (d.mchbar) machine.AddMmio(d.mchbar + 0x5990, 4, std::make_shared<TurboRatioWindow>(machine, packages[0]));
 }
 
 }  // namespace emu

@@ -20,10 +20,13 @@ struct CacheDescription {
   bool inclusive = false;
 };
 
+enum class CpuGeneration { Nehalem, SandyBridge };
+
 struct CpuDescription {
   std::string name;       // "Core i7-920 (Bloomfield)"
   std::string brand;      // the 48-character brand string
   uint32_t signature;     // CPUID leaf 1 EAX
+  CpuGeneration generation = CpuGeneration::Nehalem;
   int packages = 1;
   int coresPerPackage = 4;
   int threadsPerCore = 2;
@@ -31,9 +34,17 @@ struct CpuDescription {
   double bclkMHz = 133.33;
   int baseRatio = 20;     // maximum non-turbo ratio
   int minRatio = 12;      // maximum efficiency ratio
-  uint8_t turboLimits[4] = {22, 21, 21, 21};  // 1, 2, 3, 4 active cores
+  // Highest ratio with 1..6 cores active (MSR 0x1AD on Nehalem; on Sandy
+  // Bridge client parts the first byte is the MCHBAR ratio register).
+  uint8_t turboLimits[6] = {22, 21, 21, 21, 0, 0};
+  bool unlocked = false;  // MSR 0xCE bits 29:28
+  int platformId = 1;     // IA32_PLATFORM_ID bits 52:50
+  int tdpW = 130, tdcA = 95;
+  double packageWatts = 0;  // Sandy Bridge energy counters; 0 = none
+  uint32_t mchbar = 0;      // Sandy Bridge client: MCHBAR the host bridge reports
   int tjMax = 100;
   int coreTempC = 43;
+  int packageTempC = 45;
   uint32_t leaf1Ecx = 0x0098E3BD, leaf1Edx = 0xBFEBFBFF;
   uint32_t leaf2[4] = {0x55035A01, 0x00F0B2E4, 0x00000000, 0x09CA212C};
   std::vector<CacheDescription> caches;
@@ -41,6 +52,16 @@ struct CpuDescription {
 
 // The processors the emulated boards carry.
 const CpuDescription& NehalemBloomfieldI7_920();
+const CpuDescription& WestmereGulftownI7_980X();
+const CpuDescription& SandyBridgeI7_2600K();
+const CpuDescription& WestmereEpXeonX5650Pair();
+// All of them, for listings and tests.
+const std::vector<const CpuDescription*>& CpuModels();
+
+// The ratio the cores of a package run at now: the one-core turbo limit when
+// turbo is engaged and the operating system asks for more than the base
+// ratio, otherwise the requested ratio capped at the base ratio.
+double ActiveRatio(EmulatedMachine& machine, int package);
 
 // Adds the logical processors of `cpu` to the machine. Logical processors
 // are numbered like the firmware lists them: first thread of every core of

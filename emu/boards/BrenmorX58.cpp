@@ -4,14 +4,40 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/boards/ChipsetParts.h"
 #include "emu/chips/AcpiPmBlock.h"
+#include "emu/chips/FintekF71882F.h"
+#include "emu/chips/Ich10r.h"
+#include "emu/firmware/AcpiTables.h"
+#include "emu/firmware/SmbiosTable.h"
+#include "emu/smbus/SmbusPlacement.h"
+#include "sdk/core/BoardVendor.h"
 
 namespace emu::boards {
 
 namespace {
 
 constexpr uint16_t kPmBase = 0x0400;
-constexpr uint16_t kSmbusBase = 0x0500;
+
+const Ich10rOptions kIch10r = [] {
+  Ich10rOptions o;
+  o.pmBase = kPmBase;
+  o.subsystemVendor = kBoardVendorPciSubsystemId;
+  o.subsystemDevice = kBoardVendorIch10rMuxSubsystemDevice;
+  o.gpio[1] = {.useSel = 0x00300000, .ioSel = 0xFFFFFFFF, .level = 0};  // GPIO 52/53: GPIO inputs, low
+  o.mux = SmbusGpioMux{};
+  return o;
+}();
+
+// Three DIMMs on the common segment; behind the switch the same address
+// on both segments (placeholders for the monitoring chips).
+const SmbusPlacement kSmbusSlaves[] = {
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C01}},
+    {SmbusBus::kNoSegment, 0x51, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C02}},
+    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C03}},
+    {0, 0x2D, SmbusPlacement::Kind::Registers, {}, {{0xFD, 0x50}, {0xFE, 0xC3}, {0xFF, 0x21}}},
+    {1, 0x2D, SmbusPlacement::Kind::Registers, {}, {{0xFD, 0x5C}, {0xFE, 0x79}}},
+};
 
 void Build(EmulatedMachine& m) {
   // Memory: 6 GB in three channels; the legacy hole and the PCI hole below 4 GB.
@@ -23,17 +49,21 @@ void Build(EmulatedMachine& m) {
 
   AddProcessors(m, NehalemBloomfieldI7_920());
 
-  // X58 I/O hub, ICH10R LPC bridge, SMBus controller.
+  // X58 I/O hub; ICH10R with the vendor's SMBus switch on GPIO 52/53 (both
+  // pins inputs and low until software drives them), its slaves and the
+  // Fintek Super I/O.
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3405, 0x06000013));
-  auto& lpc = m.AddPciFunction(std::make_unique<PciFunction>(0, 0x1F, 0, 0x8086, 0x3A16, 0x06010000, 0x80));
-  lpc.Set32(0x40, kPmBase | 1);  // ACPI base address
-  lpc.Set8(0x44, 0x80);          // ACPI decode enable
-  auto& smbus = m.AddPciFunction(std::make_unique<PciFunction>(0, 0x1F, 3, 0x8086, 0x3A30, 0x0C050000));
-  smbus.Set32(0x20, kSmbusBase | 1);
-  smbus.Set16(0x04, 0x0001);
-  smbus.Set8(0x40, 0x01);  // host enable
+  auto ich = AddIch10rSouthBridge(m, kIch10r);
+  PlaceSmbusSlaves(*ich.smbus, kSmbusSlaves);
+  FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);
+  InstallAcpiFirmware(m, {kPmBase});
 
-  m.AddPortDevice(kPmBase, AcpiPmBlock::kSize, std::make_shared<AcpiPmBlock>(m.Time()));
+  // Bloomfield uncore on bus 0xFF: QPI generic registers and the integrated
+  // memory controller. The X58 has no MMCONFIG register the SDK reads.
+  parts::AddUncore(m, 0xFF, 0, 0, 0x2C41, true);
+  parts::AddUncore(m, 0xFF, 3, 0, 0x2C18, true);
+  parts::AddUncore(m, 0xFF, 3, 1, 0x2C19, true);
+  InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7 CPU 920 @ 2.67GHz", 133, 2666, 6, 1024));
 }
 
 }  // namespace

@@ -3,11 +3,7 @@
 // Each domain replaces its line here with its own creation routine.
 #include "sdk/core/QUARNSDK.h"
 
-int QUARNSDK::CreatePCIInterface() { return 0; }
-int QUARNSDK::CreateACPIInterface(int32_t, int32_t, uint32_t) { return 0; }
 int QUARNSDK::CreateChipsetInterface() { return 0; }
-int QUARNSDK::CreateDMIInterface() { return 0; }
-int QUARNSDK::CreateCPUInterface(uint32_t) { return 0; }
 int QUARNSDK::CreateSMBusInterface() { return 0; }
 int QUARNSDK::CreateDisplayInterface(uint32_t) { return 0; }
 int QUARNSDK::CreateHardwareMonitorInterface(int32_t, int32_t, uint32_t) { return 0; }

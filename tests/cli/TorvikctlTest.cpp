@@ -52,7 +52,7 @@ TEST(TorvikctlTest, StatusAndRegistersOnTheEmulatedBoard) {
 
   CmdResult msr = Torvikctl("--machine emulated rdmsr 0 0xCE");
   ASSERT_EQ(msr.status, 0) << msr.out;
-  EXPECT_EQ(msr.out, "0x00000C0030001400\n");
+  EXPECT_EQ(msr.out, "0x00000C0000001400\n");
   EXPECT_EQ(Torvikctl("--machine emulated rdmsr 9 0xCE").status, 1) << "no such processor";
   EXPECT_EQ(Torvikctl("--machine emulated rdmsr 0 0x12345").status, 1) << "unimplemented MSR";
   EXPECT_EQ(Torvikctl("--machine emulated --json rdpci 00:1f.3 0.W").out, "{\"value\":\"0x8086\"}\n");

@@ -96,7 +96,7 @@ TEST_F(ChannelTest, WritesReachTheBoard) {
   EXPECT_TRUE(driver.ReadPhysical8(0, 0x1000, 1, &byte));
   EXPECT_EQ(byte, 0xC3);
   uint32_t dword = 0;
-  EXPECT_TRUE(driver.ReadPhysical32(0, 0xFED00000, 0, &dword));
+  EXPECT_TRUE(driver.ReadPhysical32(0, 0xFEB00000, 0, &dword));
   EXPECT_EQ(dword, 0xFFFFFFFFu) << "unmapped memory floats high";
   driver.Release();
 }

@@ -64,7 +64,7 @@ struct FakeSensor : CVoltageSensor {
 struct FakeTimer : CTimer {
   explicit FakeTimer(int t) : CTimer(t, 1000, 0) {}
   ~FakeTimer() override { g_events.push_back("timer"); }
-  int Calibrate(CTimer*, int, int) override { return 1; }
+  double Calibrate(CTimer*, int, int) override { return 1; }
   double Read() override { return 0; }
 };
 

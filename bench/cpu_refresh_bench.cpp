@@ -1,0 +1,81 @@
+// One processor refresh of the emulated six-core package on the real-time
+// time base: how long it holds the SDK lock, the CPU time it costs, and how
+// far the measured core clocks are from the emulated BCLK x ratio.
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <memory>
+
+#include "driver/CKMDriver.h"
+#include "emu/CpuModels.h"
+#include "emu/EmulatedMachine.h"
+#include "emu/chips/AcpiPmBlock.h"
+#include "emu/firmware/AcpiTables.h"
+#include "platform/Machine.h"
+#include "platform/NamedMutex.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/core/SdkStartup.h"
+#include "sdk/cpu/CCPUInterface.h"
+#include "sdk/cpu/CProcessor.h"
+
+namespace {
+
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
+
+void BM_CpuRefreshSixCoreRealTime(benchmark::State& state) {
+  plat::SetLockNamespace("torvik-bench");
+  const emu::CpuDescription& cpu = emu::WestmereGulftownI7_980X();
+  auto machine = std::make_shared<emu::EmulatedMachine>(emu::TimeBase::Mode::Real, "bench-gulftown");
+  machine->AddRam(0x00000000, 0x000A0000);
+  machine->AddRam(0x000E0000, 0x00020000);
+  machine->AddPortDevice(0x400, emu::AcpiPmBlock::kSize, std::make_shared<emu::AcpiPmBlock>(machine->Time()));
+  emu::InstallAcpiFirmware(*machine);
+  emu::AddProcessors(*machine, cpu);
+  plat::SetCurrentMachine(machine);
+  CKMDriver driver;
+  uint32_t error = 0, version = 0;
+  if (StartDriverChannel(driver, "/tmp", &error, &version) != DriverStartResult::Ok || !driver.Acquire(&error, 2000)) {
+    state.SkipWithError("driver channel");
+    return;
+  }
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  sdk->SetDriver(&driver);
+  sdk->CreateACPIInterface(0, 0, 0x7FFFFFFF);
+  sdk->CreateCPUInterface(0x8000);
+  CCPUInterface* interface = sdk->cpuInterface;
+  const double truth = cpu.bclkMHz * emu::ActiveRatio(*machine, 0);
+  double worstError = 0, cpuSeconds = 0;
+  for (auto _ : state) {
+    uint32_t status = 0;
+    const double c0 = CpuSeconds();
+    auto t0 = std::chrono::steady_clock::now();
+    sdk->Lock(&status, 100);
+    interface->Refresh();
+    sdk->Unlock();
+    auto t1 = std::chrono::steady_clock::now();
+    cpuSeconds += CpuSeconds() - c0;
+    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    CProcessor* p = interface->GetProcessor(0);
+    for (int i = 0; i < p->GetNumberOfCores(); ++i)
+      worstError = std::max(worstError, std::fabs(p->GetCore(i)->measuredClock - truth) / truth);
+  }
+  state.counters["cpu_ms_per_refresh"] = cpuSeconds * 1e3 / static_cast<double>(state.iterations());
+  state.counters["worst_clock_error_pct"] = worstError * 100;
+  driver.Release();
+  QUARNSDK::ReleaseInstance();
+  driver.Close(true, true);
+  plat::SetCurrentMachine(nullptr);
+}
+BENCHMARK(BM_CpuRefreshSixCoreRealTime)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,210 @@
+// cpu, turbo and timers: the processors as the SDK identified and measured
+// them, the turbo controls, and the machine's time sources.
+#include <cstdio>
+#include <string>
+
+#include "cli/Json.h"
+#include "cli/Verbs.h"
+#include "sdk/access/CIOSpace.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/cpu/CCPUInterface.h"
+#include "sdk/cpu/CCPUThread.h"
+#include "sdk/cpu/CCacheDescriptor.h"
+#include "sdk/cpu/CProcessor.h"
+#include "sdk/cpu/Timers.h"
+#include "sdk/cpu/TurboControl.h"
+
+namespace cli {
+
+namespace {
+
+CCPUInterface* Cpu(Session& s) {
+  if (!s.StartSdk()) return nullptr;
+  auto* cpu = static_cast<CCPUInterface*>(QUARNSDK::GetInstance()->FindInterface(INTERFACE_CPU));
+  if (!cpu) std::fprintf(stderr, "torvikctl: the processors could not be identified\n");
+  return cpu;
+}
+
+const char* CacheTypeName(int type) {
+  switch (type) {
+    case CACHE_DATA: return "data";
+    case CACHE_INSTRUCTION: return "instruction";
+    case CACHE_UNIFIED: return "unified";
+    case CACHE_TRACE: return "trace";
+    default: return "?";
+  }
+}
+
+std::string Value(float v, const char* format) {
+  if (v <= 0) return "n/a";
+  char b[32];
+  std::snprintf(b, sizeof(b), format, v);
+  return b;
+}
+
+void PrintText(CCPUInterface* cpu) {
+  std::printf("Logical processors: %d, packages: %d, bus clock: %s MHz\n", cpu->logicalCount, cpu->processorCount,
+              Value(cpu->busClock, "%.2f").c_str());
+  for (int i = 0; i < cpu->processorCount; ++i) {
+    CProcessor* p = cpu->GetProcessor(i);
+    CCPUThread* t = p->FirstThread();
+    std::printf("\nProcessor %d (package %d)\n", p->index, p->packageId);
+    std::printf("\tName: %s\n\tSpecification: %s\n\tVendor: %s\n", p->GetName(), p->GetSpecification(),
+                t ? t->vendor : "");
+    std::printf("\tCode name: %s\n\tPackage: %s\n\tRevision: %s\n", p->GetCodeName(), p->GetPackageName(),
+                p->GetRevisionName());
+    std::printf("\tFamily %d, model %d, stepping %d (extended family %d, model %d)\n", p->GetFamily(), p->GetModel(),
+                p->GetStepping(), p->GetExtendedFamily(), p->GetExtendedModel());
+    std::printf("\tTechnology: %s um\n\tRated frequency: %s MHz\n", Value(p->GetTechnology(), "%.3f").c_str(),
+                p->GetRatedFrequency() > 0 ? std::to_string(p->GetRatedFrequency()).c_str() : "n/a");
+    for (CCacheDescriptor* c : Items(t ? t->caches : nullptr))
+      std::printf("\tL%d %s cache: %d x %d KB, %d-way, %d-byte lines\n", c->level, CacheTypeName(c->type),
+                  p->GetNumberOfCaches(c->level, c->type), c->sizeKB, c->ways, c->lineSize);
+    std::printf("\tPackage power: %s W\n", Value(p->packageValue, "%.1f").c_str());
+    for (int k = 0; k < p->GetNumberOfCores(); ++k) {
+      CCPUCore* core = p->GetCore(k);
+      std::printf("\tCore %d: clock %s MHz, multiplier %s, temperature %s C, threads (APIC id):", core->coreId,
+                  Value(core->clock, "%.2f").c_str(), Value(core->multiplier, "%.1f").c_str(),
+                  Value(core->temperature, "%.0f").c_str());
+      for (CCPUThread* th : Items(core->threads)) std::printf(" %d (%d)", th->affinityIndex, th->apicId);
+      std::printf("\n");
+    }
+  }
+}
+
+void PrintJson(CCPUInterface* cpu) {
+  Json j;
+  j.BeginObject().Key("logicalProcessors").Int(cpu->logicalCount).Key("busClockMHz").Number(cpu->busClock);
+  j.Key("packages").BeginArray();
+  for (int i = 0; i < cpu->processorCount; ++i) {
+    CProcessor* p = cpu->GetProcessor(i);
+    CCPUThread* t = p->FirstThread();
+    j.BeginObject().Key("index").Int(p->index).Key("packageId").Int(p->packageId);
+    j.Key("vendor").String(t ? t->vendor : "").Key("name").String(p->GetName());
+    j.Key("specification").String(p->GetSpecification()).Key("codeName").String(p->GetCodeName());
+    j.Key("package").String(p->GetPackageName()).Key("revision").String(p->GetRevisionName());
+    j.Key("family").Int(p->GetFamily()).Key("model").Int(p->GetModel()).Key("stepping").Int(p->GetStepping());
+    j.Key("extendedFamily").Int(p->GetExtendedFamily()).Key("extendedModel").Int(p->GetExtendedModel());
+    j.Key("technologyUm").Number(p->GetTechnology()).Key("ratedMHz").Int(p->GetRatedFrequency());
+    j.Key("packagePowerW").Number(p->packageValue);
+    j.Key("cores").BeginArray();
+    for (int k = 0; k < p->GetNumberOfCores(); ++k) {
+      CCPUCore* core = p->GetCore(k);
+      j.BeginObject().Key("coreId").Int(core->coreId).Key("clockMHz").Number(core->clock);
+      j.Key("multiplier").Number(core->multiplier).Key("temperatureC").Number(core->temperature);
+      j.Key("threads").BeginArray();
+      for (CCPUThread* th : Items(core->threads))
+        j.BeginObject().Key("logical").Int(th->affinityIndex).Key("apicId").Int(th->apicId).EndObject();
+      j.EndArray().EndObject();
+    }
+    j.EndArray().EndObject();
+  }
+  j.EndArray().EndObject();
+  std::printf("%s\n", j.Text().c_str());
+}
+
+int CpuVerb(Session& s, const Args& a) {
+  if (!a.empty()) return Usage(*FindVerb("cpu"));
+  CCPUInterface* cpu = Cpu(s);
+  if (!cpu) return kExitFailed;
+  s.Options().json ? PrintJson(cpu) : PrintText(cpu);
+  return kExitOk;
+}
+
+const char* TimerKind(int type) {
+  static const char* const kNames[] = {"", "ACPI PM timer", "tick count", "performance counter", "time-stamp counter",
+                                       "performance-monitoring counter", "HPET"};
+  return type >= 1 && type <= 6 ? kNames[type] : "?";
+}
+
+int TimersVerb(Session& s, const Args& a) {
+  if (!a.empty()) return Usage(*FindVerb("timers"));
+  if (!s.StartSdk()) return kExitFailed;
+  Json j;
+  j.BeginArray();
+  for (CTimer* t : Items(QUARNSDK::GetInstance()->GetTimers())) {
+    std::string where;
+    char b[64] = "";
+    if (t->type == TIMER_ACPI) std::snprintf(b, sizeof(b), "port 0x%X", static_cast<CACPITimer*>(t)->port);
+    if (t->type == TIMER_HPET && t->source)
+      std::snprintf(b, sizeof(b), "memory 0x%X", static_cast<CIOSpace*>(t->source)->GetBaseLow());
+    where = b;
+    if (s.Options().json) {
+      j.BeginObject().Key("type").Int(t->type).Key("kind").String(TimerKind(t->type));
+      j.Key("where").String(where).Key("frequencyHz").Number(t->frequency).EndObject();
+    } else {
+      std::printf("%-32s %-18s %s\n", TimerKind(t->type), where.c_str(),
+                  t->frequency > 0 ? (std::to_string(static_cast<long long>(t->frequency)) + " Hz").c_str()
+                                   : "not calibrated");
+    }
+  }
+  j.EndArray();
+  if (s.Options().json) std::printf("%s\n", j.Text().c_str());
+  return kExitOk;
+}
+
+// turbo [on|off] [RATIO...]: shows, or with --yes sets, the turbo switch and
+// the ratio limits for 1..6 active cores of processor 0.
+int TurboVerb(Session& s, const Args& a) {
+  CCPUInterface* cpu = Cpu(s);
+  if (!cpu) return kExitFailed;
+  CProcessor* p = cpu->GetProcessor(0);
+  if (!p) return kExitFailed;
+  if (!a.empty()) {
+    if (!s.Options().yes) {
+      std::fprintf(stderr, "torvikctl: changing the turbo settings needs --yes\n");
+      return kExitUsage;
+    }
+    size_t i = 0;
+    bool ok = s.LockHardware();
+    if (ok && (a[0] == "on" || a[0] == "off")) ok = WriteTurboSwitch(p, a[i++] == "on");
+    TurboLimits limits;
+    for (int k = 0; ok && i < a.size() && k < 6; ++i, ++k) {
+      uint64_t r = 0;
+      if (!ParseNumber(a[i], &r) || r > 255) return Usage(*FindVerb("turbo"));
+      limits.ratio[k] = static_cast<int>(r);
+    }
+    if (ok && limits.ratio[0] != kTurboUnset) ok = WriteTurboLimits(p, limits);
+    s.UnlockHardware();
+    if (!ok) {
+      std::fprintf(stderr, "torvikctl: the turbo registers could not be written\n");
+      return kExitFailed;
+    }
+  }
+  if (!s.LockHardware()) return kExitFailed;
+  bool enabled = false;
+  bool haveSwitch = ReadTurboSwitch(p, &enabled);
+  TurboLimits limits;
+  bool haveLimits = ReadTurboLimits(p, &limits);
+  s.UnlockHardware();
+  if (s.Options().json) {
+    Json j;
+    j.BeginObject().Key("turbo");
+    haveSwitch ? j.Bool(enabled) : j.Null();
+    j.Key("ratioLimits").BeginArray();
+    for (int r : limits.ratio) r == kTurboUnset ? j.Null() : j.Int(r);
+    j.EndArray().EndObject();
+    std::printf("%s\n", j.Text().c_str());
+  } else {
+    std::printf("Turbo: %s\n", haveSwitch ? (enabled ? "on" : "off") : "not available");
+    std::printf("Ratio limits (1..6 active cores):");
+    if (!haveLimits) std::printf(" not available");
+    for (int r : limits.ratio)
+      if (haveLimits) std::printf(" %d", r);
+    std::printf("\n");
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+const std::vector<Verb>& CpuVerbs() {
+  static const std::vector<Verb> verbs = {
+      {"cpu", "", "processors: identity, topology with APIC ids, caches, clocks, temperatures, power", &CpuVerb},
+      {"turbo", "[on|off] [RATIO...]", "show, or with --yes set, the turbo switch and ratio limits", &TurboVerb},
+      {"timers", "", "the time sources with their kind, port or address and frequency", &TimersVerb},
+  };
+  return verbs;
+}
+
+}  // namespace cli

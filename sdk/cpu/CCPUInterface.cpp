@@ -1,0 +1,305 @@
+#include "sdk/cpu/CCPUInterface.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "driver/CKMDriver.h"
+#include "platform/Machine.h"
+#include "sdk/core/CSensor.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/cpu/CCPUThread.h"
+#include "sdk/cpu/CCacheDescriptor.h"
+#include "sdk/cpu/CProcessor.h"
+#include "sdk/cpu/CCPUInfos.h"
+#include "sdk/cpu/CpuDriver.h"
+#include "sdk/cpu/IntelFamilies.h"
+#include "sdk/cpu/Timers.h"
+
+namespace {
+
+constexpr int kMaxLogical = 32;
+constexpr uint32_t kIdentifySettleMs = 50;
+
+}  // namespace
+
+namespace {
+bool sdkHasAcpiTimer() { return QUARNSDK::GetInstance()->FindTimer(TIMER_ACPI) != nullptr; }
+}  // namespace
+
+int CeilLog2(int value) {
+  int n = 0;
+  while ((1 << n) < value && n < 31) ++n;
+  return n;
+}
+
+CCPUInterface::CCPUInterface(uint32_t opts)
+    : CInterface(INTERFACE_CPU),
+      options(opts),
+      processors(new CTList<CDevice>()),
+      cores(new CTList<CCPUCore>()),
+      threads(new CTList<CCPUThread>()) {}
+
+CCPUInterface::~CCPUInterface() {
+  // The processor devices belong to the facade's device list.
+  delete processors;
+  cores->DeleteAll();
+  delete cores;
+  threads->DeleteAll();
+  delete threads;
+  delete[] powerNowHeader;
+  delete[] powerNowPairs;
+}
+
+int CCPUInterface::Init() {
+  plat::Machine& m = plat::CurrentMachine();
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  sdk->AddTimer(new CWin32PerformanceTimer());
+  sdk->AddTimer(new CWin32SystemTimer());
+  logicalCount = m.ProcessorCount();
+  uint64_t saved = 0, system = 0;
+  bool haveSaved = m.GetProcessAffinity(0, &saved, &system);
+
+  if (logicalCount < 2) {
+    auto* t = new CCPUThread(0);
+    t->Identify();
+    threads->Append(t);
+  } else {
+    const int n = logicalCount < kMaxLogical ? logicalCount : kMaxLogical;
+    for (int i = 0; i < n; ++i) {
+      auto* t = new CCPUThread(i);
+      if (m.SetProcessAffinity(0, 1ull << i)) {
+        m.Sleep(kIdentifySettleMs);
+        t->Identify();
+      }
+      threads->Append(t);
+    }
+    if (haveSaved) m.SetProcessAffinity(0, saved);
+    m.Sleep(kIdentifySettleMs);
+  }
+  BuildTopology();
+  CProcessor* first = GetProcessor(0);
+  if (first) {
+    uint32_t code = first->GetTypeCode();
+    if ((code >= 0x02001000 && code <= 0x020013FF) || (code >= 0x02002000 && code <= 0x02002FFF)) ScanPowerNow();
+  }
+  Refresh();
+  return 1;
+}
+
+void CCPUInterface::ScanPowerNow() {
+  CKMDriver* d = CpuDriver();
+  if (!d) return;
+  static uint8_t block[0x10000];
+  for (uint32_t base = 0xC0000; base < 0x100000; base += 0x10000) {
+    if (!d->ReadPhysical(0, base, sizeof(block), block)) continue;
+    for (uint32_t off = 0; off + 24 <= sizeof(block); off += 16) {
+      if (std::memcmp(block + off, "AMDK7PNOW!", 10) != 0) continue;
+      powerNowHeader = new uint8_t[24];
+      std::memcpy(powerNowHeader, block + off, 24);
+      uint32_t states = powerNowHeader[23];
+      powerNowPairs = new uint8_t[states * 2 + 1]();
+      uint32_t avail = sizeof(block) - off - 24;
+      std::memcpy(powerNowPairs, block + off + 24, states * 2 < avail ? states * 2 : avail);
+      return;
+    }
+  }
+}
+
+void CCPUInterface::BuildTopology() {
+  // 1. Sequential APIC ids when the operating system ignored the affinity.
+  CTList<CCounterItem> distinct;
+  for (CCPUThread* t : Items(threads)) {
+    bool seen = false;
+    for (CCounterItem* c : Items(&distinct)) seen = seen || c->value == t->apicId;
+    if (!seen) distinct.Append(new CCounterItem(t->apicId));
+  }
+  if (distinct.count < threads->count) {
+    int next = 0;
+    for (CCPUThread* t : Items(threads)) t->apicId = next++;
+  }
+  distinct.DeleteAll();
+
+  // 2. Package, core and SMT ids from the APIC id.
+  for (CCPUThread* t : Items(threads)) {
+    int n = CeilLog2(t->logicalPerPackage);
+    t->packageId = t->apicId >> n;
+    int inner = t->apicId & ~((0xFF << n) & 0xFF);
+    int perCore = t->coresPerPackage > 0 ? t->logicalPerPackage / t->coresPerPackage : 1;
+    int m = CeilLog2(perCore);
+    t->coreId = inner >> m;
+    t->smtId = inner & ~((0xFF << m) & 0xFF);
+  }
+
+  // 3. Previous devices out of the facade.
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  for (CDevice* d : Items(processors))
+    if (sdk->RemoveDevice(d)) delete d;
+  processors->Clear();
+  processorCount = 0;
+
+  // 4. One device per package id.
+  for (CCPUThread* t : Items(threads)) {
+    bool seen = false;
+    for (CDevice* d : Items(processors)) seen = seen || static_cast<CProcessor*>(d)->packageId == t->packageId;
+    if (seen) continue;
+    auto* p = new CProcessor(processorCount++, t->packageId);
+    processors->Append(p);
+    sdk->AddDevice(p);
+  }
+
+  // 5. Cores.
+  cores->DeleteAll();
+  for (CCPUThread* t : Items(threads)) {
+    CProcessor* p = nullptr;
+    for (CDevice* d : Items(processors))
+      if (static_cast<CProcessor*>(d)->packageId == t->packageId) p = static_cast<CProcessor*>(d);
+    if (!p) continue;
+    CCPUCore* core = nullptr;
+    for (CCPUCore* c : Items(p->cores))
+      if (c->coreId == t->coreId) core = c;
+    if (!core) {
+      core = new CCPUCore(t->coreId);
+      p->cores->Append(core);
+      cores->Append(core);
+    }
+    core->threads->Append(t);
+    p->threads->Append(t);
+  }
+
+  // 6. Cache instances: one entry per group of threads sharing a cache.
+  for (CDevice* d : Items(processors)) {
+    auto* p = static_cast<CProcessor*>(d);
+    CCPUThread* first = p->FirstThread();
+    if (!first) continue;
+    for (CCacheDescriptor* c : Items(first->caches)) {
+      int mask = (1 << CeilLog2(c->sharing)) - 1;
+      CTList<CCounterItem> groups;
+      for (CCPUThread* t : Items(p->threads)) {
+        int key = t->apicId & ~mask;
+        bool seen = false;
+        for (CCounterItem* g : Items(&groups)) seen = seen || g->value == key;
+        if (!seen) groups.Append(new CCounterItem(key));
+      }
+      for (int i = 0; i < groups.count; ++i) p->caches->Append(c);
+      groups.DeleteAll();
+    }
+  }
+
+  // 7. Sensors of cores and packages.
+  for (CDevice* d : Items(processors)) {
+    auto* p = static_cast<CProcessor*>(d);
+    for (CCPUCore* core : Items(p->cores)) {
+      CCPUThread* t = core->FirstThread();
+      if (!t || !t->coreTemperature) continue;
+      t->coreTemperature->id |= static_cast<uint32_t>(core->coreId) & 0xFF;
+      std::snprintf(t->coreTemperature->name, sizeof(t->coreTemperature->name), "Core #%d", core->coreId);
+      p->AddSensor(t->coreTemperature);
+    }
+    CCPUThread* t = p->FirstThread();
+    if (!t) continue;
+    for (CSensor* s : {t->packageTemperature, t->packagePower, t->coresPower, t->graphicsPower})
+      if (s) {
+        s->id |= static_cast<uint32_t>(p->packageId) & 0xFF;
+        p->AddSensor(s);
+      }
+  }
+}
+
+CProcessor* CCPUInterface::GetProcessor(int index) const {
+  for (CDevice* d : Items(processors))
+    if (static_cast<CProcessor*>(d)->index == index) return static_cast<CProcessor*>(d);
+  return nullptr;
+}
+
+float CCPUInterface::MeasureBusClock() {
+  CCPUThread* t = threads->head ? threads->head->item : nullptr;
+  if (!t) return -1.0f;
+  t->PinToSelf(kPinSettleMs);
+  float b = t->GetBusClock();
+  if (b > 0) return b;
+  float c = t->MeasureCoreClock();
+  float m = 0;
+  if (c > 0 && (m = t->GetMultiplier()) > 0) {
+    b = c / m;
+    if (b > 0) return b;
+  }
+  c = t->MeasureClockWithTSC();
+  if (c > 0 && (m = t->GetMultiplier()) > 0) return c / m;
+  return b;
+}
+
+namespace {
+
+// A core whose clock is measured in the refresh's shared window.
+struct PendingCore {
+  CCPUCore* core;
+  CCPUThread* thread;
+  FixedCounterWindow window;
+};
+
+bool MeasuresWithFixedCounters(const CCPUThread* t) {
+  return !t->modelInfos && t->familyInfos && t->familyInfos->fixedCounterClock;
+}
+
+}  // namespace
+
+// The per-core measurements wait 15000 ACPI timer ticks each. The cores
+// whose family counts with the fixed counters share one such wait: each is
+// visited once for its start readings, the wait runs once, and each is
+// visited again for its end readings. The formulas are those of a single
+// measurement; the time-stamp counter frequency is measured once.
+void CCPUInterface::Refresh() {
+  plat::Machine& m = plat::CurrentMachine();
+  uint64_t saved = 0, system = 0;
+  bool haveSaved = m.GetProcessAffinity(0, &saved, &system);
+  BeginTscScope();
+  busClock = MeasureBusClock();
+  std::vector<PendingCore> pending;
+  for (CDevice* d : Items(processors)) {
+    auto* p = static_cast<CProcessor*>(d);
+    p->busClock = busClock;
+    p->AttachNewSensors();
+    for (CCPUCore* core : Items(p->cores)) {
+      core->busClock = busClock;
+      CCPUThread* t = core->FirstThread();
+      if (!t) continue;
+      t->PinToSelf(kPinSettleMs);
+      core->multiplier = t->GetMultiplier();
+      PendingCore entry{core, t, {}};
+      if (MeasuresWithFixedCounters(t) && sdkHasAcpiTimer() && BeginFixedCounterWindow(&entry.window)) {
+        pending.push_back(entry);
+        continue;
+      }
+      core->ComputeClock(t);
+      core->temperature = t->GetTemperature();
+    }
+  }
+  if (!pending.empty()) {
+    float tsc = MeasureTSC();
+    bool waited = WaitFixedCounterWindow();
+    for (PendingCore& e : pending) {
+      e.thread->PinToSelf(kPinSettleMs);
+      float measured = EndFixedCounterWindow(&e.window, waited ? tsc : -1.0f);
+      e.core->ComputeClock(e.thread, measured);
+      e.core->temperature = e.thread->GetTemperature();
+    }
+  }
+  for (CDevice* d : Items(processors)) {
+    auto* p = static_cast<CProcessor*>(d);
+    p->AttachNewSensors();
+    CCPUThread* t = p->FirstThread();
+    if (t) p->packageValue = t->UpdatePackageSensors();
+  }
+  EndTscScope();
+  if (haveSaved) m.SetProcessAffinity(0, saved);
+  m.Sleep(kPinSettleMs);
+}
+
+int QUARNSDK::CreateCPUInterface(uint32_t options) {
+  auto* cpu = new CCPUInterface(options);
+  int detected = cpu->Init();
+  if (!AdoptInterface(cpu, detected)) return 0;
+  cpuInterface = cpu;
+  return detected;
+}

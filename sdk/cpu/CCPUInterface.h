@@ -1,0 +1,44 @@
+// The processor interface: every logical processor the process may run on,
+// identified while pinned to it, grouped into cores and packages; the
+// periodic clock refresh.
+#pragma once
+
+#include <cstdint>
+
+#include "sdk/core/CInterface.h"
+#include "sdk/core/CTList.h"
+
+class CDevice;
+class CCPUCore;
+class CCPUThread;
+class CProcessor;
+
+class CCPUInterface : public CInterface {
+ public:
+  explicit CCPUInterface(uint32_t opts);
+  ~CCPUInterface() override;
+  int Init() override;
+  void Close() override {}
+
+  CProcessor* GetProcessor(int index) const;
+  void Refresh();
+  float MeasureBusClock();
+  // Groups the identified threads into packages and cores (again).
+  void BuildTopology();
+
+  int processorCount = 0;
+  int logicalCount = 0;
+  uint32_t options;
+  CTList<CDevice>* processors;
+  CTList<CCPUCore>* cores;
+  CTList<CCPUThread>* threads;
+  uint8_t* powerNowHeader = nullptr;  // AMD K7/K8 only
+  uint8_t* powerNowPairs = nullptr;
+  float busClock = -1.0f;
+
+ private:
+  void ScanPowerNow();
+};
+
+// Smallest n with 2^n >= value.
+int CeilLog2(int value);

@@ -1,0 +1,137 @@
+// Ratio (FID) and voltage identifier (VID) codes of one logical processor:
+// read from the family's status register, converted to ratios and volts,
+// and for some families written through the control register.
+#pragma once
+
+#include <cstdint>
+
+class MSR_Register;
+
+struct PState {
+  int frequency = -1;  // MHz
+  int fid = -1;
+  int vid = -1;
+  int current = -1;    // A
+};
+
+class FIDVID_Control {
+ public:
+  FIDVID_Control(uint32_t statusMsr, uint32_t controlMsr);
+  virtual float RatioFromCode(int code) { return code == -1 ? -1.0f : static_cast<float>(code); }
+  virtual float VoltageFromCode(int) { return -1.0f; }
+  virtual void Reserved() {}
+  virtual ~FIDVID_Control();
+  virtual int Prepare(int) { return 0; }
+  virtual bool Refresh() { return false; }
+  virtual bool SetRatio(float) { return false; }
+  virtual bool SetVid(int) { return false; }
+  virtual bool SetFid(int) { return false; }
+
+  float CurrentRatio() { return currentFid == -1 ? -1.0f : RatioFromCode(currentFid); }
+  float MaxRatio() { return maxFid == -1 ? -1.0f : RatioFromCode(maxFid); }
+  float MinRatio() { return minFid == -1 ? -1.0f : RatioFromCode(minFid); }
+  float CoreVoltage() { return currentVid == -1 ? -1.0f : VoltageFromCode(currentVid); }
+  bool GetPState(int i, int* fid, int* vid, int* current) const;
+
+  int currentFid = -1, minFid = -1, maxFid = -1, startFid = -1, targetFid = -1;
+  int currentVid = -1, minVid = -1, maxVid = -1, startVid = -1;
+  int unused = -1;
+  int count = 0;
+  PState** states = nullptr;
+  MSR_Register* status;
+  MSR_Register* control;
+
+ protected:
+  // Read-modify-write of `control`: bits under `mask` replaced by `bits` in
+  // the 64-bit value; sleeps 10 ms after a write. False when the read fails.
+  bool Modify(uint64_t mask, uint64_t bits);
+};
+
+// IA32_PERF_STATUS / IA32_PERF_CTL families.
+class Netburst_FIDVID_Control : public FIDVID_Control {
+ public:
+  Netburst_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
+  float VoltageFromCode(int v) override { return v == -1 ? -1.0f : (16.0f * v + 700.0f) / 1000.0f; }
+  bool Refresh() override;
+  bool SetVid(int v) override { return Modify(0xFF, static_cast<uint64_t>(v) & 0xFF); }
+  bool SetFid(int c) override { return Modify(0xFF00, (static_cast<uint64_t>(c) & 0xFF) << 8); }
+};
+
+class Mobile_FIDVID_Control : public Netburst_FIDVID_Control {
+ public:
+  bool Refresh() override;
+};
+
+class Core_FIDVID_Control : public FIDVID_Control {
+ public:
+  Core_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
+  float VoltageFromCode(int v) override { return v == -1 ? -1.0f : (12.5f * v + 712.5f) / 1000.0f; }
+  bool Refresh() override;
+  bool SetVid(int v) override { return Modify(0x3F, static_cast<uint64_t>(v) & 0x3F); }
+  bool SetFid(int c) override { return Modify(0x1F00, (static_cast<uint64_t>(c) & 0x1F) << 8); }
+};
+
+class Core_2_FIDVID_Control : public FIDVID_Control {
+ public:
+  explicit Core_2_FIDVID_Control(bool mobileFlag) : FIDVID_Control(0x198, 0x199), mobile(mobileFlag) {}
+  float RatioFromCode(int c) override { return c == -1 ? -1.0f : c * 0.5f; }
+  float VoltageFromCode(int v) override {
+    return v == -1 ? -1.0f : (12.5f * v + (mobile ? 712.5f : 825.0f)) / 1000.0f;
+  }
+  int Prepare(int) override;
+  bool Refresh() override;
+  bool SetRatio(float r) override;
+  bool SetVid(int v) override;
+  bool SetFid(int c) override;
+  bool mobile;
+
+ private:
+  bool WaitIdle();
+};
+
+class Nehalem_FIDVID_Control : public FIDVID_Control {
+ public:
+  Nehalem_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
+  float VoltageFromCode(int v) override { return v == -1 ? -1.0f : 1.6125f - 0.00625f * v; }
+  bool Refresh() override;
+  bool SetFid(int c) override { return Modify(0xFFFF, static_cast<uint64_t>(c) & 0xFFFF); }
+};
+
+class Sandy_Bridge_FIDVID_Control : public FIDVID_Control {
+ public:
+  Sandy_Bridge_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
+  float VoltageFromCode(int v) override { return v == -1 ? -1.0f : v / 8192.0f; }
+  bool Refresh() override;
+};
+
+// AMD K8 (and its AM2 variant with 6-bit VIDs).
+class K8_FIDVID_Control : public FIDVID_Control {
+ public:
+  explicit K8_FIDVID_Control(bool am2Part = false) : FIDVID_Control(0xC0010042, 0xC0010041), am2(am2Part) {}
+  float RatioFromCode(int c) override { return (c < 0 || c > 42) ? -1.0f : 4.0f + c / 2.0f; }
+  float VoltageFromCode(int v) override;
+  bool Refresh() override;
+  bool SetVid(int v) override;
+  bool SetFid(int c) override;
+  bool am2;
+
+ private:
+  bool WaitIdle();
+};
+
+// AMD family 10h (and 11h with base 8): the COFVID registers.
+class K10_FIDVID_Control : public FIDVID_Control {
+ public:
+  explicit K10_FIDVID_Control(int ratioBase = 16) : FIDVID_Control(0xC0010071, 0xC0010070), base(ratioBase) {}
+  float RatioFromCode(int c) override;
+  float VoltageFromCode(int v) override { return v == -1 ? -1.0f : (v < 124 ? 1.55f - 0.0125f * v : 0.0f); }
+  virtual int CodeFromRatio(float a);
+  bool Refresh() override;
+  bool SetRatio(float r) override;
+  bool SetVid(int v) override;
+  bool SetFid(int c) override;
+  int base;
+
+ private:
+  bool WriteTransition(uint64_t mask, uint64_t bits);
+};

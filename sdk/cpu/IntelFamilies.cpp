@@ -1,0 +1,457 @@
+#include "sdk/cpu/IntelFamilies.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "driver/CKMDriver.h"
+#include "platform/Machine.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/core/CSensor.h"
+#include "sdk/cpu/CCPUThread.h"
+#include "sdk/cpu/CpuDriver.h"
+#include "sdk/cpu/FIDVID_Control.h"
+#include "sdk/cpu/IntelNaming.h"
+#include "sdk/cpu/MSR_Register.h"
+#include "sdk/cpu/Timers.h"
+#include "sdk/cpu/VendorInfos.h"
+
+namespace {
+
+uint32_t Bits(uint64_t v, int last, int first) {
+  return static_cast<uint32_t>((v >> first) & ((1ull << (last - first + 1)) - 1));
+}
+
+Intel_CPU_Infos* VendorOf(CCPUThread* t) { return dynamic_cast<Intel_CPU_Infos*>(t->vendorInfos); }
+
+CACPITimer* AcpiTimer() {
+  if (!QUARNSDK::HasInstance()) return nullptr;
+  return static_cast<CACPITimer*>(QUARNSDK::GetInstance()->FindTimer(TIMER_ACPI));
+}
+
+struct FamilyRow {
+  int extModel;  // -1 matches any
+  const char* name;
+  uint32_t code;
+  CCPUInfos* (*make)();
+};
+
+CCPUInfos* Plain(uint32_t code) { return new CPlainFamilyInfos(code); }
+
+// Extended family 6, by extended model.
+const FamilyRow kFamily6[] = {
+    {1, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {3, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {5, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {6, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {7, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {8, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {10, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {11, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
+    {9, "Intel Mobile", CPU_INTEL_MOBILE, [] { return Plain(CPU_INTEL_MOBILE); }},
+    {13, "Intel Mobile", CPU_INTEL_MOBILE, [] { return Plain(CPU_INTEL_MOBILE); }},
+    {14, "Intel Core", CPU_INTEL_CORE, [] { return Plain(CPU_INTEL_CORE); }},
+    {15, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
+    {21, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
+    {22, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
+    {23, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
+    {29, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
+    {26, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
+    {30, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
+    {31, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
+    {37, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
+    {44, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
+    {46, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
+    {47, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
+    {28, "Intel Atom", CPU_INTEL_ATOM, [] { return Plain(CPU_INTEL_ATOM); }},
+    {38, "Intel Atom", CPU_INTEL_ATOM, [] { return Plain(CPU_INTEL_ATOM); }},
+    {54, "Intel Atom", CPU_INTEL_ATOM, [] { return Plain(CPU_INTEL_ATOM); }},
+    {42, "Intel Sandy Bridge", CPU_INTEL_SANDY_BRIDGE,
+     [] { return static_cast<CCPUInfos*>(new Intel_Sandy_Bridge_Infos()); }},
+    {45, "Intel Sandy Bridge", CPU_INTEL_SANDY_BRIDGE,
+     [] { return static_cast<CCPUInfos*>(new Intel_Sandy_Bridge_Infos()); }},
+    {58, "Intel Sandy Bridge", CPU_INTEL_SANDY_BRIDGE,
+     [] { return static_cast<CCPUInfos*>(new Intel_Sandy_Bridge_Infos()); }},
+    {62, "Intel Sandy Bridge", CPU_INTEL_SANDY_BRIDGE,
+     [] { return static_cast<CCPUInfos*>(new Intel_Sandy_Bridge_Infos()); }},
+    {60, "Intel Haswell", CPU_INTEL_HASWELL, [] { return static_cast<CCPUInfos*>(new Intel_Haswell_Infos()); }},
+};
+
+// i486 names by model.
+const struct {
+  int model;
+  const char* name;
+  const char* codeName;
+} k486[] = {{2, "Intel i486SX", "P23"},          {3, "Intel i486DX2", "P24"}, {4, "Intel i486SL", ""},
+            {5, "Intel i486SX2", ""},            {7, "Intel i486DX2 Enhanced", "P24D"},
+            {8, "Intel i486DX4", "P24C"}};
+
+void SetName(CCPUThread* t, const char* text) { std::snprintf(t->name, sizeof(t->name), "%s", text); }
+
+}  // namespace
+
+void ClassifyIntelFamily(CCPUThread* t) {
+  switch (t->extFamily) {
+    case 3:
+      SetName(t, "Intel i386");
+      t->typeCode = CPU_INTEL_386;
+      t->acpiTimerUsable = 0;
+      return;
+    case 4:
+      SetName(t, "Intel i486");
+      t->typeCode = CPU_INTEL_486;
+      t->packageCode = 0x1002A;
+      t->acpiTimerUsable = 0;
+      for (const auto& row : k486)
+        if (row.model == t->model) {
+          SetName(t, row.name);
+          std::snprintf(t->codeName, sizeof(t->codeName), "%s", row.codeName);
+        }
+      return;
+    case 5:
+      SetName(t, "Intel P5");
+      t->AttachFamilyInfos(Plain(CPU_INTEL_P5));
+      return;
+    case 15:
+      SetName(t, "Intel Netburst");
+      t->AttachFamilyInfos(Plain(CPU_INTEL_NETBURST));
+      return;
+    case 6:
+      for (const FamilyRow& row : kFamily6)
+        if (row.extModel == t->extModel) {
+          SetName(t, row.name);
+          t->AttachFamilyInfos(row.make());
+          return;
+        }
+      return;
+    default:
+      return;
+  }
+}
+
+// ------------------------------------------------------------------ measurement helpers
+
+namespace {
+bool g_tscScope = false;
+float g_tscInScope = -1.0f;
+}  // namespace
+
+void BeginTscScope() {
+  g_tscScope = true;
+  g_tscInScope = -1.0f;
+}
+
+void EndTscScope() {
+  g_tscScope = false;
+  g_tscInScope = -1.0f;
+}
+
+float MeasureTSC() {
+  if (g_tscScope && g_tscInScope > 0) return g_tscInScope;
+  CACPITimer* acpi = AcpiTimer();
+  CKMDriver* d = CpuDriver();
+  if (!acpi || !d) return -1.0f;
+  float f = d->MeasureCounterRate(acpi->frequency, acpi->port, 0x10);
+  if (f <= 0) return -1.0f;
+  if (g_tscScope) g_tscInScope = f;
+  return f;
+}
+
+bool BeginFixedCounterWindow(FixedCounterWindow* w) {
+  w->open = false;
+  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D), core(0x30A), reference(0x30B);
+  if (!globalCtrl.Read()) return false;
+  w->globalHigh = globalCtrl.high;
+  w->globalLow = globalCtrl.low;
+  globalCtrl.Write(w->globalHigh | 0x7, w->globalLow);
+  if (!fixedCtrl.Read()) {
+    globalCtrl.Write(w->globalHigh, w->globalLow);
+    return false;
+  }
+  w->fixedHigh = fixedCtrl.high;
+  w->fixedLow = fixedCtrl.low;
+  fixedCtrl.Write(w->fixedHigh, w->fixedLow | 0x330);
+  if (!core.Read() || !reference.Read()) {
+    fixedCtrl.Write(w->fixedHigh, w->fixedLow);
+    globalCtrl.Write(w->globalHigh, w->globalLow);
+    return false;
+  }
+  w->core0 = static_cast<double>(core.Value());
+  w->reference0 = static_cast<double>(reference.Value());
+  w->open = true;
+  return true;
+}
+
+float EndFixedCounterWindow(FixedCounterWindow* w, float tscMHz) {
+  if (!w->open) return -1.0f;
+  w->open = false;
+  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D), core(0x30A), reference(0x30B);
+  bool ok = core.Read() && reference.Read();
+  fixedCtrl.Write(w->fixedHigh, w->fixedLow);
+  globalCtrl.Write(w->globalHigh, w->globalLow);
+  double u1 = static_cast<double>(core.Value()), r1 = static_cast<double>(reference.Value());
+  if (!ok || tscMHz <= 0 || r1 <= w->reference0) return -1.0f;
+  return static_cast<float>((u1 - w->core0) * tscMHz / (r1 - w->reference0));
+}
+
+bool WaitFixedCounterWindow() {
+  CACPITimer* acpi = AcpiTimer();
+  return acpi && WaitTicks(*acpi, 15000);
+}
+
+float MeasureFixedCounterClock(CCPUThread*) {
+  if (!AcpiTimer()) return -1.0f;
+  FixedCounterWindow w;
+  if (!BeginFixedCounterWindow(&w)) return -1.0f;
+  float f = MeasureTSC();
+  if (!WaitFixedCounterWindow()) {
+    EndFixedCounterWindow(&w, -1.0f);
+    return -1.0f;
+  }
+  return EndFixedCounterWindow(&w, f);
+}
+
+float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, const char* name, bool package) {
+  Intel_CPU_Infos* vendor = VendorOf(t);
+  if (!vendor || !vendor->digitalThermalSensor) return -1.0f;
+  MSR_Register* status = t->ReadMSR(msr);
+  if (!status || !(status->low & 0x80000000u)) return -1.0f;
+  CSensor*& sensor = package ? t->packageTemperature : t->coreTemperature;
+  if (!sensor && QUARNSDK::HasInstance()) {
+    sensor = new CTemperatureSensor(index);
+    if (name) std::snprintf(sensor->name, sizeof(sensor->name), "%s", name);
+    QUARNSDK::GetInstance()->AddSensor(sensor);
+  }
+  int raw = static_cast<int>(Bits(status->low, 22, 16));
+  float value = tjMax - static_cast<float>(raw);
+  if (sensor) {
+    sensor->raw = raw;
+    sensor->SetValue(value, true);
+  }
+  return value;
+}
+
+// ------------------------------------------------------------------ Core 2
+
+void Intel_Core_2_Infos::Probe(CCPUThread* t) {
+  MSR_Register* platform = t->ReadMSR(0x17);
+  if (platform) {
+    t->platformId = static_cast<int>(Bits(platform->Value(), 52, 50));
+    t->engineeringSample = (platform->low & (1u << 27)) ? 0 : 1;
+  }
+  Intel_CPU_Infos* vendor = VendorOf(t);
+  if (vendor && vendor->enhancedSpeedStep) {
+    ratioControl = new Core_2_FIDVID_Control(t->mobile != 0);
+    if (ratioControl->Refresh()) {
+      t->maxRatio = ratioControl->MaxRatio();
+      t->minRatio = ratioControl->MinRatio();
+    }
+  }
+  GetTemperature(t);
+}
+
+float Intel_Core_2_Infos::TjMax(CCPUThread* t) {
+  if (t->extModel == 15 && (t->stepping == 5 || t->stepping == 6 || t->stepping == 7 || t->stepping == 13))
+    return 85.0f;
+  MSR_Register* ee = t->ReadMSR(0xEE);
+  if (t->extModel == 22 && ee && (ee->low & (1u << 30))) return 85.0f;
+  if (t->extModel == 23 || t->extModel == 29) {
+    MSR_Register* perf = t->ReadMSR(0x198);
+    if (perf && (perf->low & 0x80000000u)) {
+      if (t->ratedMHz == 3000) return 95.0f;
+      if (t->ratedMHz == 3200) return 85.0f;
+    }
+  }
+  return 100.0f;
+}
+
+float Intel_Core_2_Infos::GetTemperature(CCPUThread* t) { return ReadThermalStatus(t, 0x19C, TjMax(t), 0, nullptr, false); }
+
+float Intel_Core_2_Infos::GetMultiplier(CCPUThread* t) {
+  MSR_Register* ee = t->ReadMSR(0xEE);
+  if (ee && (ee->low & (1u << 27))) return 0.0f;
+  if (!ratioControl || !ratioControl->Refresh()) return -1.0f;
+  t->currentRatio = ratioControl->CurrentRatio();
+  return t->currentRatio;
+}
+
+float Intel_Core_2_Infos::GetBusClock(CCPUThread* t) {
+  float f = MeasureTSC();
+  if (f <= 0 || t->maxRatio <= 0) return -1.0f;
+  return f / t->maxRatio;
+}
+
+void Intel_Core_2_Infos::Classify(CCPUThread* t) { NameIntelCore2(t); }
+
+// ------------------------------------------------------------------ Nehalem
+
+void Intel_Nehalem_Infos::ProbeCommon(CCPUThread* t) {
+  MSR_Register* info = t->ReadMSR(0xCE);
+  if (info) {
+    t->engineeringSample = (info->low >> 27) & 1;
+    nonTurboRatio = static_cast<int>(Bits(info->Value(), 15, 8));
+    t->maxRatio = static_cast<float>(nonTurboRatio);
+    t->minRatio = static_cast<float>(Bits(info->Value(), 47, 40));
+    unlocked = Bits(info->Value(), 29, 28) != 0;
+  }
+  MSR_Register* platform = t->ReadMSR(0x17);
+  if (platform) t->platformId = static_cast<int>(Bits(platform->Value(), 52, 50));
+  MSR_Register* limits = t->ReadMSR(0x1AC);
+  if (limits) {
+    if (!(limits->low & 0x8000)) tdpLimit = t->tdp = static_cast<int>(Bits(limits->low, 14, 3));
+    if (!(limits->low & 0x80000000u)) tdcLimit = static_cast<int>(Bits(limits->low, 30, 19));
+  }
+  GetTemperature(t);
+}
+
+void Intel_Nehalem_Infos::Probe(CCPUThread* t) {
+  ProbeCommon(t);
+  Intel_CPU_Infos* vendor = VendorOf(t);
+  if (vendor && vendor->enhancedSpeedStep) ratioControl = new Nehalem_FIDVID_Control();
+  if (tdpLimit > 0 && tdcLimit > 0 && !t->packagePower && QUARNSDK::HasInstance()) {
+    t->packagePower = new CPowerSensor(0);
+    std::snprintf(t->packagePower->name, sizeof(t->packagePower->name), "Package");
+    QUARNSDK::GetInstance()->AddSensor(t->packagePower);
+  }
+}
+
+void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows) {
+  for (const RatedFrequencyRow* r = rows; r->mhzText; ++r)
+    if (std::strstr(t->specification, r->mhzText) || std::strstr(t->specification, r->ghzText)) t->ratedMHz = r->mhz;
+  t->busCode = 133;
+  if (t->ratedMHz == -1 && nonTurboRatio > 0) {
+    float bus = GetBusClock(t);
+    if (bus <= 0) bus = 133.33f;
+    t->ratedMHz = static_cast<int>(bus * static_cast<float>(nonTurboRatio));
+  }
+}
+
+void Intel_Nehalem_Infos::Classify(CCPUThread* t) {
+  FindRatedFrequency(t, kNehalemFrequencies);
+  NameIntelNehalem(t, unlocked);
+}
+
+float Intel_Nehalem_Infos::GetMultiplier(CCPUThread* t) {
+  if (ratioControl && ratioControl->Refresh()) t->currentRatio = ratioControl->CurrentRatio();
+  return 0.0f;
+}
+
+float Intel_Nehalem_Infos::GetTemperature(CCPUThread* t) {
+  MSR_Register* target = t->ReadMSR(0x1A2);
+  float tjMax = target ? static_cast<float>(Bits(target->low, 23, 16)) : 100.0f;
+  return ReadThermalStatus(t, 0x19C, tjMax, 0, nullptr, false);
+}
+
+float Intel_Nehalem_Infos::GetBusClock(CCPUThread*) {
+  if (nonTurboRatio <= 0) return -1.0f;
+  float f = MeasureTSC();
+  return f > 0 ? f / static_cast<float>(nonTurboRatio) : -1.0f;
+}
+
+float Intel_Nehalem_Infos::UpdatePackageSensors(CCPUThread* t) {
+  if (tdpLimit <= 0 || tdcLimit <= 0 || nonTurboRatio <= 0 || t->currentRatio <= 0) return -1.0f;
+  float v = 1.0f;
+  if (QUARNSDK::HasInstance())
+    for (CSensor* s : Items(QUARNSDK::GetInstance()->GetSensors())) {
+      uint32_t kind = s->id & 0xFF000000u;
+      if ((s->id & SENSOR_VOLTAGE) && kind >= 0x01000000u && kind <= 0x01FFFFFFu) {
+        if (s->value > 0 && s->value <= 1.3f) v = s->value;
+        break;
+      }
+    }
+  const float tdp = static_cast<float>(tdpLimit), tdc = static_cast<float>(tdcLimit);
+  float r = t->currentRatio / static_cast<float>(nonTurboRatio);
+  float d = tdp < v * tdc ? tdc : v * tdc;
+  float power = d * r * r * r + (tdp - d);
+  if (t->packagePower) t->packagePower->SetValue(power, true);
+  return power;
+}
+
+// ------------------------------------------------------------------ Sandy Bridge, Haswell
+
+void Intel_Sandy_Bridge_Infos::Probe(CCPUThread* t) {
+  ProbeCommon(t);
+  Intel_CPU_Infos* vendor = VendorOf(t);
+  if (vendor && vendor->enhancedSpeedStep) ratioControl = new Sandy_Bridge_FIDVID_Control();
+  struct Counter {
+    uint32_t msr;
+    CSensor* CCPUThread::*sensor;
+    int index;
+    const char* name;
+  };
+  static const Counter kCounters[] = {{0x611, &CCPUThread::packagePower, 0, "Package"},
+                                      {0x639, &CCPUThread::coresPower, 1, "IA Cores"},
+                                      {0x641, &CCPUThread::graphicsPower, 2, "GT"}};
+  if (!QUARNSDK::HasInstance()) return;
+  for (const Counter& c : kCounters) {
+    if (t->*c.sensor || !t->ReadMSR(c.msr)) continue;
+    auto* s = new CPowerSensor(c.index);
+    std::snprintf(s->name, sizeof(s->name), "%s", c.name);
+    QUARNSDK::GetInstance()->AddSensor(s);
+    t->*c.sensor = s;
+  }
+}
+
+void Intel_Sandy_Bridge_Infos::Classify(CCPUThread* t) {
+  FindRatedFrequency(t, kSandyBridgeFrequencies);
+  t->busCode = 100;
+  NameIntelSandyBridge(t, unlocked);
+}
+
+void Intel_Haswell_Infos::Classify(CCPUThread* t) {
+  FindRatedFrequency(t, kSandyBridgeFrequencies);
+  t->busCode = 100;
+  NameIntelHaswell(t, unlocked);
+}
+
+float Intel_Sandy_Bridge_Infos::GetMultiplier(CCPUThread* t) {
+  if (ratioControl && ratioControl->Refresh()) t->currentRatio = ratioControl->CurrentRatio();
+  return t->currentRatio;
+}
+
+float Intel_Sandy_Bridge_Infos::GetTemperature(CCPUThread* t) {
+  MSR_Register* target = t->ReadMSR(0x1A2);
+  float tjMax = target ? static_cast<float>(Bits(target->low, 23, 16)) : 100.0f;
+  ReadThermalStatus(t, 0x1B1, tjMax, 1, "Package", true);
+  return ReadThermalStatus(t, 0x19C, tjMax, 0, nullptr, false);
+}
+
+namespace {
+EnergySample g_energy[3];
+}
+
+void ResetEnergySamples() {
+  for (EnergySample& e : g_energy) e = EnergySample{};
+}
+
+float EnergyCounterPower(uint32_t, uint32_t registerValue, EnergySample& previous) {
+  if (!QUARNSDK::HasInstance()) return -1.0f;
+  CTimer* hpet = QUARNSDK::GetInstance()->FindTimer(TIMER_HPET);
+  if (!hpet) return -1.0f;
+  double e = static_cast<double>(registerValue);
+  double h = hpet->Read();
+  if (h < 0) return -1.0f;
+  EnergySample before = previous;
+  previous.energy = e;
+  previous.hpet = h;
+  if (before.energy < 0 || before.hpet < 0) return -1.0f;
+  double dh = hpet->Elapsed(before.hpet, h);
+  double de = e < before.energy ? e + 4294967296.0 - before.energy : e - before.energy;
+  if (dh <= 0) return -1.0f;
+  return static_cast<float>(de * (hpet->frequency * 15.3) / dh / 1e6);
+}
+
+float Intel_Sandy_Bridge_Infos::UpdatePackageSensors(CCPUThread* t) {
+  static const struct {
+    uint32_t msr;
+    CSensor* CCPUThread::*sensor;
+  } kCounters[] = {{0x611, &CCPUThread::packagePower}, {0x639, &CCPUThread::coresPower},
+                   {0x641, &CCPUThread::graphicsPower}};
+  float result = -1.0f;
+  for (int i = 0; i < 3; ++i) {
+    CSensor* sensor = t->*kCounters[i].sensor;
+    MSR_Register* reg = sensor ? t->ReadMSR(kCounters[i].msr) : nullptr;
+    result = reg ? EnergyCounterPower(kCounters[i].msr, reg->low, g_energy[i]) : -1.0f;
+    if (result > 0) sensor->SetValue(result, true);
+  }
+  return result;
+}

@@ -1,0 +1,122 @@
+// Naming rows of the Intel generations on the vendor's boards.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "sdk/cpu/CCPUThread.h"
+#include "sdk/cpu/CCacheDescriptor.h"
+#include "sdk/cpu/IntelFamilies.h"
+#include "sdk/cpu/IntelNaming.h"
+
+namespace {
+
+struct NameCase {
+  int extModel, stepping, platformId, ratedMHz, unlocked, tdp, l3KB;
+  const char* brand;
+  const char* name;
+  const char* codeName;
+  int packageCode;
+  uint32_t typeCode;
+  const char* revision;
+};
+
+class NehalemNamingTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(NehalemNamingTest, RowGivesNameCodeNamePackageAndRevision) {
+  const NameCase& c = GetParam();
+  CCPUThread t(0);
+  t.extModel = c.extModel;
+  t.stepping = c.stepping;
+  t.platformId = c.platformId;
+  t.ratedMHz = c.ratedMHz;
+  t.tdp = c.tdp;
+  t.coresPerPackage = 4;
+  std::snprintf(t.specification, sizeof(t.specification), "%s", c.brand);
+  if (c.l3KB > 0) t.AddCache(3, CACHE_UNIFIED)->sizeKB = c.l3KB;
+  if (c.extModel == 42 || c.extModel == 45 || c.extModel == 58)
+    NameIntelSandyBridge(&t, c.unlocked);
+  else if (c.extModel == 60)
+    NameIntelHaswell(&t, c.unlocked);
+  else
+    NameIntelNehalem(&t, c.unlocked);
+  EXPECT_STREQ(t.name, c.name);
+  EXPECT_STREQ(t.codeName, c.codeName);
+  EXPECT_EQ(t.packageCode, c.packageCode);
+  EXPECT_EQ(t.typeCode, c.typeCode);
+  EXPECT_STREQ(t.revisionName, c.revision);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NehalemNamingTest,
+    ::testing::Values(
+        // ext model, stepping, platform, MHz, unlocked, TDP, L3, brand -> name, code name, package, type, revision
+        NameCase{26, 5, 1, 2666, 0, 130, 8192, "Intel(R) Core(TM) i7 CPU 920 @ 2.67GHz", "Intel Core i7 920",
+                 "Bloomfield", 0x10028, 0x01020001, "D0"},
+        NameCase{26, 4, 1, 3200, 1, 130, 8192, "Intel(R) Core(TM) i7 CPU 965 @ 3.20GHz",
+                 "Intel Core i7 Extreme 965", "Bloomfield", 0x10028, 0x01020002, "C0/C1"},
+        NameCase{26, 5, 1, 3333, 0, 130, 8192, "Intel(R) Core(TM) i7 CPU 975 @ 3.33GHz", "Intel Core i7 970",
+                 "Bloomfield", 0x10028, 0x01020001, "D0"},
+        NameCase{26, 5, 1, 2933, 0, 130, 8192, "Intel(R) Xeon(R) CPU W3540 @ 2.93GHz", "Intel Xeon W3540",
+                 "Bloomfield", 0x10028, 0x01020003, "D0"},
+        NameCase{26, 5, 0, 2266, 0, 80, 8192, "Intel(R) Xeon(R) CPU E5520 @ 2.27GHz", "Intel Xeon E5520",
+                 "Gainestown", 0x10028, 0x01020003, "D0"},
+        NameCase{26, 5, 0, 2266, 0, 60, 8192, "Intel(R) Xeon(R) CPU L5520 @ 2.27GHz", "Intel Xeon L5520",
+                 "Gainestown", 0x10028, 0x01020003, "D0"},
+        NameCase{26, 5, 0, 2133, 0, 60, 4096, "Intel(R) Xeon(R) CPU L5506 @ 2.13GHz", "Intel Xeon L5506",
+                 "Gainestown", 0x10028, 0x01020003, "D0"},
+        NameCase{26, 2, 4, 2000, 0, 55, 8192, "Intel(R) Core(TM) i7 CPU Q 820", "Intel Core i7", "Bloomfield",
+                 0x10029, 0x01020001, "B0"},
+        NameCase{30, 5, 1, 2800, 0, 95, 8192, "Intel(R) Core(TM) i7 CPU 860 @ 2.80GHz", "Intel Core i7 860",
+                 "Lynnfield", 0x10027, 0x01020004, "B1"},
+        NameCase{30, 5, 1, 2666, 0, 95, 8192, "Intel(R) Core(TM) i5 CPU 750 @ 2.67GHz", "Intel Core i5 750",
+                 "Lynnfield", 0x10027, 0x01020004, "B1"},
+        NameCase{44, 2, 1, 3333, 1, 130, 12288, "Intel(R) Core(TM) i7 CPU X 980 @ 3.33GHz", "Intel Core i7 980X",
+                 "Gulftown", 0x10028, 0x01020007, "B1"},
+        NameCase{42, 7, 1, 3400, 1, 95, 8192, "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz", "Intel Core i7-2600K",
+                 "Sandy Bridge", 0x1002D, 0x01020101, "D2"},
+        NameCase{42, 7, 1, 3300, 0, 95, 6144, "Intel(R) Core(TM) i5-2500 CPU @ 3.30GHz", "Intel Core i5-2500",
+                 "Sandy Bridge", 0x1002D, 0x01020101, "D2"},
+        NameCase{45, 7, 0, 3200, 1, 130, 12288, "Intel(R) Core(TM) i7-3930K CPU @ 3.20GHz", "Intel Core i7-3930K",
+                 "Sandy Bridge-E", 0x1002E, 0x01020103, "D2"},
+        NameCase{58, 9, 1, 3500, 1, 77, 8192, "Intel(R) Core(TM) i7-3770K CPU @ 3.50GHz", "Intel Core i7-3770K",
+                 "Ivy Bridge", 0x1002D, 0x01020105, "E1"},
+        NameCase{60, 3, 1, 3500, 1, 84, 8192, "Intel(R) Core(TM) i7-4770K CPU @ 3.50GHz", "Intel Core i7-4770K",
+                 "Haswell", 0x10040, 0x01020201, "C0"}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+TEST(RatedFrequency, BrandStringWinsAndBusTimesRatioIsTheFallback) {
+  struct Row {
+    const char* brand;
+    int expected;
+  } rows[] = {{"Intel(R) Core(TM) i7 CPU 920 @ 2.67GHz", 2666},
+              {"Intel(R) Core(TM) i7 CPU 965 @ 3.20GHz", 3200},
+              {"Intel(R) Core(TM) i7 CPU 3466MHz", 3466},
+              // No listed frequency: 133.33 x 20 without a measured bus clock.
+              {"Genuine Intel(R) CPU 000 @ 0000", 2666}};
+  for (const Row& r : rows) {
+    CCPUThread t(0);
+    t.extModel = 26;
+    t.platformId = 1;
+    std::snprintf(t.specification, sizeof(t.specification), "%s", r.brand);
+    Intel_Nehalem_Infos infos;
+    infos.nonTurboRatio = 20;
+    infos.Classify(&t);
+    EXPECT_EQ(t.ratedMHz, r.expected) << r.brand;
+    EXPECT_EQ(t.busCode, 133);
+  }
+}
+
+TEST(FamilyChoice, UnknownExtendedModelKeepsTheVendorName) {
+  CCPUThread t(0);
+  std::snprintf(t.name, sizeof(t.name), "Intel Processor");
+  t.typeCode = CPU_INTEL;
+  t.extFamily = 6;
+  t.extModel = 27;
+  ClassifyIntelFamily(&t);
+  EXPECT_STREQ(t.name, "Intel Processor");
+  EXPECT_EQ(t.familyInfos, nullptr);
+  EXPECT_EQ(t.typeCode, static_cast<uint32_t>(CPU_INTEL));
+}
+
+}  // namespace
