@@ -1,28 +1,35 @@
 #include "app/ProcessorList.h"
 
-#include "sdk/core/CInterface.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/cpu/CCPUInterface.h"
+#include "sdk/cpu/CCPUThread.h"
+#include "sdk/cpu/CProcessor.h"
 
 namespace {
 
-constexpr uint32_t kProcessorInterface = 0x8;
-
-CInterface* ProcessorInterface() {
+CCPUInterface* ProcessorInterface() {
   if (!QUARNSDK::HasInstance()) return nullptr;
-  return QUARNSDK::GetInstance()->FindInterface(kProcessorInterface);
+  return static_cast<CCPUInterface*>(QUARNSDK::GetInstance()->FindInterface(INTERFACE_CPU));
 }
 
 }  // namespace
 
-// The processor interface (sdk/cpu) is not part of the build yet: without it
-// there is nothing to list and no core to bind to. When it arrives, these
-// two functions walk its processor list and are the only places to change.
+// The processors of the processor interface, in list order, by their index.
 std::vector<int> SdkProcessorIndices() {
-  if (!ProcessorInterface()) return {};
-  return {};
+  std::vector<int> indices;
+  CCPUInterface* cpu = ProcessorInterface();
+  if (!cpu) return indices;
+  for (CDevice* d : Items(cpu->processors)) indices.push_back(static_cast<CProcessor*>(d)->index);
+  return indices;
 }
 
+// Pins the process to the first thread of a core of a processor.
 bool BindToProcessorCore(int processor, int core) {
-  if (!ProcessorInterface()) return false;
-  return false;
+  CCPUInterface* cpu = ProcessorInterface();
+  if (!cpu) return false;
+  CProcessor* p = cpu->GetProcessor(processor);
+  if (!p) return false;
+  CCPUCore* c = p->GetCore(core);
+  CCPUThread* t = c ? c->FirstThread() : p->FirstThread();
+  return t && t->PinToSelf(0) != 0;
 }

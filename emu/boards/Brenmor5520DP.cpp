@@ -15,7 +15,7 @@ namespace {
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 12);
-  AddProcessors(m, NehalemBloomfieldI7_920());
+  AddProcessors(m, WestmereEpXeonX5650Pair());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3406, 0x06000022));
   parts::AddRootPort(m, 3, 0, 0x340A);
   parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
@@ -24,14 +24,14 @@ void Build(EmulatedMachine& m) {
     parts::AddUncore(m, bus, 3, 0, 0x2D98, true);  // memory controller
     parts::AddUncore(m, bus, 3, 1, 0x2D99, true);
   }
-  InstallSmbios(m, BoardSmbios(m, "Intel(R) Xeon(R) CPU X5680 @ 3.33GHz", 133, 3333, 12, 1024));
+  InstallSmbios(m, BoardSmbios(m, "Intel(R) Xeon(R) CPU X5650 @ 2.67GHz", 133, 2667, 12, 1024));
 }
 
 }  // namespace
 
 extern const BoardDescription kBrenmor5520DP = {
     "brenmor-sr2", "Brenmor", "Torvik SR-2 200348;01358>", 0x4FC5613E, "DP",
-    "Intel 5520 IOH + ICH10R, two sockets (Core i7-920 stands in)", &Build,
+    "Intel 5520 IOH + ICH10R, two Xeon X5650 (Westmere-EP, 6 cores, 12 threads each)", &Build,
 };
 
 }  // namespace emu::boards

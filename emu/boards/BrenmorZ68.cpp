@@ -15,7 +15,7 @@ namespace {
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 8);
-  AddProcessors(m, NehalemBloomfieldI7_920());
+  AddProcessors(m, SandyBridgeI7_2600K());
   auto& host = m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x0100, 0x06000009));
   host.SetSubsystem(0x1B3F, 0x0100);
   host.Set32(0x60, parts::kMmconfigBase | 1);  // PCIEXBAR: 256 MB, enabled
@@ -29,7 +29,7 @@ void Build(EmulatedMachine& m) {
 
 extern const BoardDescription kBrenmorZ68 = {
     "brenmor-z68", "Brenmor", "Torvik Z68 010016MJ01218L", 0x031CC94C, "PCH-VCCIO",
-    "Intel Z68 PCH, Sandy Bridge host bridge with PCIEXBAR (Core i7-920 stands in)", &Build,
+    "Intel Z68 PCH, Sandy Bridge host bridge with PCIEXBAR, Core i7-2600K", &Build,
 };
 
 }  // namespace emu::boards

@@ -90,14 +90,18 @@ TEST_F(AppLocks, SingleRegisterRoutinesTakeAndReturnBothLocks) {
   EXPECT_FALSE(app_->m_pSDK->OwnsLock());
   EXPECT_FALSE(app_->m_pDriver->IsAcquired());
 
-  // Without the processor interface no core can be reached: the MSR read
-  // fails with all ones, and leaves no lock behind.
+  // An MSR of core 0 of processor 0: the platform information's maximum
+  // non-turbo ratio of the emulated Core i7-920; no lock is left behind.
   uint32_t high = 0, low = 0;
-  EXPECT_EQ(app_->ReadMSR(0, 0, 0x10, &high, &low), 0);
+  EXPECT_EQ(app_->ReadMSR(0, 0, 0xCE, &high, &low), 1);
+  EXPECT_EQ((low >> 8) & 0xFF, 20u);
+  EXPECT_FALSE(app_->m_pSDK->OwnsLock());
+  EXPECT_FALSE(app_->m_pDriver->IsAcquired());
+  // A processor that does not exist: all ones, failure.
+  EXPECT_EQ(app_->ReadMSR(7, 0, 0xCE, &high, &low), 0);
   EXPECT_EQ(high, 0xFFFFFFFFu);
   EXPECT_EQ(low, 0xFFFFFFFFu);
   EXPECT_FALSE(app_->m_pSDK->OwnsLock());
-  EXPECT_FALSE(app_->m_pDriver->IsAcquired());
 }
 
 TEST_F(AppLocks, HardwareLockFailsWholeWhenTheChannelIsBusy) {

@@ -253,6 +253,28 @@ TEST_F(AppShell, ProcessorChangeReloadsThenRefreshesEveryPageInOrder) {
   for (int i = 0; i < 8; ++i) EXPECT_EQ(recorder.seen[i], std::make_pair(i, WM_RELOAD_SETTINGS));
 }
 
+TEST_F(AppShell, ProcessorListHoldsEveryProcessorAndNeedsTwoToBeChosen) {
+  struct Row {
+    const char* board;
+    QStringList entries;
+    bool enabled;
+  } rows[] = {{"brenmor-x58", {"Processor #0"}, false}, {"brenmor-sr2", {"Processor #0", "Processor #1"}, true}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.board);
+    machine_ = apptest::SelectEmulatedBoard(r.board);
+    ASSERT_TRUE(machine_);
+    auto app = MakeApp();
+    ASSERT_TRUE(app->InitInstance());
+    QComboBox* list = app->MainWindow()->ProcessorList();
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i) entries << list->itemText(i);
+    EXPECT_EQ(entries, r.entries);
+    EXPECT_EQ(list->isEnabled(), r.enabled);
+    EXPECT_EQ(list->currentIndex(), 0);
+    app->ExitInstance();
+  }
+}
+
 TEST_F(AppShell, VendorStripOpensTheSiteThroughTheOpener) {
   std::vector<QUrl> opened;
   CHyperLink::SetUrlOpener([&](const QUrl& url) {

@@ -30,9 +30,10 @@ void EnsureQApplication() {
   new QApplication(argc, argv);  // lives as long as the process
 }
 
-std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard() {
+std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard(const std::string& board) {
   std::string error;
-  if (!emu::SelectMachine("emulated", &error, emu::TimeBase::Mode::Virtual)) return nullptr;
+  const std::string spec = board.empty() ? "emulated" : "emulated:" + board;
+  if (!emu::SelectMachine(spec, &error, emu::TimeBase::Mode::Virtual)) return nullptr;
   return std::dynamic_pointer_cast<emu::EmulatedMachine>(plat::CurrentMachinePtr());
 }
 

@@ -15,8 +15,9 @@ namespace apptest {
 // Creates the process's QApplication on the offscreen platform (once).
 void EnsureQApplication();
 
-// Selects a fresh emulated board on virtual time and returns it.
-std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard();
+// Selects a fresh emulated board on virtual time and returns it (the
+// default board when `board` is empty).
+std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard(const std::string& board = "");
 
 // A forked child that holds the named lock `name` until destroyed (or for
 // at most `maxHoldMs`, so that a hung parent does not keep it for ever).
