@@ -7,6 +7,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
 namespace emu::boards {
@@ -25,6 +26,7 @@ void Build(EmulatedMachine& m) {
     parts::AddUncore(m, bus, 3, 1, 0x2D99, true);
   }
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Xeon(R) CPU X5650 @ 2.67GHz", 133, 2667, 12, 1024));
+  InstallAcpiFirmware(m, {parts::kPmBase});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
 namespace emu::boards {
@@ -23,6 +24,7 @@ void Build(EmulatedMachine& m) {
   parts::AddIntelSouthBridge(m, 0x3A18, 0x3A30);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM)2 Quad CPU Q9650 @ 3.00GHz", 333, 3000, 4, 2048));
+  InstallAcpiFirmware(m, {parts::kPmBase});
 }
 
 }  // namespace

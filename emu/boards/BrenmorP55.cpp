@@ -7,6 +7,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
 namespace emu::boards {
@@ -26,6 +27,7 @@ void Build(EmulatedMachine& m) {
   parts::AddUncore(m, 0xFF, 3, 1, 0x2C99, true);
   parts::AddUncore(m, 0xFF, 3, 4, 0x2C9C, true);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7 CPU 860 @ 2.80GHz", 133, 2800, 4, 2048));
+  InstallAcpiFirmware(m, {parts::kPmBase});
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
 namespace emu::boards {
@@ -25,6 +26,7 @@ void Build(EmulatedMachine& m) {
   parts::AddUncore(m, 0xFF, 0x0F, 1, 0x3C71, true);  // RAS
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-3930K CPU @ 3.20GHz", 100, 3200, 8, 2048));
+  InstallAcpiFirmware(m, {parts::kPmBase});
 }
 
 }  // namespace

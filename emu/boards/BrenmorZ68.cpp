@@ -7,6 +7,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
 namespace emu::boards {
@@ -23,6 +24,7 @@ void Build(EmulatedMachine& m) {
   parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz", 100, 3400, 4, 4096));
+  InstallAcpiFirmware(m, {parts::kPmBase});
 }
 
 }  // namespace

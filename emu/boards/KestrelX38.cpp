@@ -7,6 +7,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
 namespace emu::boards {
@@ -22,6 +23,7 @@ void Build(EmulatedMachine& m) {
   parts::AddIntelSouthBridge(m, 0x2916, 0x2930);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM)2 Extreme CPU X9650 @ 3.00GHz", 333, 3000, 4, 1024));
+  InstallAcpiFirmware(m, {parts::kPmBase});
 }
 
 }  // namespace
