@@ -33,15 +33,19 @@ int CPCIRegisterSpace_2::Execute(CIORequest* request) {
     case IOOP_DWORD | IOOP_WRITE:
       return WriteConfig32(r->bus, r->device, r->function, r->reg, r->data);
     case IOOP_BLOCK | IOOP_READ: {
-      // Byte by byte; a byte whose read fails keeps what the buffer held.
-      // This path reports 0 even when every byte arrived (the established
-      // behaviour its callers rely on): the buffer is the answer.
+      // Byte by byte; a byte whose read fails keeps what the buffer held,
+      // and then the whole read reports failure so that the caller does
+      // not take stale bytes for configuration data.
       if (!r->buffer) return 0;
+      bool all = true;
       for (uint32_t i = 0; i < r->data; ++i) {
         uint32_t v = 0;
-        if (ReadConfig32(r->bus, r->device, r->function, r->reg + i, &v)) r->buffer[i] = static_cast<uint8_t>(v);
+        if (ReadConfig32(r->bus, r->device, r->function, r->reg + i, &v))
+          r->buffer[i] = static_cast<uint8_t>(v);
+        else
+          all = false;
       }
-      return 0;
+      return all ? 1 : 0;
     }
     default:
       return 0;

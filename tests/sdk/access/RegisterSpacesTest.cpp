@@ -115,7 +115,7 @@ TEST_F(RegisterSpaces, ConfigurationPathsTreatUnalignedRegistersDifferently) {
   EXPECT_EQ(pci->Get32(0x40), 0xCAFEF00Du);
 }
 
-TEST_F(RegisterSpaces, PortPathBlockReadFillsTheBufferButReportsZero) {
+TEST_F(RegisterSpaces, PortPathBlockReadReportsWhetherEveryByteArrived) {
   CPCIRegisterSpace_2 portPath;
   CPCIRequest r(0, 3, 0);
   uint8_t buffer[8] = {};
@@ -123,8 +123,11 @@ TEST_F(RegisterSpaces, PortPathBlockReadFillsTheBufferButReportsZero) {
   r.reg = 0x44;
   r.data = 8;
   r.buffer = buffer;
-  EXPECT_EQ(portPath.Execute(&r), 0);
+  EXPECT_EQ(portPath.Execute(&r), 1);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(buffer[i], 0x44 + i);
+  // A port access that fails part-way: the read reports failure.
+  env.machine->Faults().Add({emu::AccessKind::Port, 0xCFC, true, false, emu::FaultRule::Action::Fail, 0, 1});
+  EXPECT_EQ(portPath.Execute(&r), 0);
   r.op = IOOP_BLOCK | IOOP_WRITE;
   EXPECT_EQ(portPath.Execute(&r), 0) << "no block writes through the ports";
 }
