@@ -262,7 +262,10 @@ uint32_t KmioDevice::SmbusReadIntel(const uint32_t* in, uint32_t* out) {
   out[2] = 0;
   if (polls == 1000) {
     out[2] = 0xEE;
-  } else if (!(status & 0x1C)) {
+  } else if (!(status & 0x1C) && (status & 0x02)) {
+    // Success needs the completion bit too: a host that never ran the
+    // transaction (disabled, or its start not taken) shows no error bits
+    // either, and its data register holds an older byte.
     uint32_t data = 0;
     if (hw_.PortRead(base + 5, 1, &data)) {
       out[0] = 1;

@@ -184,6 +184,16 @@ TEST(KmioDeviceTest, IntelSmbusByteRead) {
   ASSERT_EQ(Call(dev, kSmbusReadByteIntel, busy, sizeof(busy), out, sizeof(out)), kErrorSuccess);
   EXPECT_EQ(out[0], 0u);
   EXPECT_EQ(out[2], 0xEEu);
+  // A host that never runs the transaction shows neither busy nor an error
+  // bit, and its data register holds an older byte: that is no success.
+  struct Idle : emu::PortDevice {
+    bool PortRead(uint16_t o, int, uint32_t* v) override { return *v = o == 5 ? 0x42 : 0, true; }
+    bool PortWrite(uint16_t, int, uint32_t) override { return true; }
+  };
+  m->AddPortDevice(0xE300, 0x20, std::make_shared<Idle>());
+  uint32_t idle[3] = {0xE300, 0x50, 0};
+  ASSERT_EQ(Call(dev, kSmbusReadByteIntel, idle, sizeof(idle), out, sizeof(out)), kErrorSuccess);
+  EXPECT_EQ(out[0], 0u);
 }
 
 TEST(KmioDeviceTest, SmiRoundTripsTheRegisters) {
