@@ -159,9 +159,14 @@ TEST(BrenmorX58SuperIoTest, BoardCarriesAnF71882FAt2E) {
   io.Write(0x07, 0x04);
   const uint16_t base = static_cast<uint16_t>(io.Read(0x60) << 8 | io.Read(0x61));
   EXPECT_EQ(base, 0x0A00);
-  uint32_t v = 0;
-  ASSERT_TRUE(m->PortRead(base + 5, 1, &v));
-  EXPECT_EQ(v, 0xFFu) << "the monitor's index port is free for the monitor model";
+  // The hardware monitor's index/data pair answers at base + 5/6: its
+  // vendor id registers 0x5A/0x5B read Fintek's id.
+  uint32_t hi = 0, lo = 0;
+  ASSERT_TRUE(m->PortWrite(base + 5, 1, 0x5A));
+  ASSERT_TRUE(m->PortRead(base + 6, 1, &hi));
+  ASSERT_TRUE(m->PortWrite(base + 5, 1, 0x5B));
+  ASSERT_TRUE(m->PortRead(base + 6, 1, &lo));
+  EXPECT_EQ(hi << 8 | lo, 0x1934u);
   EXPECT_EQ(SuperIoPorts(*m, 0x4E).Read(0x20), 0xFF) << "nothing at 0x4E on this board";
 }
 

@@ -1,0 +1,19 @@
+// The ALi M7101 power-management unit's SMBus host: status 0 (bit 2 idle,
+// bit 3 busy), control 1, start 2, address 3, data 4, command 7. Byte
+// reads and writes only.
+#pragma once
+
+#include "sdk/access/CSMBusRegisterSpace.h"
+
+class ALI_M7101_SMBusRegisterSpace : public CSMBusRegisterSpace {
+ public:
+  explicit ALI_M7101_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
+      : CSMBusRegisterSpace(window, controller, 200) {}
+
+  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
+  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
+  const char* ClassName() const override { return "ALI_M7101_SMBusRegisterSpace"; }
+
+ private:
+  bool Transfer(uint8_t address, uint8_t command, uint8_t value, uint8_t* status);
+};

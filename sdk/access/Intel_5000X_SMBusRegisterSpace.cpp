@@ -1,0 +1,78 @@
+#include "sdk/access/Intel_5000X_SMBusRegisterSpace.h"
+
+#include "sdk/access/CPCIConfigSpace.h"
+
+Intel_5000X_SMBusRegisterSpace::Intel_5000X_SMBusRegisterSpace(CPCIConfigSpace* config, uint32_t bus, uint32_t device,
+                                                               uint32_t function, uint32_t status, uint32_t command,
+                                                               uint32_t controller)
+    : CSMBusRegisterSpace(nullptr, controller, 2000),
+      pciSpace(config),
+      address(0x80000000u | bus << 16 | device << 11 | function << 8 | status),
+      statusReg(status),
+      commandReg(command),
+      bus_(bus),
+      device_(device),
+      function_(function) {}
+
+bool Intel_5000X_SMBusRegisterSpace::ReadReg(uint32_t reg, uint32_t* value) {
+  *value = 0xFFFFFFFF;
+  if (!pciSpace) return false;
+  uint32_t v = 0xFFFFFFFF;
+  if (!pciSpace->ReadConfig32(bus_, device_, function_, reg & ~3u, &v)) return false;
+  *value = v >> ((reg & 3) * 8);
+  return true;
+}
+
+bool Intel_5000X_SMBusRegisterSpace::WriteReg(uint32_t reg, uint32_t value) {
+  return pciSpace && pciSpace->WriteConfig32(bus_, device_, function_, reg, value);
+}
+
+bool Intel_5000X_SMBusRegisterSpace::ReadStatus(uint32_t* status) {
+  bool ok = ReadReg(statusReg, status);
+  *status &= 0xFFFF;
+  return ok;
+}
+
+bool Intel_5000X_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, uint32_t* status) {
+  const uint32_t doneBit = write ? kWriteDone : kReadValid;
+  const uint32_t waitMs = write ? 10 : 0;
+  if (!WriteReg(commandReg, commandWord)) return false;
+  for (int n = 0; ReadStatus(status) && (*status & kBusy); ++n) {
+    if (n >= pollLimit) return false;
+    Wait(waitMs);
+  }
+  for (int n = 0; n < pollLimit; ++n) {
+    uint32_t cmd = 0;
+    if (!ReadReg(commandReg, &cmd)) return false;
+    WriteReg(commandReg, cmd | 1u << 27);
+    if (!ReadStatus(status)) return false;
+    if ((*status & kBusy) && !(*status & (doneBit | kError))) break;
+    WriteReg(commandReg, cmd & ~(1u << 27));
+  }
+  for (int n = 0; n < pollLimit; ++n) {
+    if (!ReadStatus(status)) return false;
+    if (!(*status & kBusy) || (*status & doneBit)) return true;
+    Wait(waitMs);
+  }
+  return false;
+}
+
+int Intel_5000X_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
+  *value = 0;
+  if (slave > SlotMask()) return 0;
+  uint32_t status = 0;
+  uint32_t word = (0xA0u | (slave & SlotMask())) << 24 | static_cast<uint32_t>(command) << 16;
+  if (!Transfer(word, false, &status)) return 0;
+  if (!(status & kReadValid) || (status & kError)) return 0;
+  *value = static_cast<uint8_t>(status);
+  return 1;
+}
+
+int Intel_5000X_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
+  if (slave > SlotMask()) return 0;
+  uint32_t status = 0;
+  uint32_t word = 0xA0000001u | (slave & SlotMask()) << 24 | static_cast<uint32_t>(command) << 16 |
+                  static_cast<uint32_t>(value) << 8;
+  if (!Transfer(word, true, &status)) return 0;
+  return (status & kWriteDone) && !(status & kError) ? 1 : 0;
+}

@@ -1,0 +1,16 @@
+#include "sdk/access/Intel_E8500_SMBusRegisterSpace.h"
+
+bool Intel_E8500_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, uint32_t* status) {
+  const uint32_t doneBit = write ? kWriteDone : kReadValid;
+  for (int n = 0; ReadStatus(status) && (*status & kBusy); ++n) {
+    if (n >= pollLimit) return false;
+    Wait(10);
+  }
+  if (!WriteReg(commandReg, commandWord)) return false;
+  for (int n = 0; n < pollLimit; ++n) {
+    if (!ReadStatus(status)) return false;
+    if (!(*status & kBusy) || (*status & doneBit)) return true;
+    Wait(10);
+  }
+  return false;
+}

@@ -1,0 +1,199 @@
+#include "sdk/access/Intel_ICH1_SMBusRegisterSpace.h"
+
+#include "sdk/access/SdkDriver.h"
+
+int Intel_ICH1_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
+  *value = 0;
+  if (OnPortWindow()) {
+    if (CKMDriver* d = SdkDriver()) {
+      uint8_t v = 0xFF;
+      int r = d->SMBusReadByteIntel(io->GetBaseLow(), slave, command, &v);
+      if (r == 1) {
+        *value = v;
+        return 1;
+      }
+      if (r == 0) return 0;
+    }
+  }
+  return ReadByteRegisters(slave, command, value);
+}
+
+int Intel_ICH1_SMBusRegisterSpace::ReadByteRegisters(uint8_t slave, uint8_t command, uint8_t* value) {
+  *value = 0;
+  Out(kStatus, 0xFF);
+  In(kStatus);
+  Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
+  Out(kCommand, command);
+  uint8_t control = static_cast<uint8_t>((In(kControl) & 0xA8) | kProtoByteData);
+  Out(kControl, control | kStart);
+  Wait(1);
+  uint8_t status = In(kStatus);
+  int polls = 0;
+  while (status & kBusy) {
+    if (++polls > 500) return 0;  // time-out: nothing more is written
+    Wait(1);
+    status = In(kStatus);
+  }
+  // Completion is the interrupt bit: a start the host ignored (disabled)
+  // leaves the status clear, and the data register holds stale data.
+  int ok = 0;
+  if (!(status & (kDevErr | kBusErr | kFailed)) && (status & kIntr)) {
+    *value = In(kData0);
+    ok = 1;
+  }
+  Out(kStatus, In(kStatus) | 0x44);
+  return ok;
+}
+
+int Intel_ICH1_SMBusRegisterSpace::ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) {
+  return ReadWordRegisters(slave, command, low, high, pollLimit);
+}
+
+int Intel_ICH1_SMBusRegisterSpace::ReadWordRegisters(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high,
+                                                      int polls) {
+  *low = *high = 0;
+  Out(kStatus, 0xFF);
+  Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
+  Out(kCommand, command);
+  Out(kControl, static_cast<uint8_t>((In(kControl) & 0xEC) | kProtoWordData | kStart));
+  Wait(1);
+  uint8_t status = In(kStatus);
+  int n = 0;
+  while (status & kBusy) {
+    if (++n > polls) return 0;
+    Wait(1);
+    status = In(kStatus);
+  }
+  if ((status & (kDevErr | kBusErr | kFailed)) || !(status & kIntr)) return 0;
+  *low = In(kData0);
+  *high = In(kData1);
+  return 1;
+}
+
+uint8_t Intel_ICH1_SMBusRegisterSpace::ClearStatus(uint8_t mask) {
+  uint8_t status = In(kStatus);
+  if (status & mask) {
+    Out(kStatus, status & mask);
+    status = In(kStatus);
+  }
+  return status;
+}
+
+int Intel_ICH1_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
+  return WriteRegisters(slave, command, value, 0, kProtoByteData, pollLimit);
+}
+
+int Intel_ICH1_SMBusRegisterSpace::WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) {
+  return WriteRegisters(slave, command, low, high, kProtoWordData, pollLimit);
+}
+
+int Intel_ICH1_SMBusRegisterSpace::WriteRegisters(uint8_t slave, uint8_t command, uint8_t low, uint8_t high,
+                                                   uint8_t protocol, int polls) {
+  Out(kAddress, static_cast<uint8_t>(slave << 1));
+  Out(kCommand, command);
+  Out(kData0, low);
+  if (protocol == kProtoWordData) Out(kData1, high);
+  In(kControl);
+  Out(kControl, protocol);
+  ClearStatus(0x1F);
+  Out(kControl, In(kControl) | kStart);
+  int n = 0;
+  for (;;) {
+    uint8_t status = In(kStatus);
+    Wait(1);
+    if (!(status & kBusy)) break;
+    if (++n >= polls) return 0;
+  }
+  ClearStatus(0x1F);
+  return 1;
+}
+
+bool Intel_ICH1_SMBusRegisterSpace::WaitFor(uint8_t bit, int polls, uint8_t* status) {
+  for (int n = 0; n < polls; ++n) {
+    *status = In(kStatus);
+    // An unreadable status is all ones: never taken for a completed byte.
+    if (*status != 0xFF && (*status & bit)) return true;
+    Wait(1);
+  }
+  return false;
+}
+
+int Intel_ICH1_SMBusRegisterSpace::ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) {
+  return ReadBlockBytes(slave, command, buffer, false);
+}
+
+int Intel_ICH1_SMBusRegisterSpace::ReadBlockBytes(uint8_t slave, uint8_t command, uint8_t* buffer, bool stopOnError) {
+  int count = kMaxBlock, read = 0;
+  Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
+  Out(kCommand, command);
+  for (int i = 1; i <= count; ++i) {
+    Out(kControl, i == count ? (kProtoBlock | kLastByte) : kProtoBlock);
+    uint8_t mask = i == 1 ? 0x9F : 0x1E;
+    uint8_t status = In(kStatus);
+    if (status & mask) {
+      Out(kStatus, status);
+      status = In(kStatus);
+      if ((status & mask) || i > 1) break;
+    }
+    if (i == 1) Out(kControl, static_cast<uint8_t>((i == count ? (kProtoBlock | kLastByte) : kProtoBlock) | kStart));
+    if (!WaitFor(kByteDone, pollLimit, &status)) break;
+    if (stopOnError && (status & (kDevErr | kBusErr | kFailed))) break;
+    if (i == 1) {
+      count = In(kData0);
+      if (count > kMaxBlock) count = kMaxBlock;
+      if (count == 0) break;
+    }
+    buffer[i - 1] = In(kBlockData);
+    ++read;
+    if (status & 0x9E) Out(kStatus, status & 0x9E);
+    In(kStatus);
+  }
+  return read;
+}
+
+int Intel_ICH1_SMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) {
+  return WriteBlockBytes(slave, command, buffer, count, false, false);
+}
+
+int Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(uint8_t slave, uint8_t command, const uint8_t* buffer, int count,
+                                                    bool stopOnError, bool writeLastStatus) {
+  if (count < 1) return -1;
+  if (count > kMaxBlock) count = kMaxBlock;
+  int written = 0;
+  Out(kAddress, static_cast<uint8_t>(slave << 1));
+  Out(kCommand, command);
+  Out(kData0, static_cast<uint8_t>(count));
+  Out(kBlockData, buffer[0]);
+  uint8_t status = 0;
+  bool running = true;
+  for (int i = 1; i <= count - 1; ++i) {
+    Out(kControl, kProtoBlock);
+    uint8_t mask = i == 1 ? 0x9F : 0x1E;
+    status = In(kStatus);
+    if (status & mask) {
+      Out(kStatus, status);
+      status = In(kStatus);
+      if ((status & mask) || i > 1) {
+        running = i > 1;
+        break;
+      }
+    }
+    if (i == 1) Out(kControl, kProtoBlock | kStart);
+    if (!WaitFor(kByteDone, pollLimit, &status)) {
+      running = false;
+      break;
+    }
+    if (stopOnError && (status & (kDevErr | kBusErr | kFailed))) break;
+    Out(kBlockData, buffer[i]);
+    if (status & 0x9E) Out(kStatus, status & 0x9E);
+    status = In(kStatus);
+    ++written;
+  }
+  // A single byte goes out with the start itself.
+  if (count == 1) Out(kControl, kProtoBlock | kStart);
+  // The last byte completes with byte done set; clearing it ends the
+  // transaction (ICH4 and later write the whole status back).
+  if (running && WaitFor(kByteDone, pollLimit, &status))
+    Out(kStatus, writeLastStatus ? static_cast<uint8_t>(status & 0x9E) : kByteDone);
+  return written + 1;
+}

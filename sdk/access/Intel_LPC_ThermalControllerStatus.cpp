@@ -1,0 +1,1 @@
+#include "sdk/access/Intel_LPC_ThermalControllerStatus.h"

@@ -1,0 +1,40 @@
+#include "sdk/access/Intel_X79_SMBusRegisterSpace.h"
+
+namespace {
+
+constexpr uint32_t kBusy = 1u << 28, kValid = 1u << 31, kError = 1u << 29;
+
+bool Settled(uint32_t s) { return !(s & kBusy) && (s & (kValid | kError)); }
+
+}  // namespace
+
+int Intel_X79_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
+  *value = 0;
+  if (slave < 0x50 || slave > 0x57) return 0;
+  // Each register set serves four slots; the index counts from 0x50.
+  uint32_t index = static_cast<uint32_t>(slave - 0x50) * 2;
+  uint32_t control = 0, status = 0;
+  if (!ReadReg(controlReg, &control)) return 0;
+  WriteReg(controlReg, (control & 0xFF) | 0xA8000000u);
+  WriteReg(commandReg, 0x80000000u | (index & 7) << 24 | static_cast<uint32_t>(command) << 16);
+  auto poll = [&] {
+    for (int n = 0; n < kPolls; ++n) {
+      if (!ReadReg(statusReg, &status)) return false;
+      if (Settled(status)) return true;
+    }
+    return false;
+  };
+  if (!poll()) return 0;
+  if (!((status & kValid) && !(status & kError))) {
+    for (int n = 0; n < kPolls; ++n) {
+      if (!ReadReg(controlReg, &control)) return 0;
+      WriteReg(controlReg, control ^ (1u << 27));
+      if (!ReadReg(statusReg, &status)) return 0;
+      if ((status & 0xB0000000u) == 0x10000000u) break;
+    }
+    if (!poll()) return 0;
+  }
+  if (!(status & kValid) || (status & kError)) return 0;
+  *value = static_cast<uint8_t>(status);
+  return 1;
+}

@@ -1,0 +1,1 @@
+#include "sdk/access/SiS968_SMBusRegisterSpace.h"
