@@ -6,6 +6,9 @@
 
 #include "app/CTorvikTuneDlg.h"
 #include "app/CWaitDialog.h"
+#include "app/AppMessages.h"
+#include "app/PowerEvents.h"
+#include "app/poll/PollThread.h"
 #include "app/ProcessorList.h"
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
@@ -19,6 +22,8 @@ CTorvikTuneApp* g_app = nullptr;
 }  // namespace
 
 CTorvikTuneApp* TheApp() { return g_app; }
+
+CTorvikTuneApp::CTorvikTuneApp() : CTorvikTuneApp(Hooks{}) {}
 
 CTorvikTuneApp::CTorvikTuneApp(Hooks hooks) : m_hooks(std::move(hooks)) {
   if (!m_hooks.warningBox) {
@@ -34,26 +39,13 @@ CTorvikTuneApp::~CTorvikTuneApp() {
   if (g_app == this) g_app = nullptr;
 }
 
-bool CTorvikTuneApp::AcquireInstanceLock() {
-  int error = 0;
-  m_hInstanceMutex = plat::CreateGlobalMutex(false, "TORVIKTUNE", &error);
-  // Without a lock segment there is nothing to tell us about another copy.
-  if (!m_hInstanceMutex) return true;
-  // The running instance owns the lock for as long as it lives; a lock whose
-  // owner died is ours now.
-  uint32_t wait = plat::WaitForMutex(m_hInstanceMutex, 0);
-  if (wait == plat::kWaitObject0 || wait == plat::kWaitAbandoned) return true;
-  plat::CloseMutex(m_hInstanceMutex);
-  m_hInstanceMutex = nullptr;
-  return false;
-}
+// The instance lock is a file lock that the kernel drops when its holder
+// ends, so a crashed copy never keeps a new one from starting. The named
+// mutex of the same name is left free for the polling thread, which holds it
+// during each cycle.
+bool CTorvikTuneApp::AcquireInstanceLock() { return m_instanceGuard.TryAcquire(); }
 
-void CTorvikTuneApp::ReleaseInstanceLock() {
-  if (!m_hInstanceMutex) return;
-  while (m_hInstanceMutex->OwnedByCaller()) plat::ReleaseMutex(m_hInstanceMutex);
-  plat::CloseMutex(m_hInstanceMutex);
-  m_hInstanceMutex = nullptr;
-}
+void CTorvikTuneApp::ReleaseInstanceLock() { m_instanceGuard.Release(); }
 
 bool CTorvikTuneApp::InitInstance() {
   if (!AcquireInstanceLock()) return false;
@@ -79,7 +71,10 @@ bool CTorvikTuneApp::InitInstance() {
   m_pSplash = nullptr;
 
   CreateFonts();
-  // The polling thread starts here once it exists.
+  m_pPoll = std::make_unique<CPollCore>(m_pSDK, m_pDriver, m_hooks.poll);
+  m_pPollThread = std::make_unique<CPollThread>([this] { PollHardware(kPollSdkLockTimeoutMs); },
+                                                kInstanceLockName, m_hooks.pollPeriodMs);
+  StartPolling(true);
 
   m_pMainWnd = new CTorvikTuneDlg;
   m_pMainWnd->show();
@@ -121,8 +116,41 @@ void CTorvikTuneApp::InitHardware() {
   m_nBoardId = result.boardHash;
 
   m_nMemoryMB = MemoryMBFromBytes(plat::CurrentMachine().TotalPhysicalMemory());
-  // The memory modules' sum replaces it when larger, once SPD exists; the
-  // LCD output and the power-event subscription start here once they exist.
+  // The memory modules' sum replaces it when larger, once SPD exists.
+
+  m_lcd.Start();
+  StartPowerEvents();
+}
+
+void CTorvikTuneApp::StartPowerEvents() {
+  m_pPowerEvents = std::make_unique<CPowerEvents>([this] { OnPowerResume(); });
+  m_bWMIActive = m_pPowerEvents->Start(m_hooks.powerEventBus) ? 1 : 0;
+  if (!m_bWMIActive) m_pPowerEvents.reset();
+}
+
+bool CTorvikTuneApp::PollHardware(uint32_t sdkLockTimeoutMs) {
+  return m_pPoll && m_pPoll->PollHardware(sdkLockTimeoutMs);
+}
+
+void CTorvikTuneApp::StartPolling(bool run) {
+  if (!m_pPollThread) return;
+  if (run)
+    m_pPollThread->Start();
+  else
+    m_pPollThread->Stop();
+}
+
+bool CTorvikTuneApp::PollingRunning() const { return m_pPollThread && m_pPollThread->Running(); }
+
+void CTorvikTuneApp::OnPowerResume() {
+  if (LockHardware(plat::kInfinite)) {
+    if (m_hooks.rereadClockGenerators) m_hooks.rereadClockGenerators(*m_pSDK);
+    UnlockHardware();
+  }
+  if (m_pMainWnd) {
+    CAppMessageEvent reload(WM_RELOAD_SETTINGS);
+    QCoreApplication::sendEvent(m_pMainWnd, &reload);
+  }
 }
 
 int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {
@@ -149,14 +177,20 @@ void CTorvikTuneApp::CreateFonts() {
 void CTorvikTuneApp::ExitInstance() {
   if (!m_bStarted) return;
   m_bStarted = false;
+  // The polling thread ends before anything it reads goes away.
+  StartPolling(false);
   delete m_pMainWnd;
   m_pMainWnd = nullptr;
   delete m_pSplash;
   m_pSplash = nullptr;
 
-  // The polling thread is stopped and joined here once it exists.
+  m_pPollThread.reset();
+  m_pPoll.reset();
   ReleaseInstanceLock();
-  // LCD output and power events end here once they exist.
+  m_lcd.Shutdown();
+  if (m_pPowerEvents) m_pPowerEvents->Stop();
+  m_pPowerEvents.reset();
+  m_bWMIActive = 0;
 
   if (m_pSDK) {
     // Shutdown under the driver lock, the facade released, the channel

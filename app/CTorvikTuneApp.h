@@ -10,14 +10,20 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "app/KeyboardLcd.h"
+#include "app/poll/PollCore.h"
 #include "platform/GlobalMutex.h"
+#include "platform/InstanceGuard.h"
 
 class CKMDriver;
 class QUARNSDK;
 class CWaitDialog;
 class CTorvikTuneDlg;
+class CPollThread;
+class CPowerEvents;
 
 class CTorvikTuneApp {
  public:
@@ -26,13 +32,27 @@ class CTorvikTuneApp {
   struct Hooks {
     // A warning message box (default: QMessageBox::warning without owner).
     std::function<void(const QString& text, const QString& caption)> warningBox;
+    // The gauge and hand-held-device feeds of the polling cycle.
+    CPollCore::Hooks poll;
+    // Re-reads the clock generators after a resume (under the hardware lock).
+    std::function<void(QUARNSDK& sdk)> rereadClockGenerators;
+    // Bus of the power-event subscription; empty = the system bus.
+    QString powerEventBus;
+    // Period of the polling thread.
+    uint32_t pollPeriodMs = 1000;
   };
+
+  // The single-instance lock and the mutex the polling thread holds during
+  // each cycle.
+  static constexpr const char* kInstanceLockName = "TORVIKTUNE";
+  static constexpr uint32_t kPollSdkLockTimeoutMs = 50;
 
   static constexpr int kSplashScale = 30;
   static constexpr uint32_t kDriverLockTimeoutMs = 2000;
   static constexpr int kValidationBufferSize = 8192;
 
-  explicit CTorvikTuneApp(Hooks hooks = {});
+  CTorvikTuneApp();
+  explicit CTorvikTuneApp(Hooks hooks);
   ~CTorvikTuneApp();
   CTorvikTuneApp(const CTorvikTuneApp&) = delete;
   CTorvikTuneApp& operator=(const CTorvikTuneApp&) = delete;
@@ -70,6 +90,27 @@ class CTorvikTuneApp {
   // made even by rounding an odd result up.
   static int MemoryMBFromBytes(uint64_t bytes);
 
+  // One polling cycle with the SDK lock time-out given; false when skipped.
+  bool PollHardware(uint32_t sdkLockTimeoutMs);
+  // true: start the polling thread unless it runs; false: stop it and wait
+  // for it to end.
+  void StartPolling(bool run);
+  bool PollingRunning() const;
+  CPollCore* Poll() const { return m_pPoll.get(); }
+  CPollThread* PollThread() const { return m_pPollThread.get(); }
+
+  // After a resume: re-read the clock generators under the hardware lock,
+  // then make every page reload its settings.
+  void OnPowerResume();
+  CPowerEvents* PowerEvents() const { return m_pPowerEvents.get(); }
+
+  // The keyboard LCD (off unless a panel or a frame file is there).
+  CKeyboardLcd& Lcd() { return m_lcd; }
+  void LcdShowBitmap(int resourceId) { m_lcd.LcdShowBitmap(resourceId); }
+  void LcdClear() { m_lcd.LcdClear(); }
+  void LcdText(int x, int y, const QString& text) { m_lcd.LcdText(x, y, text); }
+  void LcdFlush() { m_lcd.LcdFlush(); }
+
   CTorvikTuneDlg* MainWindow() const { return m_pMainWnd; }
   CWaitDialog* Splash() const { return m_pSplash; }
   int SplashStepCount() const { return m_nSplashStep; }
@@ -98,7 +139,13 @@ class CTorvikTuneApp {
   void CreateFonts();
 
   Hooks m_hooks;
-  plat::MutexHandle m_hInstanceMutex = nullptr;
+  void StartPowerEvents();
+
+  plat::InstanceGuard m_instanceGuard{kInstanceLockName};
+  std::unique_ptr<CPollCore> m_pPoll;
+  std::unique_ptr<CPollThread> m_pPollThread;
+  std::unique_ptr<CPowerEvents> m_pPowerEvents;
+  CKeyboardLcd m_lcd;
   CWaitDialog* m_pSplash = nullptr;
   int m_nSplashStep = 0;
   QString m_lastSplashText;

@@ -192,7 +192,7 @@ TEST_F(AppShell, DriverFailureShowsOneBoxAndAWorkingEmptyWindow) {
 }
 
 TEST_F(AppShell, SecondInstanceEndsWithoutWindowOrDriver) {
-  apptest::LockHolder otherInstance("TORVIKTUNE");
+  apptest::InstanceHolder otherInstance("TORVIKTUNE");
   ASSERT_TRUE(otherInstance.Holding());
   auto app = MakeApp();
   EXPECT_FALSE(app->InitInstance());
@@ -210,6 +210,15 @@ TEST_F(AppShell, InstanceLockIsFreeAgainAfterExit) {
   }
   auto again = MakeApp();
   EXPECT_TRUE(again->InitInstance());
+}
+
+TEST_F(AppShell, CrashedFirstInstanceDoesNotBlockTheNext) {
+  // The first copy died holding the instance lock and its mutex.
+  apptest::InstanceHolder crashed("TORVIKTUNE", /*crash=*/true);
+  ASSERT_TRUE(crashed.Holding());
+  auto app = MakeApp();
+  EXPECT_TRUE(app->InitInstance());
+  EXPECT_NE(app->MainWindow(), nullptr);
 }
 
 // Records, in arrival order, which page got which application message.

@@ -11,6 +11,7 @@
 
 #include "emu/MachineSelect.h"
 #include "platform/GlobalMutex.h"
+#include "platform/InstanceGuard.h"
 #include "platform/Machine.h"
 
 namespace apptest {
@@ -66,6 +67,45 @@ LockHolder::LockHolder(const char* name, int maxHoldMs) {
 }
 
 LockHolder::~LockHolder() {
+  if (releasePipe_ >= 0) close(releasePipe_);
+  if (pid_ > 0) waitpid(pid_, nullptr, 0);
+}
+
+InstanceHolder::InstanceHolder(const char* name, bool crash, int maxHoldMs) {
+  int ready[2], release[2];
+  if (pipe(ready) != 0) return;
+  if (pipe(release) != 0) {
+    close(ready[0]);
+    close(ready[1]);
+    return;
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(ready[0]);
+    close(release[1]);
+    plat::InstanceGuard guard(name);
+    plat::MutexHandle m = plat::CreateGlobalMutex(false, name);
+    char ok = guard.TryAcquire() && m && plat::WaitForMutex(m, 5000) == plat::kWaitObject0 ? 1 : 0;
+    (void)!write(ready[1], &ok, 1);
+    if (crash) _exit(0);  // nothing given back: the kernel drops the file lock, the mutex is abandoned
+    pollfd p{release[0], POLLIN, 0};
+    poll(&p, 1, maxHoldMs);
+    if (ok) plat::ReleaseMutex(m);
+    _exit(0);
+  }
+  close(ready[1]);
+  close(release[0]);
+  releasePipe_ = release[1];
+  char ok = 0;
+  holding_ = pid_ > 0 && read(ready[0], &ok, 1) == 1 && ok == 1;
+  close(ready[0]);
+  if (crash && pid_ > 0) {
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+}
+
+InstanceHolder::~InstanceHolder() {
   if (releasePipe_ >= 0) close(releasePipe_);
   if (pid_ > 0) waitpid(pid_, nullptr, 0);
 }

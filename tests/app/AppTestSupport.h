@@ -33,4 +33,20 @@ class LockHolder {
   bool holding_ = false;
 };
 
+// A forked child that runs as another copy of the program: it holds the
+// single-instance lock `name` and the named mutex of that name. With
+// `crash` it dies holding both (the parent waits for it to end); otherwise
+// it holds them until destroyed.
+class InstanceHolder {
+ public:
+  explicit InstanceHolder(const char* name, bool crash = false, int maxHoldMs = 15000);
+  ~InstanceHolder();
+  bool Holding() const { return holding_; }
+
+ private:
+  pid_t pid_ = -1;
+  int releasePipe_ = -1;
+  bool holding_ = false;
+};
+
 }  // namespace apptest

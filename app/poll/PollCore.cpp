@@ -1,0 +1,117 @@
+#include "app/poll/PollCore.h"
+
+#include <chrono>
+
+#include "driver/CKMDriver.h"
+#include "sdk/core/CDevice.h"
+#include "sdk/core/CInterface.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/cpu/CCPUInterface.h"
+#include "sdk/cpu/CProcessor.h"
+
+// Interfaces that later work adds are refreshed as soon as their headers are
+// part of the tree; until then their steps find nothing.
+#if __has_include("sdk/monitor/CHardwareMonitorInterface.h")
+#include "sdk/monitor/CHardwareMonitorInterface.h"
+#define TORVIK_POLL_HAS_MONITOR 1
+#endif
+#if __has_include("sdk/memory/CChipsetInterface.h")
+#include "sdk/memory/CChipsetInterface.h"
+#define TORVIK_POLL_HAS_CHIPSET 1
+#endif
+#if __has_include("sdk/graphics/CDisplayInterface.h")
+#include "sdk/graphics/CDisplayInterface.h"
+#define TORVIK_POLL_HAS_DISPLAY 1
+#endif
+
+CPollCore::CPollCore(QUARNSDK* sdk, CKMDriver* driver, Hooks hooks)
+    : sdk_(sdk), driver_(driver), hooks_(std::move(hooks)) {}
+
+bool CPollCore::RefreshProcessors(QUARNSDK& sdk) {
+  auto* cpu = static_cast<CCPUInterface*>(sdk.FindInterface(INTERFACE_CPU));
+  if (!cpu) return false;
+  cpu->Refresh();
+  return true;
+}
+
+bool CPollCore::RefreshChipset(QUARNSDK& sdk) {
+#ifdef TORVIK_POLL_HAS_CHIPSET
+  if (auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET))) {
+    chipset->Refresh();
+    return true;
+  }
+#endif
+  return false;
+}
+
+bool CPollCore::RefreshHardwareMonitor(QUARNSDK& sdk) {
+#ifdef TORVIK_POLL_HAS_MONITOR
+  if (auto* monitor = static_cast<CHardwareMonitorInterface*>(sdk.FindInterface(INTERFACE_HARDWARE_MONITOR))) {
+    monitor->Refresh();
+    return true;
+  }
+#endif
+  return false;
+}
+
+bool CPollCore::RefreshDisplay(QUARNSDK& sdk) {
+#ifdef TORVIK_POLL_HAS_DISPLAY
+  if (auto* display = static_cast<CDisplayInterface*>(sdk.FindInterface(INTERFACE_DISPLAY))) {
+    display->Refresh();
+    return true;
+  }
+#endif
+  return false;
+}
+
+uint8_t CPollCore::GaugePosition(float mhz) {
+  const double x = mhz;
+  double p;
+  if (x <= 1000) p = 0;
+  else if (x <= 2000) p = (x - 1000) * 40 / 1000;
+  else if (x <= 3000) p = 40 + (x - 2000) * 40 / 1000;
+  else if (x <= 4000) p = 80 + (x - 3000) * 40 / 1000;
+  else if (x <= 5000) p = 120 + (x - 4000) * 60 / 1000;
+  else if (x <= 6000) p = 180 + (x - 5000) * 75 / 1000;
+  else p = 255;
+  return static_cast<uint8_t>(static_cast<int>(p));
+}
+
+void CPollCore::FeedGauge(QUARNSDK& sdk) {
+  CTList<CDevice> gauges;
+  if (sdk.FindDevices(DEVICE_BOARD_CONTROL, &gauges) < 1) return;
+  CDevice* gauge = gauges.At(0);
+  auto* cpu = static_cast<CCPUInterface*>(sdk.FindInterface(INTERFACE_CPU));
+  CProcessor* p = cpu ? cpu->GetProcessor(0) : nullptr;
+  const float mhz = p ? p->GetCoreClock(0) : -1.0f;
+  if (hooks_.setDialPosition) hooks_.setDialPosition(gauge, GaugePosition(mhz));
+}
+
+bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
+  uint32_t status = 0;
+  if (!sdk_ || !sdk_->Lock(&status, sdkLockTimeoutMs)) {
+    skipped_.fetch_add(1);
+    return false;
+  }
+  const auto locked = std::chrono::steady_clock::now();
+  uint32_t error = 0;
+  // The cycle goes on without the channel: cached values stay as they are
+  // where a refresh needs it.
+  const bool channel = driver_ && driver_->Acquire(&error, kDriverLockTimeoutMs);
+
+  RefreshProcessors(*sdk_);
+  RefreshChipset(*sdk_);
+  RefreshHardwareMonitor(*sdk_);
+  RefreshDisplay(*sdk_);
+
+  // The first cycle after a start sends, then every third.
+  if (zundoPolling_.load() && cycles_.load() % kZundoEveryNthCycle == 0 && hooks_.feedZundo) hooks_.feedZundo(*sdk_);
+  FeedGauge(*sdk_);
+
+  if (channel) driver_->Release();
+  const auto held = std::chrono::steady_clock::now() - locked;
+  sdk_->Unlock();
+  lastLockHeldNs_.store(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(held).count()));
+  cycles_.fetch_add(1);
+  return true;
+}

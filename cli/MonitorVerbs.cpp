@@ -1,0 +1,105 @@
+// monitor: the Monitoring page's rows in the terminal, from the same polling
+// cycle as the application, refreshed once a second.
+#include <cstdio>
+#include <string>
+
+#include "app/poll/MonitorView.h"
+#include "app/poll/PollCore.h"
+#include "cli/Json.h"
+#include "cli/Verbs.h"
+#include "platform/Machine.h"
+#include "sdk/core/QUARNSDK.h"
+
+namespace cli {
+
+namespace {
+
+constexpr uint32_t kPollSdkLockTimeoutMs = 50;
+constexpr uint32_t kPeriodMs = 1000;
+
+void PrintText(const CMonitorView& view, int cycle, bool skipped) {
+  std::printf("cycle %d%s\n", cycle, skipped ? "  (SDK busy: values of the last cycle)" : "");
+  std::printf("%-24s %14s %14s %14s\n", "SENSOR", "CURRENT", "MIN", "MAX");
+  for (int b = 0; b < CMonitorView::kBoxCount; ++b) {
+    bool title = false;
+    for (const CMonitorView::Row& r : view.Rows()) {
+      if (r.box != b || !r.enabled) continue;
+      if (!title) std::printf("%s\n", CMonitorView::BoxTitle(static_cast<CMonitorView::Box>(b)));
+      title = true;
+      // Degree signs are two bytes: pad by characters, not bytes.
+      auto pad = [](const std::string& s) { return s.find("\xC2\xB0") != std::string::npos ? 15 : 14; };
+      std::printf("  %-22s %*s %*s %*s\n", r.label.c_str(), pad(r.value), r.value.c_str(), pad(r.min), r.min.c_str(),
+                  pad(r.max), r.max.c_str());
+    }
+  }
+}
+
+void PrintJson(const CMonitorView& view, int cycle) {
+  Json j;
+  j.BeginObject().Key("cycle").Int(cycle).Key("rows").BeginArray();
+  for (const CMonitorView::Row& r : view.Rows()) {
+    if (!r.enabled) continue;
+    j.BeginObject()
+        .Key("box")
+        .String(CMonitorView::BoxTitle(r.box))
+        .Key("label")
+        .String(r.label)
+        .Key("value")
+        .String(r.value)
+        .Key("min")
+        .String(r.min)
+        .Key("max")
+        .String(r.max)
+        .EndObject();
+  }
+  j.EndArray().EndObject();
+  std::printf("%s\n", j.Text().c_str());
+}
+
+int Monitor(Session& session, const Args& args) {
+  // Frames to show; 0 = until interrupted.
+  uint64_t frames = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--once") {
+      frames = 1;
+    } else if (args[i] == "--count" && i + 1 < args.size() && ParseNumber(args[i + 1], &frames) && frames > 0) {
+      ++i;
+    } else {
+      return Usage(*FindVerb("monitor"));
+    }
+  }
+  if (!session.StartSdk()) return kExitFailed;
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  CPollCore poll(sdk, &session.Driver());
+  CMonitorView view;
+  const bool live = frames != 1;
+  for (uint64_t n = 0; frames == 0 || n < frames; ++n) {
+    if (n > 0) plat::CurrentMachine().Sleep(kPeriodMs);
+    const bool ran = poll.PollHardware(kPollSdkLockTimeoutMs);
+    uint32_t status = 0;
+    // The rows are read under the SDK lock like the page's timer does.
+    if (sdk->Lock(&status, 100)) {
+      view.Update(sdk, session.Startup().boardHash, 0);
+      sdk->Unlock();
+    }
+    if (session.Options().json) {
+      PrintJson(view, poll.CycleCount());
+    } else {
+      if (live && frames == 0) std::printf("\033[H\033[2J");
+      PrintText(view, poll.CycleCount(), !ran);
+    }
+    std::fflush(stdout);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+const std::vector<Verb>& MonitorVerbs() {
+  static const std::vector<Verb> verbs = {
+      {"monitor", "[--once | --count N]", "live sensor readings, refreshed every second", Monitor},
+  };
+  return verbs;
+}
+
+}  // namespace cli
