@@ -26,5 +26,9 @@ const std::vector<Verb>& LowLevelVerbs();
 const std::vector<Verb>& DmiVerbs();
 const std::vector<Verb>& PciVerbs();
 const std::vector<Verb>& CpuVerbs();
+const std::vector<Verb>& SmbusVerbs();
+const std::vector<Verb>& SuperioVerbs();
+const std::vector<Verb>& MonitorVerbs();
+const std::vector<Verb>& SensorVerbs();
 
 }  // namespace cli

@@ -4,19 +4,20 @@
 #include <string>
 
 #include "cli/Verbs.h"
+#include "emu/chips/DumpTargets.h"
 
 namespace cli {
 
 namespace {
 
 const std::vector<const std::vector<Verb>*>& VerbTables() {
-  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs()};
+  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs()};
   return tables;
 }
 
 void PrintHelp(FILE* out) {
   std::fprintf(out,
-               "usage: torvikctl [--machine host|emulated[:BOARD]] [--json] [--yes] <command> [arguments]\n\n"
+               "usage: torvikctl [--machine host|emulated[:BOARD]] [--load-dump CHIP=FILE] [--json] [--yes] <command> [arguments]\n\n"
                "commands:\n");
   for (const auto* table : VerbTables())
     for (const auto& v : *table) std::fprintf(out, "  %-8s %-34s %s\n", v.name, v.usage, v.help);
@@ -49,6 +50,12 @@ int Main(int argc, char** argv) {
       options.machine = argv[++i];
     } else if (a.rfind("--machine=", 0) == 0) {
       options.machine = a.substr(10);
+    } else if (a == "--load-dump") {
+      std::string error;
+      if (i + 1 >= argc || !emu::RequestDumpLoad(argv[++i], &error)) {
+        std::fprintf(stderr, "torvikctl: %s\n", error.empty() ? "--load-dump takes CHIP=FILE" : error.c_str());
+        return kExitUsage;
+      }
     } else if (a == "--json") {
       options.json = true;
     } else if (a == "--yes" || a == "-y") {

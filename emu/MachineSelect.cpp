@@ -2,6 +2,7 @@
 
 #include "emu/BoardDescription.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/chips/DumpTargets.h"
 #include "platform/host/HostMachine.h"
 
 namespace emu {
@@ -18,7 +19,9 @@ std::shared_ptr<plat::Machine> CreateMachine(const std::string& spec, std::strin
       }
       board = spec.substr(prefix.size() + 1);
     }
-    return BuildBoard(board, mode, error);
+    auto machine = BuildBoard(board, mode, error);
+    if (machine && !ApplyRequestedDumps(*machine, error)) return nullptr;
+    return machine;
   }
   if (error) *error = "unknown machine '" + spec + "' (use host or emulated[:BOARD])";
   return nullptr;

@@ -4,7 +4,9 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
@@ -22,6 +24,8 @@ void Build(EmulatedMachine& m) {
   mch.Set32(0x60, parts::kMmconfigBase | 1);
   parts::AddRootPort(m, 1, 0, 0x2E21);
   parts::AddIntelSouthBridge(m, 0x3A18, 0x3A30);
+  InstallFintekMonitor(m, FintekF71882F::kF71882F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Nb,
+                       "f71882f");
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM)2 Quad CPU Q9650 @ 3.00GHz", 333, 3000, 4, 2048));
   InstallAcpiFirmware(m, {parts::kPmBase});

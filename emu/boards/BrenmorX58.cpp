@@ -4,7 +4,9 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/chips/Nct7802.h"
 #include "emu/chips/AcpiPmBlock.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/chips/Ich10r.h"
@@ -30,12 +32,12 @@ const Ich10rOptions kIch10r = [] {
 }();
 
 // Three DIMMs on the common segment; behind the switch the same address
-// on both segments (placeholders for the monitoring chips).
+// on both segments: an NCT7802 on segment 0 (added in Build), a placeholder
+// answering with a W83795G's identification on segment 1.
 const SmbusPlacement kSmbusSlaves[] = {
     {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C01}},
     {SmbusBus::kNoSegment, 0x51, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C02}},
     {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C03}},
-    {0, 0x2D, SmbusPlacement::Kind::Registers, {}, {{0xFD, 0x50}, {0xFE, 0xC3}, {0xFF, 0x21}}},
     {1, 0x2D, SmbusPlacement::Kind::Registers, {}, {{0xFD, 0x5C}, {0xFE, 0x79}}},
 };
 
@@ -55,7 +57,9 @@ void Build(EmulatedMachine& m) {
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3405, 0x06000013));
   auto ich = AddIch10rSouthBridge(m, kIch10r);
   PlaceSmbusSlaves(*ich.smbus, kSmbusSlaves);
-  FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);
+  ich.smbus->AttachToSegment(0, 0x2D, MakeBoardNct7802(m, 0x2D));
+  auto sio = FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);
+  AttachIohBoardMonitor(m, sio->DeviceBase(FintekF71882F::kMonitorLdn));
   InstallAcpiFirmware(m, {kPmBase});
 
   // Bloomfield uncore on bus 0xFF: QPI generic registers and the integrated

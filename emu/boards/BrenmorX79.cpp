@@ -6,7 +6,9 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
@@ -21,7 +23,11 @@ void Build(EmulatedMachine& m) {
   parts::AddRootPort(m, 1, 0, 0x3C02);
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
-  parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
+  auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
+  InstallFintekMonitor(m, FintekF71882F::kF71889A, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Vsa,
+                       "f71882f");
+  AttachBoardNct7802(m, *smbus, 0x28);
+  AttachBoardNct7802(m, *smbus, 0x2D);
   parts::AddUncore(m, 0xFF, 0x0F, 0, 0x3CA8, true);  // memory controller
   parts::AddUncore(m, 0xFF, 0x0F, 1, 0x3C71, true);  // RAS
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);

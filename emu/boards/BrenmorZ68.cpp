@@ -6,7 +6,9 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
@@ -21,7 +23,10 @@ void Build(EmulatedMachine& m) {
   host.SetSubsystem(0x1B3F, 0x0100);
   host.Set32(0x60, parts::kMmconfigBase | 1);  // PCIEXBAR: 256 MB, enabled
   parts::AddRootPort(m, 1, 0, 0x0101);
-  parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
+  auto smbus = parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
+  InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,
+                       FintekWiring::PchVccio, "f71882f");
+  AttachBoardNct7802(m, *smbus, 0x2D);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz", 100, 3400, 4, 4096));
   InstallAcpiFirmware(m, {parts::kPmBase});

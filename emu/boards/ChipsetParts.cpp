@@ -4,7 +4,9 @@
 
 #include "emu/EmulatedMachine.h"
 #include "emu/chips/AcpiPmBlock.h"
+#include "emu/chips/IntelSmbusHost.h"
 #include "emu/chips/MmconfigWindow.h"
+#include "emu/smbus/SmbusBus.h"
 
 namespace emu::parts {
 
@@ -16,7 +18,7 @@ void AddMemory(EmulatedMachine& m, unsigned gigabytes) {
   m.SetInstalledMemory(static_cast<uint64_t>(gigabytes) << 30);
 }
 
-void AddIntelSouthBridge(EmulatedMachine& m, uint16_t lpcId, uint16_t smbusId) {
+std::shared_ptr<SmbusBus> AddIntelSouthBridge(EmulatedMachine& m, uint16_t lpcId, uint16_t smbusId) {
   auto& lpc = m.AddPciFunction(std::make_unique<PciFunction>(0, 0x1F, 0, 0x8086, lpcId, 0x06010000, 0x80));
   lpc.Set32(0x40, kPmBase | 1);  // ACPI base address
   lpc.Set8(0x44, 0x80);          // ACPI decode enable
@@ -25,6 +27,9 @@ void AddIntelSouthBridge(EmulatedMachine& m, uint16_t lpcId, uint16_t smbusId) {
   smbus.Set16(0x04, 0x0001);
   smbus.Set8(0x40, 0x01);  // host enable
   m.AddPortDevice(kPmBase, AcpiPmBlock::kSize, std::make_shared<AcpiPmBlock>(m.Time()));
+  auto bus = std::make_shared<SmbusBus>();
+  m.AddPortDevice(kSmbusBase, IntelSmbusHost::kSize, std::make_shared<IntelSmbusHost>(m, bus, nullptr, kSmbusBase));
+  return bus;
 }
 
 PciFunction& AddRootPort(EmulatedMachine& m, uint8_t device, uint8_t function, uint16_t deviceId) {

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace emu {
 
 class EmulatedMachine;
 class PciFunction;
+class SmbusBus;
 
 namespace parts {
 
@@ -20,8 +22,9 @@ inline constexpr uint32_t kMmconfigBase = 0xE0000000;
 // PCI hole and above 4 GB; `gigabytes` installed.
 void AddMemory(EmulatedMachine& m, unsigned gigabytes);
 // LPC bridge at 00:1F.0 (ACPI base kPmBase, PM timer block) and SMBus
-// controller at 00:1F.3 (base kSmbusBase).
-void AddIntelSouthBridge(EmulatedMachine& m, uint16_t lpcId, uint16_t smbusId);
+// controller at 00:1F.3 (base kSmbusBase) with its host interface; returns
+// the SMBus the host drives.
+std::shared_ptr<SmbusBus> AddIntelSouthBridge(EmulatedMachine& m, uint16_t lpcId, uint16_t smbusId);
 // A PCI Express root port (type 1 header, PCI Express capability at 0x40,
 // advanced error reporting at 0x100).
 PciFunction& AddRootPort(EmulatedMachine& m, uint8_t device, uint8_t function, uint16_t deviceId);

@@ -7,12 +7,72 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/chips/DumpTargets.h"
+#include "emu/chips/IteIt87Monitor.h"
+#include "emu/chips/SuperIoChip.h"
+#include "emu/chips/WinbondW83627DhgMonitor.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 
 namespace emu::boards {
 
 namespace {
+
+// ITE IT8718F at 0x2E: environment controller (logical device 4) at 0x228.
+constexpr uint16_t kIteMonitorBase = 0x0228;
+// Winbond W83627DHG at 0x4E: hardware monitor (logical device 0x0B) at the
+// classic 0x290, so it answers at 0x295/0x296.
+constexpr uint16_t kWinbondMonitorBase = 0x0290;
+
+template <typename Chip>
+void RegisterDumps(EmulatedMachine& m, const char* name, const std::shared_ptr<Chip>& chip) {
+  std::weak_ptr<Chip> weak = chip;
+  RegisterDumpTarget(m, name, chip, [weak](const RegisterDump& d) {
+    if (auto c = weak.lock()) c->LoadDump(d);
+  });
+}
+
+void AddMonitoringChips(EmulatedMachine& m) {
+  auto ite = std::make_shared<SuperIoChip>(SuperIoMaker::Ite, 0x2E);
+  ite->SetGlobal(0x20, 0x87);
+  ite->SetGlobal(0x21, 0x18);
+  ite->SetGlobal(0x22, 0x05);  // revision
+  ite->AddLogicalDevice(0x04, kIteMonitorBase, 0, true);
+  m.AddPortDevice(0x2E, SuperIoChip::kPorts, ite);
+  auto it87 = IteIt87Monitor::Attach(m, kIteMonitorBase);
+  // VIN0 VCORE, VIN1 DDR2 1.8 V, VIN2 3.3 V, VIN3 +5 V through 6.8k/10k,
+  // VIN4 +12 V through 30k/10k, VIN8 the battery.
+  it87->pins[0] = Waveform::Drift(1.250, 0.012, 17);
+  it87->pins[1] = Waveform::Drift(1.840, 0.008, 29);
+  it87->pins[2] = Waveform::Drift(3.300, 0.010, 41);
+  it87->pins[3] = Waveform::Drift(5.05 * 10 / 16.8, 0.006, 53);
+  it87->pins[4] = Waveform::Drift(12.1 * 10 / 40, 0.006, 67);
+  it87->pins[8] = Waveform::Steady(3.05);
+  it87->temperatures[0] = Waveform::Drift(36, 2, 180);
+  it87->temperatures[1] = Waveform::Drift(47, 5, 90, 0.5);
+  it87->fans[0].rpm = Waveform::Drift(2100, 150, 35);
+  it87->fans[1].rpm = Waveform::Drift(1200, 40, 70);
+  it87->fans[1].stopped = {{30, 90}};
+  it87->fans[2].rpm = Waveform::Steady(1000);
+  it87->fans[3].rpm = Waveform::Steady(800);
+  it87->fans[3].stopped = {{0, 20}};
+  RegisterDumps(m, "it8718f", it87);
+
+  auto winbond = std::make_shared<SuperIoChip>(SuperIoMaker::Winbond, 0x4E);
+  winbond->SetGlobal(0x20, 0xA0);
+  winbond->SetGlobal(0x21, 0x25);
+  winbond->AddLogicalDevice(0x0B, kWinbondMonitorBase, 0, true);
+  m.AddPortDevice(0x4E, SuperIoChip::kPorts, winbond);
+  auto dhg = WinbondW83627DhgMonitor::Attach(m, kWinbondMonitorBase);
+  // VIN0 VCORE, VIN1 +12 V through 56k/10k (first board revision), VIN3 3.3 V halved.
+  dhg->pins[0] = Waveform::Drift(1.250, 0.010, 19);
+  dhg->pins[1] = Waveform::Drift(12.0 * 10 / 66, 0.004, 43);
+  dhg->pins[3] = Waveform::Drift(3.3 / 2, 0.004, 31);
+  dhg->temperatures[0] = Waveform::Drift(44, 3, 150);
+  dhg->temperatures[1] = Waveform::Drift(40.5, 4, 110);
+  dhg->fans[0].rpm = Waveform::Drift(1700, 80, 45);
+  RegisterDumps(m, "w83627dhg", dhg);
+}
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 4);
@@ -21,6 +81,7 @@ void Build(EmulatedMachine& m) {
   mch.Set32(0x60, parts::kMmconfigBase | 1);
   parts::AddRootPort(m, 1, 0, 0x29E1);
   parts::AddIntelSouthBridge(m, 0x2916, 0x2930);
+  AddMonitoringChips(m);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM)2 Extreme CPU X9650 @ 3.00GHz", 333, 3000, 4, 1024));
   InstallAcpiFirmware(m, {parts::kPmBase});

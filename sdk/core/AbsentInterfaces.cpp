@@ -4,7 +4,5 @@
 #include "sdk/core/QUARNSDK.h"
 
 int QUARNSDK::CreateChipsetInterface() { return 0; }
-int QUARNSDK::CreateSMBusInterface() { return 0; }
 int QUARNSDK::CreateDisplayInterface(uint32_t) { return 0; }
-int QUARNSDK::CreateHardwareMonitorInterface(int32_t, int32_t, uint32_t) { return 0; }
 int QUARNSDK::CreatePLLInterface(int32_t) { return 0; }

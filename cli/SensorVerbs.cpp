@@ -1,0 +1,137 @@
+// sensors: the board's monitoring chips and their labelled readings, chip by
+// chip, laid out like lm-sensors (label, value with unit, min, max); --json
+// gives the same rows with sensor keys, kinds and raw values.
+#include <cstdio>
+#include <string>
+
+#include "cli/Json.h"
+#include "cli/Verbs.h"
+#include "platform/Machine.h"
+#include "sdk/core/CSensor.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/CHardwareMonitor.h"
+#include "sdk/monitor/CHardwareMonitorInterface.h"
+#include "sdk/monitor/MonitorLabels.h"
+
+namespace cli {
+
+namespace {
+
+// The classes shown, in the order a chip's rows are printed.
+struct ClassRow {
+  uint32_t cls;
+  const char* kind;
+  const char* unit;
+  const char* format;
+};
+constexpr ClassRow kClasses[] = {
+    {SENSOR_VOLTAGE, "voltage", "V", "%+.3f V"},
+    {SENSOR_CURRENT, "current", "A", "%.2f A"},
+    {SENSOR_POWER, "power", "W", "%.1f W"},
+    {SENSOR_TEMPERATURE, "temperature", "\xC2\xB0" "C", "%+.1f\xC2\xB0" "C"},
+    {SENSOR_FAN, "fan", "RPM", "%.0f RPM"},
+    {SENSOR_FAN_PWM, "pwm", "%", "%.0f%%"},
+};
+
+std::string Format(const ClassRow& c, float v, bool valid) {
+  if (!valid) return "N/A";
+  char b[48];
+  std::snprintf(b, sizeof(b), c.format, static_cast<double>(v));
+  return b;
+}
+
+// Min and max are meaningful once a reading was tracked.
+bool Tracked(const CSensor& s) { return s.min <= s.max; }
+
+// Degree signs take two bytes: pad by characters.
+int Width(const std::string& s, int w) { return s.find("\xC2\xB0") != std::string::npos ? w + 1 : w; }
+
+void PrintText(const CHardwareMonitorInterface& hm) {
+  bool first = true;
+  for (CHardwareMonitor* m : Items(hm.Monitors())) {
+    if (!first) std::printf("\n");
+    first = false;
+    std::printf("%s\n", m->name);
+    std::printf("Monitor id: 0x%08X\n", static_cast<uint32_t>(m->monitorId));
+    for (const ClassRow& c : kClasses) {
+      for (CSensor* s : Items(m->GetList(c.cls))) {
+        std::string label = std::string(s->name) + ":";
+        std::string value = Format(c, s->value, s->raw != -1 || s->input > 0);
+        std::printf("%-16s %*s", label.c_str(), Width(value, 13), value.c_str());
+        if (Tracked(*s) && c.cls != SENSOR_FAN_PWM) {
+          std::string lo = Format(c, s->min, true), hi = Format(c, s->max, true);
+          std::printf("  (min = %*s, max = %*s)", Width(lo, 11), lo.c_str(), Width(hi, 11), hi.c_str());
+        }
+        std::printf("\n");
+      }
+    }
+  }
+}
+
+void PrintJson(const CHardwareMonitorInterface& hm, int32_t boardId) {
+  Json j;
+  j.BeginObject().Key("board_id").Hex(static_cast<uint32_t>(boardId), 8).Key("chips").BeginArray();
+  for (CHardwareMonitor* m : Items(hm.Monitors())) {
+    j.BeginObject().Key("name").String(m->name).Key("monitor_id").Hex(static_cast<uint32_t>(m->monitorId), 8);
+    j.Key("sensors").BeginArray();
+    for (const ClassRow& c : kClasses)
+      for (CSensor* s : Items(m->GetList(c.cls))) {
+        j.BeginObject()
+            .Key("label")
+            .String(s->name)
+            .Key("class")
+            .String(c.kind)
+            .Key("key")
+            .Hex(s->id & kSensorKeyMask, 6)
+            .Key("kind")
+            .Int(SensorKind(s->id))
+            .Key("processor")
+            .Int(SensorProcessor(s->id))
+            .Key("raw")
+            .Int(s->raw)
+            .Key("value")
+            .Number(s->value)
+            .Key("unit")
+            .String(c.unit);
+        if (Tracked(*s)) j.Key("min").Number(s->min).Key("max").Number(s->max);
+        else j.Key("min").Null().Key("max").Null();
+        j.EndObject();
+      }
+    j.EndArray().EndObject();
+  }
+  j.EndArray().EndObject();
+  std::printf("%s\n", j.Text().c_str());
+}
+
+int Sensors(Session& session, const Args& args) {
+  if (!args.empty()) return Usage(*FindVerb("sensors"));
+  if (!session.StartSdk()) return kExitFailed;
+  QUARNSDK& sdk = *QUARNSDK::GetInstance();
+  auto* hm = static_cast<CHardwareMonitorInterface*>(sdk.FindInterface(INTERFACE_HARDWARE_MONITOR));
+  if (!hm) {
+    std::fprintf(stderr, "torvikctl: no hardware monitoring on this machine\n");
+    return kExitFailed;
+  }
+  // Two readings a second apart on the machine's clock, so that min and
+  // max show the spread and fans that just started are listed.
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass) plat::CurrentMachine().Sleep(1000);
+    if (!session.LockHardware()) return kExitFailed;
+    hm->Refresh();
+    session.UnlockHardware();
+  }
+  if (session.Options().json) PrintJson(*hm, session.Startup().boardHash);
+  else PrintText(*hm);
+  return kExitOk;
+}
+
+}  // namespace
+
+const std::vector<Verb>& SensorVerbs() {
+  static const std::vector<Verb> verbs = {
+      {"sensors", "", "board monitoring chips and their labelled readings", Sensors},
+  };
+  return verbs;
+}
+
+}  // namespace cli

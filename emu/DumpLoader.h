@@ -1,0 +1,27 @@
+// Register dumps in the text form `isadump` and `i2cdump` print:
+//
+//          0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f    [0123456789abcdef]
+//     00: 12 34 XX -- ...                                     [ascii column]
+//
+// Lines before the column header (warnings, prompts) are ignored; after it
+// every non-blank line must be a row "RR:" (RR a multiple of 0x10) with up
+// to 16 byte fields, each two hex digits or XX/-- (not read). An emulated
+// chip loaded from a dump answers with the dump's bytes.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace emu {
+
+struct RegisterDump {
+  std::array<int, 256> values;  // -1: not in the dump
+  RegisterDump() { values.fill(-1); }
+};
+
+// Returns false with `error` naming the line ("line 7: ...") for a malformed dump.
+bool ParseRegisterDump(std::string_view text, RegisterDump* out, std::string* error);
+bool LoadRegisterDumpFile(const std::string& path, RegisterDump* out, std::string* error);
+
+}  // namespace emu

@@ -1,0 +1,171 @@
+#include "sdk/monitor/Fintek_F71882F_HardwareMonitor.h"
+
+#include <cstdio>
+
+#include "sdk/core/CSensor.h"
+#include "sdk/core/RoundToInt.h"
+#include "sdk/monitor/BoardTables.h"
+#include "sdk/monitor/DefaultLabelTables.h"
+
+namespace {
+
+constexpr int kStopped[] = {0x0000, 0x0FFF, 0xFFFF};
+bool IsStopped(int count) {
+  for (int c : kStopped)
+    if (c == count) return true;
+  return false;
+}
+
+const char* const kPwmNames[4] = {"CPU", "System Fan 1", "System Fan 2", "System Fan 3"};
+
+}  // namespace
+
+const char* Fintek_F71882F_HardwareMonitor::ChipName(int code) {
+  switch (code) {
+    case 0x0501: return "Fintek F71862F";
+    case 0x0541: return "Fintek F71882F";
+    case 0x0601: return "Fintek F71882FG";
+    case 0x0723: return "Fintek F71889F";
+    case 0x0814: return "Fintek F71869";
+    case 0x0909: return "Fintek F71889ED";
+    case 0x1005: return "Fintek F71889A";
+    default: return "Fintek F718xx";
+  }
+}
+
+Fintek_F71882F_HardwareMonitor::Fintek_F71882F_HardwareMonitor(int code)
+    : Fintek_F71882F_HardwareMonitor(code, 0x19340541, false) {}
+
+Fintek_F71882F_HardwareMonitor::Fintek_F71882F_HardwareMonitor(int code, int id, bool compact)
+    : CHardwareMonitor(MONITOR_CHIP, id), chipCode(code), compact_(compact) {
+  std::snprintf(name, sizeof(name), "%s", ChipName(code));
+  fanConstant = 1500000.0f;
+  voltageTable = monitor_tables::kFintekVoltages;
+  temperatureTable = monitor_tables::kFintekTemperatures;
+  fanTable = monitor_tables::kFintekFans;
+  tableFamily = TABLES_FINTEK_F71882F;
+}
+
+bool Fintek_F71882F_HardwareMonitor::HasFourthFan() const {
+  return chipCode == 0x0541 || chipCode == 0x0723 || chipCode == 0x0909;
+}
+
+void Fintek_F71882F_HardwareMonitor::ScanVoltagesAndTemperatures() {
+  for (int i = 0; i < 9; ++i) {
+    uint8_t v;
+    if (!ReadReg(kRegVoltage + i, &v) || v == 0x00 || v == 0xFF) continue;
+    auto* s = new CVoltageSensor(i);
+    std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
+    AddSensorEverywhere(s);
+    s->raw = v;
+    s->input = v * kVoltStep;
+    voltageSensors[i] = s;
+  }
+  for (int j = 0; j < 3; ++j) {
+    uint8_t t;
+    if (!ReadReg(kRegTemperature + 2 * j, &t) || t == 0x7F || t == 0x80 || t == 0xFF) continue;
+    auto* s = new CTemperatureSensor(j);
+    std::snprintf(s->name, sizeof(s->name), "TMPIN%d", j);
+    AddSensorEverywhere(s);
+    s->raw = t;
+    temperatureSensors[j] = s;
+  }
+}
+
+bool Fintek_F71882F_HardwareMonitor::ReadFan(int k) {
+  uint8_t hi, lo;
+  int count = -1;
+  if (ReadReg(kRegFan[k], &hi) && ReadReg(kRegFan[k] + 1, &lo)) count = hi * 256 + lo;
+  if (count < 0 || IsStopped(count)) {
+    if (fanSensors[k]) fanSensors[k]->raw = 0;
+    return false;
+  }
+  bool created = false;
+  if (!fanSensors[k]) {
+    auto* s = new CFanSensor(k);
+    std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
+    s->pulsesPerRevolution = 1;
+    AddSensorEverywhere(s);
+    fanSensors[k] = s;
+    created = true;
+  }
+  fanSensors[k]->raw = count;
+  return created;
+}
+
+bool Fintek_F71882F_HardwareMonitor::ReadPwm(int k, bool createUnread) {
+  uint8_t duty = 0xFF;
+  bool ok = createUnread ? true : ReadReg(kRegPwm[k], &duty) != 0;
+  if (!ok) return false;
+  bool created = false;
+  if (!fanPwmSensors[k]) {
+    auto* s = new CFanPwmSensor(k);
+    std::snprintf(s->name, sizeof(s->name), "%s", kPwmNames[k]);
+    AddSensorEverywhere(s);
+    fanPwmSensors[k] = s;
+    created = true;
+  }
+  if (!createUnread) {
+    fanPwmSensors[k]->raw = duty;
+    fanPwmSensors[k]->SetValue(duty * 100.0f / 255.0f, true);
+  }
+  return created;
+}
+
+int Fintek_F71882F_HardwareMonitor::CreateSensors() {
+  // Board tweaks (board ids of the NB and IOH groups).
+  if (compact_) {
+    // The F71808 family has no board tweaks.
+  } else if (IsNbGroupBoard(boardId)) {
+    uint8_t sel;
+    if (ReadReg(0x0A, &sel)) {
+      if ((sel & 3) == 0) temperatureTable = kNbTemperaturesNorthBridge;
+      else if ((sel & 3) == 1) temperatureTable = kNbTemperaturesCpu;
+    }
+  } else if (IsIohGroupBoard(boardId)) {
+    uint8_t v;
+    ReadReg(0x96, &v);
+    WriteReg(0x96, 0xFF);
+  }
+  ScanVoltagesAndTemperatures();
+  for (int k = 0; k < FanCount(); ++k) ReadFan(k);
+  for (int k = 0; k < FanCount(); ++k) ReadPwm(k, compact_);
+  ApplyLabels();
+  return 1;
+}
+
+int Fintek_F71882F_HardwareMonitor::Update() {
+  for (int i = 0; i < 9; ++i) {
+    if (!voltageSensors[i]) continue;
+    uint8_t v;
+    if (!ReadReg(kRegVoltage + i, &v)) continue;
+    voltageSensors[i]->raw = v;
+    voltageSensors[i]->input = v * kVoltStep;
+  }
+  for (int j = 0; j < 3; ++j) {
+    uint8_t t;
+    if (temperatureSensors[j] && ReadReg(kRegTemperature + 2 * j, &t)) temperatureSensors[j]->raw = t;
+  }
+  bool relabel = false;
+  for (int k = 0; k < FanCount(); ++k) relabel |= ReadFan(k);
+  for (int k = 0; k < FanCount(); ++k) relabel |= ReadPwm(k, false);
+  if (relabel) ApplyLabels();
+  ApplyConversions();
+  ConvertUnlabelled(1, 1);
+  return 1;
+}
+
+int Fintek_F71882F_HardwareMonitor::SetSensorValue(int index, uint32_t cls, float value) {
+  CSensor* s = GetSensor(cls, index);
+  if (!s) return 1;
+  if (cls == SENSOR_FAN_PWM) {
+    for (int k = 0; k < 4; ++k) {
+      if (fanPwmSensors[k] != s) continue;
+      int duty = RoundToInt(value * 255.0 / 100.0);
+      if (duty > 255) duty = 255;
+      if (duty < 0) duty = 0;
+      WriteReg(kRegPwm[k], static_cast<uint8_t>(duty));
+    }
+  }
+  return 1;
+}

@@ -1,0 +1,47 @@
+// Fintek F71882F family hardware monitor (F71862F, F71882F/FG, F71889F/ED/A,
+// F71869 and later members), reached through the logical device 4 block at
+// base + 5 (index) / base + 6 (data). Register map from the F71882F data
+// sheet section 7.4 ("Hardware Monitor Registers").
+#pragma once
+
+#include "sdk/monitor/CHardwareMonitor.h"
+
+class CSensor;
+
+class Fintek_F71882F_HardwareMonitor : public CHardwareMonitor {
+ public:
+  // Registers (F71882F data sheet 7.4).
+  static constexpr uint8_t kRegVoltage = 0x20;      // 0x20-0x28, 8 mV per count
+  static constexpr uint8_t kRegTemperature = 0x72;  // 0x72, 0x74, 0x76, degrees C
+  static constexpr uint8_t kRegFan[4] = {0xA0, 0xB0, 0xC0, 0xD0};  // count high, low at +1
+  static constexpr uint8_t kRegPwm[4] = {0xA3, 0xB3, 0xC3, 0xD3};  // duty 0-255
+  static constexpr float kVoltStep = 0.008f;
+
+  explicit Fintek_F71882F_HardwareMonitor(int chipCode);
+  int Update() override;
+  int CreateSensors() override;
+  int SetSensorValue(int index, uint32_t sensorClass, float value) override;
+
+  // The name a chip code is shown with.
+  static const char* ChipName(int chipCode);
+  // Chips with a fourth fan input and PWM output.
+  bool HasFourthFan() const;
+
+  int chipCode;
+  CSensor* voltageSensors[9] = {};
+  CSensor* temperatureSensors[3] = {};
+  CSensor* fanSensors[4] = {};
+  CSensor* fanPwmSensors[4] = {};
+  CSensor* class40000Sensor = nullptr;  // never created
+
+ protected:
+  // Shared with the F71808 family, which has no board tweaks and always
+  // four fans, and creates its PWM sensors unread.
+  Fintek_F71882F_HardwareMonitor(int chipCode, int monitorId, bool compact);
+  void ScanVoltagesAndTemperatures();
+  // Returns true when a new sensor was created.
+  bool ReadFan(int k);
+  bool ReadPwm(int k, bool createUnread);
+  int FanCount() const { return compact_ || HasFourthFan() ? 4 : 3; }
+  bool compact_ = false;
+};

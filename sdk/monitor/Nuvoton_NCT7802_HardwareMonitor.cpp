@@ -1,0 +1,63 @@
+#include "sdk/monitor/Nuvoton_NCT7802_HardwareMonitor.h"
+
+#include <cstdio>
+
+#include "sdk/core/CSensor.h"
+#include "sdk/monitor/BoardTables.h"
+#include "sdk/monitor/DefaultLabelTables.h"
+
+Nuvoton_NCT7802_HardwareMonitor::Nuvoton_NCT7802_HardwareMonitor() : CHardwareMonitor(MONITOR_CHIP, 0x5CA300C1) {
+  std::snprintf(name, sizeof(name), "Nuvoton NCT7802");
+  fanConstant = 1350000.0f;
+  voltageTable = monitor_tables::kNct7802Voltages;
+  fanTable = monitor_tables::kNct7802Fans;
+  tableFamily = TABLES_NUVOTON_NCT7802;
+}
+
+int Nuvoton_NCT7802_HardwareMonitor::CreateSensors() {
+  Update();
+  ApplyLabels();
+  return 1;
+}
+
+int Nuvoton_NCT7802_HardwareMonitor::Update() {
+  bool relabel = false;
+  for (int i = 0; i < 5; ++i) {
+    uint8_t h;
+    if (!ReadReg(kRegVoltage[i], &h) || h == 0x00 || h == 0xFF) continue;
+    if (!voltageSensors[i]) {
+      auto* s = new CVoltageSensor(i);
+      std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
+      AddSensorEverywhere(s);
+      voltageSensors[i] = s;
+      relabel = true;
+    }
+    // The low bits latch with the high byte: read them right after it.
+    uint8_t l;
+    ReadReg(kRegVoltageLow, &l);
+    voltageSensors[i]->raw = h * 4 + (l >> 6);
+    voltageSensors[i]->input = voltageSensors[i]->raw * kVoltStep;
+  }
+  for (int k = 0; k < 3; ++k) {
+    uint8_t h;
+    if (!ReadReg(kRegFan[k], &h) || h == 0x00 || h == 0xFF) {
+      if (fanSensors[k]) fanSensors[k]->raw = 0;
+      continue;
+    }
+    if (!fanSensors[k]) {
+      auto* s = new CFanSensor(k);
+      std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
+      s->pulsesPerRevolution = 1;
+      AddSensorEverywhere(s);
+      fanSensors[k] = s;
+      relabel = true;
+    }
+    uint8_t l;
+    ReadReg(kRegFanLow, &l);
+    fanSensors[k]->raw = (h << 5) | (l >> 3);
+  }
+  if (relabel) ApplyLabels();
+  ApplyConversions();
+  ConvertUnlabelled(1, 1);
+  return 1;
+}

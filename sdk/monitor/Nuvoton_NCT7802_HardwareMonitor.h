@@ -1,0 +1,25 @@
+// Nuvoton NCT7802Y on the SMBus (7-bit address 0x28 to 0x2F). Register map
+// from the NCT7802Y data sheet section 7 ("Register Description", bank 0):
+// voltage high bytes 0x09/0x0A/0x0C/0x0D/0x0E with the low two bits in 0x0F,
+// fan count high bytes 0x10-0x12 with the low five bits in 0x13.
+#pragma once
+
+#include "sdk/monitor/CHardwareMonitor.h"
+
+class CSensor;
+
+class Nuvoton_NCT7802_HardwareMonitor : public CHardwareMonitor {
+ public:
+  static constexpr uint8_t kRegVoltage[5] = {0x09, 0x0A, 0x0C, 0x0D, 0x0E};
+  static constexpr uint8_t kRegVoltageLow = 0x0F;  // bits 7:6
+  static constexpr uint8_t kRegFan[3] = {0x10, 0x11, 0x12};
+  static constexpr uint8_t kRegFanLow = 0x13;  // bits 7:3
+  static constexpr float kVoltStep = 0.002f;
+
+  Nuvoton_NCT7802_HardwareMonitor();
+  int Update() override;
+  int CreateSensors() override;
+
+  CSensor* voltageSensors[5] = {};
+  CSensor* fanSensors[3] = {};
+};

@@ -1,0 +1,109 @@
+#include "sdk/monitor/Winbond_W83627HF_HardwareMonitor.h"
+
+#include <cstdio>
+
+#include "sdk/core/CSensor.h"
+#include "sdk/monitor/BoardTables.h"
+#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/WinbondBanks.h"
+
+namespace {
+
+struct Variant {
+  int chipId;
+  const char* name;
+  int voltages, temperatures, fans;
+};
+constexpr Variant kVariants[] = {
+    {0x21, "Winbond W83627HF", 7, 3, 3},
+    {0x90, "Winbond W83627THF", 5, 3, 3},
+    {0x60, "Winbond W83697HF", 5, 2, 2},
+    {0x80, "Winbond W83637HF", 5, 3, 3},
+};
+const Variant& Find(int chipId) {
+  for (const auto& v : kVariants)
+    if (v.chipId == chipId) return v;
+  return kVariants[0];
+}
+
+}  // namespace
+
+const char* Winbond_W83627HF_HardwareMonitor::ChipName(int chipId) { return Find(chipId).name; }
+
+Winbond_W83627HF_HardwareMonitor::Winbond_W83627HF_HardwareMonitor(int code)
+    : CHardwareMonitor(MONITOR_CHIP, static_cast<int>(0x5CA30000u | ((code >> 16) & 0xFF))), chipCode(code) {
+  const Variant& v = Find((code >> 16) & 0xFF);
+  std::snprintf(name, sizeof(name), "%s", v.name);
+  voltageCount = v.voltages;
+  temperatureCount = v.temperatures;
+  fanCount = v.fans;
+  voltageTable = monitor_tables::kW83627HfVoltages;
+  temperatureTable = monitor_tables::kW83627HfTemperatures;
+  fanTable = monitor_tables::kW83627HfFans;
+  tableFamily = TABLES_WINBOND_W83627HF;
+}
+
+int Winbond_W83627HF_HardwareMonitor::CreateSensors() {
+  for (int i = 0; i < voltageCount; ++i) {
+    uint8_t v;
+    if (!ReadReg(kRegVoltage + i, &v) || v == 0x00 || v == 0xFF) continue;
+    auto* s = new CVoltageSensor(i);
+    std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
+    AddSensorEverywhere(s);
+    voltageSensors[i] = s;
+  }
+  for (int j = 0; j < temperatureCount; ++j) {
+    uint8_t t;
+    uint16_t reg = j == 0 ? kRegTemperature1 : j == 1 ? kRegTemperature2 : kRegTemperature3;
+    if (!ReadBankedReg(*this, reg, &t) || t == 0xFF || t == 0x80) continue;
+    auto* s = new CTemperatureSensor(j);
+    std::snprintf(s->name, sizeof(s->name), "TMPIN%d", j);
+    AddSensorEverywhere(s);
+    temperatureSensors[j] = s;
+  }
+  Update();
+  ApplyLabels();
+  return 1;
+}
+
+int Winbond_W83627HF_HardwareMonitor::Update() {
+  for (int i = 0; i < voltageCount; ++i) {
+    uint8_t v;
+    if (voltageSensors[i] && ReadReg(kRegVoltage + i, &v)) {
+      voltageSensors[i]->raw = v;
+      voltageSensors[i]->input = v * kVoltStep;
+    }
+  }
+  for (int j = 0; j < temperatureCount; ++j) {
+    if (!temperatureSensors[j]) continue;
+    uint8_t hi, lo = 0;
+    if (j == 0) {
+      if (ReadReg(kRegTemperature1, &hi)) temperatureSensors[j]->raw = hi;
+      continue;
+    }
+    uint16_t reg = j == 1 ? kRegTemperature2 : kRegTemperature3;
+    if (ReadBankedReg(*this, reg, &hi) && ReadBankedReg(*this, reg + 1, &lo))
+      temperatureSensors[j]->raw = (hi << 1) | (lo >> 7);
+  }
+  bool relabel = false;
+  for (int k = 0; k < fanCount; ++k) {
+    uint8_t c;
+    if (!ReadReg(kRegFan + k, &c) || c == 0x00 || c == 0xFF) {
+      if (fanSensors[k]) fanSensors[k]->raw = 0;
+      continue;
+    }
+    if (!fanSensors[k]) {
+      auto* s = new CFanSensor(k);
+      std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
+      AddSensorEverywhere(s);
+      fanSensors[k] = s;
+      relabel = true;
+    }
+    // The default table shows rpm directly (rule 2).
+    fanSensors[k]->raw = static_cast<int>(1350000 / (c << WinbondFanDivisorShift(*this, k)));
+  }
+  if (relabel) ApplyLabels();
+  ApplyConversions();
+  ConvertUnlabelled(1, 2);
+  return 1;
+}

@@ -1,0 +1,227 @@
+// Chip drivers on register fakes: decoded readings against the data sheets'
+// (and the Linux hwmon drivers') formulas, channel discovery, fan outputs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "FakeRegisterSpace.h"
+#include "sdk/core/CSensor.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/Fintek_F71808E_HardwareMonitor.h"
+#include "sdk/monitor/Fintek_F71882F_HardwareMonitor.h"
+#include "sdk/monitor/ITE_IT87_HardwareMonitor.h"
+#include "sdk/monitor/MonitorFactory.h"
+#include "sdk/monitor/Nuvoton_NCT7802_HardwareMonitor.h"
+#include "sdk/monitor/Winbond_W83627DHG_HardwareMonitor.h"
+
+namespace {
+
+class ChipDrivers : public ::testing::Test {
+ protected:
+  void TearDown() override { QUARNSDK::ReleaseInstance(); }
+  FakeRegisterSpace space;
+};
+
+void SetFintekFan(FakeRegisterSpace& s, int k, int count) {
+  s.Set(static_cast<uint8_t>(0xA0 + 0x10 * k), static_cast<uint8_t>(count >> 8));
+  s.Set(static_cast<uint8_t>(0xA1 + 0x10 * k), static_cast<uint8_t>(count));
+}
+
+TEST_F(ChipDrivers, FintekDecodesLikeTheKernelDriver) {
+  // f71882fg: in = reg * 8 mV; temp = reg degrees; fan = 1500000 / count.
+  space.Set(0x20, 207);  // 1.656 V, 3.3 V rail halved
+  space.Set(0x21, 0x00);  // not connected
+  space.Set(0x22, 150);
+  space.Set(0x72, 45);
+  space.Set(0x74, 0x80);  // no diode
+  space.Set(0x76, 0xF6);  // -10
+  SetFintekFan(space, 0, 750);
+  SetFintekFan(space, 1, 0x0FFF);  // stopped
+  SetFintekFan(space, 3, 1000);    // F71882F has a fourth fan
+  Fintek_F71882F_HardwareMonitor m(0x0541);
+  m.SetAccess(&space, new CLPCRequest());
+  ASSERT_EQ(m.CreateSensors(), 1);
+  m.Update();
+  EXPECT_STREQ(m.name, "Fintek F71882F");
+  EXPECT_EQ(m.voltageSensors[1], nullptr);
+  ASSERT_NE(m.voltageSensors[0], nullptr);
+  EXPECT_NEAR(m.voltageSensors[0]->input, 1.656, 1e-6);
+  EXPECT_NEAR(m.voltageSensors[0]->value, 3.312, 1e-5);  // "+3.3V" x2
+  EXPECT_STREQ(m.voltageSensors[0]->name, "+3.3V");
+  EXPECT_NEAR(m.voltageSensors[2]->value, 150 * 0.008 * 2, 1e-5);
+  EXPECT_EQ(m.temperatureSensors[1], nullptr);
+  EXPECT_EQ(m.temperatureSensors[0]->value, 45.0f);
+  EXPECT_EQ(m.temperatureSensors[2]->value, -10.0f);
+  EXPECT_NEAR(m.fanSensors[0]->value, 2000.0, 1e-3);
+  EXPECT_EQ(m.fanSensors[1], nullptr);
+  EXPECT_NEAR(m.fanSensors[3]->value, 1500.0, 1e-3);
+}
+
+TEST_F(ChipDrivers, FintekFanStopsKeepsRowAndLateFanAppears) {
+  SetFintekFan(space, 0, 750);
+  Fintek_F71882F_HardwareMonitor m(0x0601);  // F71882FG: three fans only
+  m.SetAccess(&space, new CLPCRequest());
+  m.CreateSensors();
+  EXPECT_EQ(m.GetList(SENSOR_FAN)->count, 1);
+  SetFintekFan(space, 0, 0x0000);
+  SetFintekFan(space, 2, 1500);
+  SetFintekFan(space, 3, 1500);  // not read on this chip
+  m.Update();
+  ASSERT_EQ(m.GetList(SENSOR_FAN)->count, 2);
+  EXPECT_EQ(m.fanSensors[0]->value, 0.0f);
+  EXPECT_STREQ(m.fanSensors[2]->name, "FANIN2");
+  EXPECT_NEAR(m.fanSensors[2]->value, 1000.0, 1e-3);
+  EXPECT_EQ(m.fanSensors[3], nullptr);
+}
+
+TEST_F(ChipDrivers, FintekVoltageAbsentAtStartStaysHidden) {
+  Fintek_F71882F_HardwareMonitor m(0x0541);
+  m.SetAccess(&space, new CLPCRequest());
+  m.CreateSensors();
+  space.Set(0x23, 100);
+  m.Update();
+  EXPECT_EQ(m.voltageSensors[3], nullptr);
+}
+
+TEST_F(ChipDrivers, FintekPwmDutyRoundsHalvesUpAndLimits) {
+  for (uint8_t r : {0xA3, 0xB3, 0xC3, 0xD3}) space.Set(r, 0x40);
+  Fintek_F71882F_HardwareMonitor m(0x0541);
+  m.SetAccess(&space, new CLPCRequest());
+  m.CreateSensors();
+  ASSERT_EQ(m.GetList(SENSOR_FAN_PWM)->count, 4);
+  EXPECT_NEAR(m.fanPwmSensors[0]->value, 0x40 * 100.0 / 255, 1e-4);
+  struct {
+    int index;
+    float percent;
+    uint8_t reg, expected;
+  } cases[] = {{0, 100, 0xA3, 0xFF}, {1, 50, 0xB3, 0x80}, {2, 150, 0xC3, 0xFF}, {3, 0, 0xD3, 0x00}};
+  for (const auto& c : cases) {
+    space.writes.clear();
+    EXPECT_EQ(m.SetSensorValue(c.index, SENSOR_FAN_PWM, c.percent), 1);
+    ASSERT_EQ(space.writes.size(), 1u);
+    EXPECT_EQ(space.writes[0].first, c.reg);
+    EXPECT_EQ(space.writes[0].second, c.expected) << c.percent << " %";
+  }
+}
+
+TEST_F(ChipDrivers, F71808HasFourFansAndCreatesPwmUnread) {
+  SetFintekFan(space, 3, 3000);
+  Fintek_F71808E_HardwareMonitor m(0x0901);
+  m.SetAccess(&space, new CLPCRequest());
+  m.CreateSensors();
+  EXPECT_STREQ(m.name, "Fintek F71808");
+  EXPECT_EQ(m.monitorId, 0x19340901);
+  ASSERT_NE(m.fanSensors[3], nullptr);
+  EXPECT_EQ(m.fanPwmSensors[0]->raw, -1);
+  space.Set(0xA3, 0xFF);
+  m.Update();
+  EXPECT_NEAR(m.fanPwmSensors[0]->value, 100.0, 1e-4);
+  EXPECT_NEAR(m.fanSensors[3]->value, 500.0, 1e-3);
+}
+
+TEST_F(ChipDrivers, Nct7802DecodesLikeTheKernelDriver) {
+  // nct7802: in = ((hi << 2) | (lo >> 6)) * {4, 2, 2, 2, 2} mV, fan =
+  // 1350000 / ((hi << 5) | (lo >> 3)). The driver reads the pin at 2 mV and
+  // leaves VCC's internal halving to the board's x2 row.
+  const uint8_t hi[5] = {0xCF, 0x96, 0x00, 0x64, 0xFF};
+  const uint8_t regs[5] = {0x09, 0x0A, 0x0C, 0x0D, 0x0E};
+  for (int i = 0; i < 5; ++i) space.Set(regs[i], hi[i]);
+  space.Set(0x0F, 0x80);  // low bits 2
+  space.Set(0x10, 0x20);  // fan 0 high
+  space.Set(0x13, 0x28);  // low bits 5
+  Nuvoton_NCT7802_HardwareMonitor m;
+  m.SetAccess(&space, new CSMBusRequest(0, 0x28));
+  m.CreateSensors();
+  EXPECT_EQ(m.GetList(SENSOR_VOLTAGE)->count, 3);
+  const int kernelMv[2] = {((0xCF << 2) | 2) * 4, ((0x96 << 2) | 2) * 2};
+  EXPECT_NEAR(m.voltageSensors[0]->input * 2, kernelMv[0] / 1000.0, 1e-5);
+  EXPECT_NEAR(m.voltageSensors[1]->input, kernelMv[1] / 1000.0, 1e-5);
+  EXPECT_EQ(m.voltageSensors[4], nullptr);
+  EXPECT_NEAR(m.fanSensors[0]->value, 1350000.0 / ((0x20 << 5) | 5), 1e-2);
+  EXPECT_STREQ(m.fanSensors[0]->name, "FANIN0");
+  // A voltage that appears later gets its sensor (NCT7802 channels may).
+  space.Set(0x0C, 0x40);
+  space.Set(0x10, 0x00);
+  m.Update();
+  EXPECT_NE(m.voltageSensors[2], nullptr);
+  EXPECT_EQ(m.fanSensors[0]->value, 0.0f);
+}
+
+TEST_F(ChipDrivers, Ite87FanModesAndSixteenBitCounts) {
+  space.Set(0x0C, 0x07);  // 16-bit counters for fans 1-3
+  space.Set(0x0D, 0x50);
+  space.Set(0x18, 0x01);  // count 0x150 -> 1350000 / (336 * 2)
+  space.Set(0x20, 100);   // 1.6 V at 16 mV
+  space.Set(0x29, 38);
+  space.Set(0x2A, 0x80);  // open
+  space.Set(0x15, 0x81);  // automatic, temperature input 1
+  space.Set(0x16, 0x40);  // manual, 64/128
+  ITE_IT87_HardwareMonitor m(0x8718);
+  m.SetAccess(&space, new CLPCRequest());
+  m.CreateSensors();
+  EXPECT_STREQ(m.name, "ITE IT87");
+  EXPECT_NEAR(m.voltageSensors[0]->value, 1.6, 1e-5);
+  EXPECT_EQ(m.temperatureSensors[1], nullptr);
+  EXPECT_NEAR(m.fanSensors[0]->value, 1350000.0 / (0x150 * 2), 1e-2);
+  EXPECT_NEAR(m.fanPwmSensors[1]->value, 50.0, 1e-4);
+  int mode = 0;
+  ASSERT_EQ(m.GetFanMode(0, SENSOR_FAN_PWM, &mode), 1);
+  EXPECT_EQ(mode, FANMODE_AUTOMATIC);
+  ASSERT_EQ(m.GetFanMode(1, SENSOR_FAN_PWM, &mode), 1);
+  EXPECT_EQ(mode, FANMODE_MANUAL);
+  space.writes.clear();
+  m.SetFanMode(0, SENSOR_FAN_PWM, FANMODE_MANUAL);
+  m.SetFanMode(0, SENSOR_FAN_PWM, FANMODE_AUTOMATIC);
+  ASSERT_EQ(space.writes.size(), 2u);
+  EXPECT_EQ(space.writes[0].second, 0x7F);
+  EXPECT_EQ(space.writes[1].second, 0x81);  // the stored temperature input
+  EXPECT_NEAR(ITE_IT87_HardwareMonitor::VoltStep(0x8728), 0.012, 1e-7);
+}
+
+TEST_F(ChipDrivers, W83627DhgReadsBankedTemperaturesAndDividedFans) {
+  space.banked = true;
+  space.Set(0x20, 150);             // 1.2 V at 8 mV
+  space.Set(0x27, 36);              // SYSTIN
+  space.SetBanked(0x150, 50);       // CPUTIN 50.5
+  space.SetBanked(0x151, 0x80);
+  space.SetBanked(0x250, 0xFF);     // AUXTIN open
+  space.SetBanked(0x251, 0x80);
+  space.Set(0x28, 0x5A);            // fan 1, divisor 4 (0x47 bits 5:4 = 2)
+  space.Set(0x47, 0x20);
+  Winbond_W83627DHG_HardwareMonitor m(0x00C1A020);
+  m.SetAccess(&space, new CLPCRequest());
+  m.CreateSensors();
+  EXPECT_STREQ(m.name, "Winbond W83627DHG");
+  EXPECT_NEAR(m.voltageSensors[0]->value, 1.2, 1e-5);
+  EXPECT_EQ(m.temperatureSensors[0]->value, 36.0f);
+  EXPECT_NEAR(m.temperatureSensors[1]->value, 50.5, 1e-5);
+  EXPECT_EQ(m.temperatureSensors[2], nullptr);
+  EXPECT_EQ(m.fanSensors[0]->value, static_cast<float>(1350000 / (0x5A * 4)));
+  EXPECT_EQ(space.banks[0][0x4E], 0);  // bank 0 restored
+}
+
+TEST_F(ChipDrivers, FactoryNamesEveryFamilyAndKeepsUnknownChipsById) {
+  struct Case {
+    uint32_t vendor, chip;
+    const char* name;
+  } cases[] = {
+      {0x1934, 0x1007, "Fintek F718xx"},       {0x1934, 0x0909, "Fintek F71889ED"},
+      {0x1934, 0x1001, "Fintek F71808"},       {0x1934, 0x0704, "Fintek F81865"},
+      {0x50, 0xC3, "Nuvoton NCT7802"},         {0x90, 0x8721, "ITE IT8721"},
+      {0x90, 0x128771, "ITE IT8772"},          {0x5CA3, 0x00C1B470, "Nuvoton NCT6776"},
+      {0x5CA3, 0x00C1A510, "Winbond W83667HG"}, {0x5CA3, 0x00790000, "Nuvoton W83795G"},
+      {0x5CA3, 0x00900000, "Winbond W83627THF"}, {0x55, 0x8C, "SMSC DME1737"},
+      {0x4D, 22, "Maxim MAX6648"},             {0xFF02, 0x87, "NS LM87"},
+      {0x41, 0x6F, "Analog Device ADT7490"},   {0x12C3, 0x400000, "Asus IROG 02"},
+      {0x61, 0x6D, "Andigilog aSC7621"},       {0x1106, 0x1211, "VIA VT1211"},
+      {0x90, 0x338718, "Hardware monitor ID=0x908718"},  // ITE bits 16-23 neither 0 nor 0x12
+      {0x77, 0x05, "Hardware monitor ID=0x770005"},
+  };
+  for (const auto& c : cases) {
+    CHardwareMonitor* m = BuildMonitor(c.vendor, c.chip, -1, -1, -1);
+    EXPECT_STREQ(m->name, c.name) << std::hex << c.vendor << ":" << c.chip;
+    delete m;
+  }
+}
+
+}  // namespace
