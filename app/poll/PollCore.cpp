@@ -8,13 +8,10 @@
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CProcessor.h"
-
-// Interfaces that later work adds are refreshed as soon as their headers are
-// part of the tree; until then their steps find nothing.
-#if __has_include("sdk/monitor/CHardwareMonitorInterface.h")
 #include "sdk/monitor/CHardwareMonitorInterface.h"
-#define TORVIK_POLL_HAS_MONITOR 1
-#endif
+
+// The chipset and display interfaces are refreshed as soon as their headers
+// are part of the tree; until then their steps find nothing.
 #if __has_include("sdk/memory/CChipsetInterface.h")
 #include "sdk/memory/CChipsetInterface.h"
 #define TORVIK_POLL_HAS_CHIPSET 1
@@ -45,12 +42,10 @@ bool CPollCore::RefreshChipset(QUARNSDK& sdk) {
 }
 
 bool CPollCore::RefreshHardwareMonitor(QUARNSDK& sdk) {
-#ifdef TORVIK_POLL_HAS_MONITOR
   if (auto* monitor = static_cast<CHardwareMonitorInterface*>(sdk.FindInterface(INTERFACE_HARDWARE_MONITOR))) {
     monitor->Refresh();
     return true;
   }
-#endif
   return false;
 }
 
