@@ -1,33 +1,16 @@
 // torvikctl as a user runs it: exit codes, refusals and what it prints.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <string>
 
-#include "platform/NamedMutex.h"
+#include "tests/support/RunTorvikctl.h"
 
 namespace {
 
-struct CmdResult {
-  int status;
-  std::string out;
-};
+using testsupport::CmdResult;
 
-CmdResult Torvikctl(const std::string& args) {
-  // The command shares this test's lock namespace.
-  std::string cmd = "TORVIK_LOCK_NAMESPACE=" + plat::LockNamespace() + " " TORVIKCTL " " + args + " 2>&1";
-  CmdResult r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+CmdResult Torvikctl(const std::string& args) { return testsupport::RunTorvikctl(args); }
 
 TEST(TorvikctlTest, BadArgumentsPrintUsageAndExit2) {
   const char* cases[] = {"", "frobnicate", "--machine", "--machine emulated rdmsr", "--machine emulated rdmsr 0 zz",

@@ -1,33 +1,17 @@
 // torvikctl monitor: the Monitoring rows in the terminal.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <regex>
 #include <string>
 
-#include "platform/NamedMutex.h"
+#include "tests/support/RunTorvikctl.h"
 
 namespace {
 
-struct CmdResult {
-  int status;
-  std::string out;
-};
+using testsupport::CmdResult;
 
-CmdResult Torvikctl(const std::string& args) {
-  std::string cmd = "TORVIK_LOCK_NAMESPACE=" + plat::LockNamespace() + " " TORVIKCTL " " + args + " 2>&1";
-  CmdResult r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+CmdResult Torvikctl(const std::string& args) { return testsupport::RunTorvikctl(args); }
 
 TEST(MonitorVerb, OnceprintsOneSnapshotOfTheRows) {
   CmdResult r = Torvikctl("--machine emulated --virtual-time monitor --once");

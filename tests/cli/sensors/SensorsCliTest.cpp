@@ -1,34 +1,18 @@
 // torvikctl sensors on the emulated boards: rows per chip, the JSON form,
 // and register dumps given with --load-dump.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <regex>
 #include <string>
 
-#include "platform/NamedMutex.h"
+#include "tests/support/RunTorvikctl.h"
 
 namespace {
 
-struct CmdResult {
-  int status;
-  std::string out;
-};
+using testsupport::CmdResult;
 
-CmdResult Torvikctl(const std::string& args) {
-  std::string cmd = "TORVIK_LOCK_NAMESPACE=" + plat::LockNamespace() + " " TORVIKCTL " --virtual-time " + args + " 2>&1";
-  CmdResult r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+CmdResult Torvikctl(const std::string& args) { return testsupport::RunTorvikctl("--virtual-time " + args); }
 
 bool Matches(const std::string& text, const std::string& pattern) {
   return std::regex_search(text, std::regex(pattern));

@@ -1,33 +1,17 @@
 // torvikctl's smbus and superio commands on the vendor's emulated boards.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <string>
 
-#include "platform/NamedMutex.h"
+#include "tests/support/RunTorvikctl.h"
 
 namespace {
 
-struct CmdResult {
-  int status;
-  std::string out;
-};
+using testsupport::CmdResult;
 
-CmdResult Torvikctl(const std::string& args) {
-  std::string cmd = "TORVIK_LOCK_NAMESPACE=" + plat::LockNamespace() + " " TORVIKCTL " " + args + " 2>&1";
-  CmdResult r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
+CmdResult Torvikctl(const std::string& args) { return testsupport::RunTorvikctl(args); }
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
