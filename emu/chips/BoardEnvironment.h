@@ -15,7 +15,7 @@ struct Waveform {
   double amplitude = 0.0;  // peak deviation
   double periodS = 60.0;
   double phase = 0.0;  // radians
-  bool connected = true;
+  bool connected = false;  // a default waveform is an open pin
 
   static Waveform Open() { return {0, 0, 60, 0, false}; }
   static Waveform Steady(double v) { return {v, 0, 60, 0, true}; }

@@ -12,8 +12,6 @@ namespace emu {
 FintekHardwareMonitorBlock::FintekHardwareMonitorBlock(TimeBase& time, bool fourthFan)
     : time_(time), fourthFan_(fourthFan) {
   frozen_.fill(-1);
-  for (auto& p : pins) p = Waveform::Open();
-  for (auto& t : temperatures) t = Waveform::Open();
   regs_[0x01] = 0x03;  // start monitoring, fan control
   for (uint8_t pwm : {0xA3, 0xB3, 0xC3, 0xD3}) regs_[pwm] = 0xFF;
   regs_[0x5A] = 0x19;  // vendor id as the block reports it (0x5A/0x5B)

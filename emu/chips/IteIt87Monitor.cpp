@@ -16,8 +16,6 @@ constexpr uint8_t kFanHigh[5] = {0x18, 0x19, 0x1A, 0x81, 0x83};
 
 IteIt87Monitor::IteIt87Monitor(TimeBase& time) : time_(time) {
   frozen_.fill(-1);
-  for (auto& p : pins) p = Waveform::Open();
-  for (auto& t : temperatures) t = Waveform::Open();
   regs_[0x00] = 0x11;  // configuration: start, update
   regs_[0x0B] = 0x09;  // fan divisors (8-bit mode only)
   regs_[0x0C] = 0x37;  // 16-bit counters for fans 1-3, fans 4 and 5 enabled

@@ -15,7 +15,6 @@ constexpr double kVoltStep[5] = {0.004, 0.002, 0.002, 0.002, 0.002};
 
 Nct7802::Nct7802(TimeBase& time) : time_(time) {
   frozen_.fill(-1);
-  for (auto& v : voltages) v = Waveform::Open();
   regs_[0x21] = 0x01;  // start
   regs_[0x24] = 0x07;  // fan inputs enabled
   regs_[0x25] = 0x0F;  // voltage monitoring enabled

@@ -11,8 +11,6 @@ namespace emu {
 
 WinbondW83627DhgMonitor::WinbondW83627DhgMonitor(TimeBase& time) : time_(time) {
   frozen_.fill(-1);
-  for (auto& p : pins) p = Waveform::Open();
-  for (auto& t : temperatures) t = Waveform::Open();
   regs_[0x40] = 0x01;  // start monitoring
   regs_[0x47] = 0xF0;  // fan 1 and 2 divisor bits 1:0 = 3
   regs_[0x4B] = 0xC0;  // fan 3 divisor bits 1:0 = 3
