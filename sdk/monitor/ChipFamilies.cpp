@@ -103,7 +103,8 @@ const ChipFamily* FindChipFamily(uint32_t vendor, uint32_t chipCode) {
     uint32_t id = f->shift ? (chipCode >> f->shift) & 0xFF : chipCode & 0xFFFF;
     if (id < f->lowId || id > f->highId) continue;
     if (f->driver == DRIVER_WINBOND_W83627DHG || f->driver == DRIVER_NUVOTON_NCT6776) {
-      uint32_t superIo = (chipCode >> 8) & 0xFF;
+      // The Super I/O's chip id (its register 0x20) sits in the low byte.
+      uint32_t superIo = chipCode & 0xFF;
       bool nct6776 = superIo == 0xB4 || superIo == 0xC3;
       if (nct6776 != (f->driver == DRIVER_NUVOTON_NCT6776)) continue;
     }
