@@ -117,6 +117,24 @@ void CHardwareMonitor::AddSensorEverywhere(CSensor* sensor) {
   if (parent) parent->AddSensor(sensor);
 }
 
+bool CHardwareMonitor::StoreFanReading(CSensor** slot, int k, int count, int pulsesPerRevolution) {
+  if (count < 0) {
+    if (*slot) (*slot)->raw = 0;
+    return false;
+  }
+  bool created = false;
+  if (!*slot) {
+    auto* s = new CFanSensor(k);
+    std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
+    s->pulsesPerRevolution = pulsesPerRevolution;
+    AddSensorEverywhere(s);
+    *slot = s;
+    created = true;
+  }
+  (*slot)->raw = count;
+  return created;
+}
+
 CSensor* CHardwareMonitor::FindSensor(uint32_t key) const {
   for (CSensor* s : Items(all))
     if ((s->id & kSensorKeyMask) == (key & kSensorKeyMask)) return s;

@@ -62,6 +62,10 @@ class CHardwareMonitor {
   void AddSensor(CSensor* sensor);
   // AddSensor, then the SDK's sensor list and the parent device's sensors.
   void AddSensorEverywhere(CSensor* sensor);
+  // Stores a fan reading in `*slot`. A fan that does not turn (count < 0)
+  // reads 0 and keeps its row; a fan seen for the first time gets its
+  // sensor "FANIN<k>". Returns true when a sensor was made (labels are due).
+  bool StoreFanReading(CSensor** slot, int k, int count, int pulsesPerRevolution = 2);
   CSensor* FindSensor(uint32_t key) const;
   const CTList<CSensor>* GetList(uint32_t sensorClass) const;
   CSensor* GetSensor(uint32_t sensorClass, int n) const;

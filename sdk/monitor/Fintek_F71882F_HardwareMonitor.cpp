@@ -76,21 +76,8 @@ bool Fintek_F71882F_HardwareMonitor::ReadFan(int k) {
   uint8_t hi, lo;
   int count = -1;
   if (ReadReg(kRegFan[k], &hi) && ReadReg(kRegFan[k] + 1, &lo)) count = hi * 256 + lo;
-  if (count < 0 || IsStopped(count)) {
-    if (fanSensors[k]) fanSensors[k]->raw = 0;
-    return false;
-  }
-  bool created = false;
-  if (!fanSensors[k]) {
-    auto* s = new CFanSensor(k);
-    std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
-    s->pulsesPerRevolution = 1;
-    AddSensorEverywhere(s);
-    fanSensors[k] = s;
-    created = true;
-  }
-  fanSensors[k]->raw = count;
-  return created;
+  if (IsStopped(count)) count = -1;
+  return StoreFanReading(&fanSensors[k], k, count, 1);
 }
 
 bool Fintek_F71882F_HardwareMonitor::ReadPwm(int k, bool createUnread) {

@@ -106,21 +106,7 @@ int ITE_IT87_HardwareMonitor::Update() {
     if (temperatureSensors[j] && ReadReg(kRegTemperature + j, &t)) temperatureSensors[j]->raw = t;
   }
   bool relabel = false;
-  for (int k = 0; k < 5; ++k) {
-    int count = ReadFanCount(k);
-    if (count < 0) {
-      if (fanSensors[k]) fanSensors[k]->raw = 0;
-      continue;
-    }
-    if (!fanSensors[k]) {
-      auto* s = new CFanSensor(k);
-      std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
-      AddSensorEverywhere(s);
-      fanSensors[k] = s;
-      relabel = true;
-    }
-    fanSensors[k]->raw = count;
-  }
+  for (int k = 0; k < 5; ++k) relabel |= StoreFanReading(&fanSensors[k], k, ReadFanCount(k));
   for (int k = 0; k < 3; ++k) ReadPwm(k);
   if (relabel) ApplyLabels();
   ApplyConversions();

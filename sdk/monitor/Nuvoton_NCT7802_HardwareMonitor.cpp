@@ -39,22 +39,12 @@ int Nuvoton_NCT7802_HardwareMonitor::Update() {
     voltageSensors[i]->input = voltageSensors[i]->raw * kVoltStep;
   }
   for (int k = 0; k < 3; ++k) {
-    uint8_t h;
-    if (!ReadReg(kRegFan[k], &h) || h == 0x00 || h == 0xFF) {
-      if (fanSensors[k]) fanSensors[k]->raw = 0;
-      continue;
-    }
-    if (!fanSensors[k]) {
-      auto* s = new CFanSensor(k);
-      std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
-      s->pulsesPerRevolution = 1;
-      AddSensorEverywhere(s);
-      fanSensors[k] = s;
-      relabel = true;
-    }
-    uint8_t l;
-    ReadReg(kRegFanLow, &l);
-    fanSensors[k]->raw = (h << 5) | (l >> 3);
+    // The low bits latch when the high byte is read: read
+    // the high byte first. A failed read gives no count at all.
+    uint8_t h, l;
+    int count = -1;
+    if (ReadReg(kRegFan[k], &h) && h != 0x00 && h != 0xFF && ReadReg(kRegFanLow, &l)) count = (h << 5) | (l >> 3);
+    relabel |= StoreFanReading(&fanSensors[k], k, count, 1);
   }
   if (relabel) ApplyLabels();
   ApplyConversions();

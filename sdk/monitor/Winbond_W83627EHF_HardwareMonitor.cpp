@@ -76,21 +76,7 @@ int Winbond_W83627EHF_HardwareMonitor::Update() {
     if (t >= 0) temperatureSensors[j]->raw = t;
   }
   bool relabel = false;
-  for (int k = 0; k < fanCount; ++k) {
-    int rpm = ReadFanRpm(k);
-    if (rpm < 0) {
-      if (fanSensors[k]) fanSensors[k]->raw = 0;
-      continue;
-    }
-    if (!fanSensors[k]) {
-      auto* s = new CFanSensor(k);
-      std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
-      AddSensorEverywhere(s);
-      fanSensors[k] = s;
-      relabel = true;
-    }
-    fanSensors[k]->raw = rpm;
-  }
+  for (int k = 0; k < fanCount; ++k) relabel |= StoreFanReading(&fanSensors[k], k, ReadFanRpm(k));
   if (relabel) ApplyLabels();
   ApplyConversions();
   ConvertUnlabelled(1, 2);

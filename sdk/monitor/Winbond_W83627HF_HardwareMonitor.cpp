@@ -88,19 +88,11 @@ int Winbond_W83627HF_HardwareMonitor::Update() {
   bool relabel = false;
   for (int k = 0; k < fanCount; ++k) {
     uint8_t c;
-    if (!ReadReg(kRegFan + k, &c) || c == 0x00 || c == 0xFF) {
-      if (fanSensors[k]) fanSensors[k]->raw = 0;
-      continue;
-    }
-    if (!fanSensors[k]) {
-      auto* s = new CFanSensor(k);
-      std::snprintf(s->name, sizeof(s->name), "FANIN%d", k);
-      AddSensorEverywhere(s);
-      fanSensors[k] = s;
-      relabel = true;
-    }
+    int rpm = -1;
     // The default table shows rpm directly (rule 2).
-    fanSensors[k]->raw = static_cast<int>(1350000 / (c << WinbondFanDivisorShift(*this, k)));
+    if (ReadReg(kRegFan + k, &c) && c != 0x00 && c != 0xFF)
+      rpm = static_cast<int>(1350000 / (c << WinbondFanDivisorShift(*this, k)));
+    relabel |= StoreFanReading(&fanSensors[k], k, rpm);
   }
   if (relabel) ApplyLabels();
   ApplyConversions();
