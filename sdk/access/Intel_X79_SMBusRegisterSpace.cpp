@@ -11,6 +11,10 @@ bool Settled(uint32_t s) { return !(s & kBusy) && (s & (kValid | kError)); }
 int Intel_X79_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
   *value = 0;
   if (slave < 0x50 || slave > 0x57) return 0;
+  // A register set serves only its own four slots (0x180: 0x50-0x53, 0x190:
+  // 0x54-0x57). Asked for the other set's slot, the masked index would
+  // select one of its own modules, which would then answer a second time.
+  if ((slave >= 0x54) != (statusReg >= 0x190)) return 0;
   // Each register set serves four slots; the index counts from 0x50.
   uint32_t index = static_cast<uint32_t>(slave - 0x50) * 2;
   uint32_t control = 0, status = 0;
