@@ -117,8 +117,37 @@ TEST_F(MonitoringPage, PageTimerRedrawsOnlyWhenTheSdkLockIsFree) {
   EXPECT_EQ(page_->RedrawCount(), before + 1);
 }
 
+// The row of the page whose label is `label`, or -1.
+int RowOf(CMonitoringDlg* page, const char* label) {
+  for (int row = 0; row < CMonitorView::kRowCount; ++row)
+    if (page->RowLabel(row)->isEnabled() && page->RowLabel(row)->text() == label) return row;
+  return -1;
+}
+
+TEST_F(MonitoringPage, BoardReadingsMoveWithTheBoardAndKeepTheirLabels) {
+  // Half a minute of the board's life, one poll every five seconds.
+  Cycle();
+  for (int i = 0; i < 6; ++i) {
+    machine_->Sleep(4000);
+    Cycle();
+  }
+  // The board's own labels, from its monitoring chip and board tables.
+  for (const char* label : {"+3.3V", "CPU VCORE", "+12V", "IOH", "System"}) EXPECT_GE(RowOf(page_, label), 0) << label;
+  // The board's processor temperature (the first "CPU" row) and a system
+  // fan drift: both were seen at different values, and the page shows the range.
+  for (const char* label : {"CPU", "FANIN1"}) {
+    const int row = RowOf(page_, label);
+    ASSERT_GE(row, 0) << label;
+    EXPECT_LT(Number(page_->RowMin(row)->text()), Number(page_->RowMax(row)->text())) << label;
+  }
+}
+
 TEST_F(MonitoringPage, GrabbedPicture) {
   Cycle();
+  for (int i = 0; i < 6; ++i) {
+    machine_->Sleep(4000);
+    Cycle();
+  }
   Warm(4);
   Cycle();
   CTorvikTuneDlg* wnd = app_->MainWindow();
