@@ -89,9 +89,39 @@ const CpuDescription& WestmereEpXeonX5650Pair() {
   return d;
 }
 
+const CpuDescription& PhenomIIX4_955() {
+  static const CpuDescription d = [] {
+    CpuDescription c;
+    c.name = "Phenom II X4 955 (Deneb)";
+    c.brand = "AMD Phenom(tm) II X4 955 Processor";
+    c.signature = 0x00100F42;
+    c.generation = CpuGeneration::K10;
+    c.coresPerPackage = 4;
+    c.threadsPerCore = 1;
+    c.coreShift = 2;
+    c.bclkMHz = 200.0;
+    c.baseRatio = 16;
+    c.minRatio = 4;
+    c.turboLimits[0] = c.turboLimits[1] = c.turboLimits[2] = c.turboLimits[3] = 0;
+    c.unlocked = true;
+    c.tdpW = 125;
+    c.coreTempC = 38;
+    c.leaf1Ecx = 0x00802009;
+    c.leaf1Edx = 0x178BFBFF;
+    c.extLeaf1Ecx = 0x000037FF;
+    c.extLeaf1Edx = 0xEFD3FBFF;
+    c.powerManagementEdx = 0x000001F9;  // FID/VID control, hardware P-states, invariant TSC
+    c.pstates = {{16, 0, 0x10, 0x56}, {9, 0, 0x18, 0x42}, {5, 0, 0x1E, 0x36}, {0, 1, 0x2C, 0x1C}};
+    c.caches = {{1, 1, 64, 2, 1}, {1, 2, 64, 2, 1}, {2, 3, 512, 16, 1}, {3, 3, 6144, 48, 4}};
+    return c;
+  }();
+  return d;
+}
+
 const std::vector<const CpuDescription*>& CpuModels() {
   static const std::vector<const CpuDescription*> all = {&NehalemBloomfieldI7_920(), &WestmereGulftownI7_980X(),
-                                                         &SandyBridgeI7_2600K(), &WestmereEpXeonX5650Pair()};
+                                                         &SandyBridgeI7_2600K(), &WestmereEpXeonX5650Pair(),
+                                                         &PhenomIIX4_955()};
   return all;
 }
 
@@ -108,7 +138,17 @@ constexpr double kEnergyUnitJ = 1.0 / 65536.0;
 // Counters of one logical processor.
 struct CoreCounters {
   RateCounter tsc, mperf, aperf, fixed0, fixed1, fixed2;
+  // AMD performance counter 0 and its event select.
+  RateCounter perfCtr0;
+  uint64_t perfEvtSel0 = 0;
 };
+
+bool IsAmd(const CpuDescription& d) { return d.generation == CpuGeneration::K10; }
+
+double AmdRatio(int fid, int did) { return (fid + 16) * 0.5 / static_cast<double>(1 << did); }
+
+// PerfEvtSel0 counts core cycles when enabled (bit 22) on event 0x76.
+bool CountsCoreCycles(uint64_t select) { return (select & 0x400000) && (select & 0xFF) == 0x76; }
 
 // What one package shares: turbo state and the counters that follow it.
 struct PackageState {
@@ -118,8 +158,15 @@ struct PackageState {
   int requested = 0;  // IA32_PERF_CTL ratio
   std::vector<std::shared_ptr<CoreCounters>> counters;
   RateCounter energyPackage, energyCores, energyGraphics;
+  // AMD: the current COFVID code (fid 5:0, did 8:6, vid 15:9).
+  uint32_t cofvid = 0;
 
+  double Base() const {
+    if (IsAmd(d)) return d.pstates.empty() ? 0.0 : AmdRatio(d.pstates[0].fid, d.pstates[0].did);
+    return d.baseRatio;
+  }
   double Active() const {
+    if (IsAmd(d)) return AmdRatio(static_cast<int>(cofvid & 0x3F), static_cast<int>((cofvid >> 6) & 7));
     if (!disengaged && requested > d.baseRatio && turbo[0] != 0) return turbo[0];
     return requested < d.baseRatio ? requested : d.baseRatio;
   }
@@ -133,8 +180,9 @@ std::map<const EmulatedMachine*, std::vector<std::shared_ptr<PackageState>>>& Pa
 
 void Retune(EmulatedMachine& m, PackageState& p) {
   const uint64_t now = m.Time().NowNs();
-  const double base = m.BclkMHz() * p.d.baseRatio * 1e6, core = m.BclkMHz() * p.Active() * 1e6;
+  const double base = m.BclkMHz() * p.Base() * 1e6, core = m.BclkMHz() * p.Active() * 1e6;
   for (auto& c : p.counters) {
+    c->perfCtr0.SetRate(CountsCoreCycles(c->perfEvtSel0) ? core : 0.0, now);
     c->tsc.SetRate(base, now);
     c->mperf.SetRate(base, now);
     c->fixed2.SetRate(base, now);
@@ -303,6 +351,126 @@ void FillMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, std
   }
 }
 
+// ------------------------------------------------------------------ AMD
+
+uint32_t AmdAssociativityCode(int ways) {
+  static const int kWays[][2] = {{1, 1},  {2, 2},   {4, 4},   {8, 6},   {16, 8},  {32, 10},
+                                 {48, 11}, {64, 12}, {96, 13}, {128, 14}, {255, 15}};
+  for (const auto& w : kWays)
+    if (w[0] == ways) return static_cast<uint32_t>(w[1]);
+  return 0;
+}
+
+void FillAmdCpuid(EmulatedCpu& cpu, const CpuDescription& d) {
+  const uint32_t vendor[3] = {Str4("Auth"), Str4("enti"), Str4("cAMD")};
+  cpu.SetCpuid(0, 0, {0x5, vendor[0], vendor[2], vendor[1]});
+  cpu.SetCpuid(1, 0,
+               {d.signature, cpu.apicId << 24 | static_cast<uint32_t>(d.coresPerPackage) << 16 | 0x0800, d.leaf1Ecx,
+                d.leaf1Edx});
+  cpu.SetCpuid(5, 0, {0x40, 0x40, 3, 0});
+  cpu.SetCpuid(0x80000000, 0, {0x8000001B, vendor[0], vendor[2], vendor[1]});
+  cpu.SetCpuid(0x80000001, 0, {d.signature, 0, d.extLeaf1Ecx, d.extLeaf1Edx});
+  char brand[48] = {};
+  std::memcpy(brand, d.brand.data(), d.brand.size() < 47 ? d.brand.size() : 47);
+  for (uint32_t leaf = 0; leaf < 3; ++leaf) {
+    const char* p = brand + leaf * 16;
+    cpu.SetCpuid(0x80000002 + leaf, 0, {Str4(p), Str4(p + 4), Str4(p + 8), Str4(p + 12)});
+  }
+  uint32_t l1d = 0, l1i = 0, l2 = 0, l3 = 0;
+  for (const auto& c : d.caches) {
+    const uint32_t size = static_cast<uint32_t>(c.sizeKB), code = AmdAssociativityCode(c.ways);
+    if (c.level == 1 && c.type == 1) l1d = size << 24 | static_cast<uint32_t>(c.ways) << 16 | 0x0140;
+    if (c.level == 1 && c.type == 2) l1i = size << 24 | static_cast<uint32_t>(c.ways) << 16 | 0x0140;
+    if (c.level == 2) l2 = size << 16 | code << 12 | 0x0140;
+    if (c.level == 3) l3 = (size / 512) << 18 | code << 12 | 0x0140;
+  }
+  cpu.SetCpuid(0x80000005, 0, {0xFF30FF10, 0xFF30FF20, l1d, l1i});
+  cpu.SetCpuid(0x80000006, 0, {0x00000000, 0x42004200, l2, l3});
+  cpu.SetCpuid(0x80000007, 0, {0, 0, 0, d.powerManagementEdx});
+  cpu.SetCpuid(0x80000008, 0, {0x3030, 0, static_cast<uint32_t>(d.coresPerPackage - 1), 0});
+}
+
+uint64_t AmdPStateRegister(const AmdPState& p) {
+  return 0x8000000000000000ull | static_cast<uint64_t>(p.currentA & 0xFF) << 32 |
+         static_cast<uint64_t>(p.vid & 0x7F) << 9 | static_cast<uint64_t>(p.did & 7) << 6 |
+         static_cast<uint64_t>(p.fid & 0x3F);
+}
+
+uint32_t AmdCofvid(const AmdPState& p) {
+  return static_cast<uint32_t>((p.vid & 0x7F) << 9 | (p.did & 7) << 6 | (p.fid & 0x3F));
+}
+
+void FillAmdMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, std::shared_ptr<PackageState> pkg) {
+  auto counters = std::make_shared<CoreCounters>();
+  pkg->counters.push_back(counters);
+  Retune(m, *pkg);
+  TimeBase& time = m.Time();
+  cpu.SetMsrHandler(0x10, CounterMsr(time, counters, &counters->tsc));
+  cpu.SetMsrHandler(0xE7, CounterMsr(time, counters, &counters->mperf));
+  cpu.SetMsrHandler(0xE8, CounterMsr(time, counters, &counters->aperf));
+  cpu.SetMsr(0x1B, cpu.apicId == 0 ? 0xFEE00900ull : 0xFEE00800ull);
+  cpu.SetMsrHandler(0xC0010000, MsrHandler{[counters](uint64_t* v) {
+                                             *v = counters->perfEvtSel0;
+                                             return true;
+                                           },
+                                           [&m, pkg, counters](uint64_t v) {
+                                             counters->perfEvtSel0 = v;
+                                             Retune(m, *pkg);
+                                             return true;
+                                           }});
+  for (uint32_t i = 1; i < 4; ++i) {
+    cpu.SetMsr(0xC0010000 + i, 0);
+    cpu.SetMsr(0xC0010004 + i, 0);
+  }
+  cpu.SetMsrHandler(0xC0010004, CounterMsr(time, counters, &counters->perfCtr0));
+  // HWCR: bit 24, the time-stamp counter runs at the P0 frequency.
+  cpu.SetMsr(0xC0010015, 0x01000010ull);
+  const int count = static_cast<int>(d.pstates.size());
+  cpu.SetMsr(0xC0010061, static_cast<uint64_t>(count - 1) << 4, false);
+  auto currentPState = [pkg]() {
+    for (size_t i = 0; i < pkg->d.pstates.size(); ++i)
+      if (AmdCofvid(pkg->d.pstates[i]) == (pkg->cofvid & 0xFFFF)) return static_cast<uint32_t>(i);
+    return 0u;
+  };
+  cpu.SetMsrHandler(0xC0010062, MsrHandler{[currentPState](uint64_t* v) {
+                                             *v = currentPState();
+                                             return true;
+                                           },
+                                           [&m, pkg](uint64_t v) {
+                                             size_t i = static_cast<size_t>(v & 7);
+                                             if (i >= pkg->d.pstates.size()) return false;
+                                             pkg->cofvid = AmdCofvid(pkg->d.pstates[i]);
+                                             Retune(m, *pkg);
+                                             return true;
+                                           }});
+  cpu.SetMsrHandler(0xC0010063, MsrHandler{[currentPState](uint64_t* v) {
+                                             *v = currentPState();
+                                             return true;
+                                           },
+                                           nullptr});
+  for (int i = 0; i < 5; ++i)
+    cpu.SetMsr(0xC0010064 + i, i < count ? AmdPStateRegister(d.pstates[i]) : 0, false);
+  cpu.SetMsrHandler(0xC0010070, MsrHandler{[pkg](uint64_t* v) {
+                                             *v = pkg->cofvid;
+                                             return true;
+                                           },
+                                           [&m, pkg](uint64_t v) {
+                                             pkg->cofvid = static_cast<uint32_t>(v & 0xFFFF);
+                                             Retune(m, *pkg);
+                                             return true;
+                                           }});
+  // COFVID status: current code and P-state; highest-voltage VID 0x0E in
+  // bits 41:35, lowest 0x40 in 48:42, maximum core clock / 100 MHz in 54:49.
+  const uint64_t maxCof = d.pstates.empty() ? 0 : static_cast<uint64_t>(AmdRatio(d.pstates[0].fid, d.pstates[0].did) * 2);
+  const uint64_t statusHigh = 0x0Eull << 3 | 0x40ull << 10 | maxCof << 17;
+  cpu.SetMsrHandler(0xC0010071, MsrHandler{[pkg, currentPState, statusHigh](uint64_t* v) {
+                                             *v = statusHigh << 32 | static_cast<uint64_t>(currentPState()) << 16 |
+                                                  (pkg->cofvid & 0xFFFF);
+                                             return true;
+                                           },
+                                           nullptr});
+}
+
 }  // namespace
 
 double ActiveRatio(EmulatedMachine& machine, int package) {
@@ -320,6 +488,7 @@ void AddProcessors(EmulatedMachine& machine, const CpuDescription& d) {
     state->d = d;
     std::memcpy(state->turbo, d.turboLimits, sizeof(state->turbo));
     state->requested = d.baseRatio + 1;  // the operating system asks for turbo
+    if (!d.pstates.empty()) state->cofvid = AmdCofvid(d.pstates[0]);
     state->energyPackage = RateCounter(d.packageWatts / kEnergyUnitJ, now);
     state->energyCores = RateCounter(d.packageWatts * 0.7 / kEnergyUnitJ, now);
     state->energyGraphics = RateCounter(d.packageWatts * 0.05 / kEnergyUnitJ, now);
@@ -335,8 +504,13 @@ void AddProcessors(EmulatedMachine& machine, const CpuDescription& d) {
         uint32_t smtShift = d.threadsPerCore > 1 ? 1 : 0;
         cpu.apicId = static_cast<uint32_t>(p) << d.coreShift | static_cast<uint32_t>(c) << smtShift |
                      static_cast<uint32_t>(t);
-        FillCpuid(cpu, d);
-        FillMsrs(machine, cpu, d, packages[p]);
+        if (IsAmd(d)) {
+          FillAmdCpuid(cpu, d);
+          FillAmdMsrs(machine, cpu, d, packages[p]);
+        } else {
+          FillCpuid(cpu, d);
+          FillMsrs(machine, cpu, d, packages[p]);
+        }
       }
   auto copy = packages;
   machine.AddClockListener([&machine, copy] {

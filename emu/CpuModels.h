@@ -20,7 +20,16 @@ struct CacheDescription {
   bool inclusive = false;
 };
 
-enum class CpuGeneration { Nehalem, SandyBridge };
+enum class CpuGeneration { Nehalem, SandyBridge, K10 };
+
+// One AMD P-state definition: core frequency = reference x (fid + 16) / 2^did
+// with the 200 MHz reference as bclkMHz.
+struct AmdPState {
+  int fid;
+  int did;
+  int vid;
+  int currentA;
+};
 
 struct CpuDescription {
   std::string name;       // "Core i7-920 (Bloomfield)"
@@ -48,6 +57,11 @@ struct CpuDescription {
   uint32_t leaf1Ecx = 0x0098E3BD, leaf1Edx = 0xBFEBFBFF;
   uint32_t leaf2[4] = {0x55035A01, 0x00F0B2E4, 0x00000000, 0x09CA212C};
   std::vector<CacheDescription> caches;
+  // AMD (generation K10): the P-state definitions, P0 first, and the extended
+  // signature leaves. The AMD cache leaves are built from `caches`.
+  std::vector<AmdPState> pstates;
+  uint32_t extLeaf1Ecx = 0, extLeaf1Edx = 0;
+  uint32_t powerManagementEdx = 0;  // leaf 0x80000007 EDX
 };
 
 // The processors the emulated boards carry.
@@ -55,12 +69,16 @@ const CpuDescription& NehalemBloomfieldI7_920();
 const CpuDescription& WestmereGulftownI7_980X();
 const CpuDescription& SandyBridgeI7_2600K();
 const CpuDescription& WestmereEpXeonX5650Pair();
+// AMD family 10h, Deneb: four cores at 16 x 200 MHz, P-states 3200, 2500,
+// 2100 and 800 MHz.
+const CpuDescription& PhenomIIX4_955();
 // All of them, for listings and tests.
 const std::vector<const CpuDescription*>& CpuModels();
 
 // The ratio the cores of a package run at now: the one-core turbo limit when
 // turbo is engaged and the operating system asks for more than the base
-// ratio, otherwise the requested ratio capped at the base ratio.
+// ratio, otherwise the requested ratio capped at the base ratio. AMD: the
+// ratio of the current COFVID code, (fid + 16) / 2 / 2^did.
 double ActiveRatio(EmulatedMachine& machine, int package);
 
 // Adds the logical processors of `cpu` to the machine. Logical processors

@@ -191,30 +191,94 @@ int K10_FIDVID_Control::CodeFromRatio(float a) {
   return -1;
 }
 
+int K10_FIDVID_Control::CodeFromRegister(uint32_t low) const { return Field(low, 8, 6) << 8 | Field(low, 5, 0); }
+
+float K10_FIDVID_Control::P0Ratio() const {
+  if (!states || count == 0) return -1.0f;
+  return const_cast<K10_FIDVID_Control*>(this)->RatioFromCode(states[0]->fid);
+}
+
 bool K10_FIDVID_Control::Refresh() {
+  const bool haveStatus = status->Read();
+  if (haveStatus) SawStatus();
   if (!states) {
-    states = new PState*[5]();
-    for (uint32_t i = 0; i < 5; ++i) {
-      MSR_Register p(0xC0010064 + i);
+    states = new PState*[pstateRegisters]();
+    for (int i = 0; i < pstateRegisters; ++i) {
+      MSR_Register p(0xC0010064 + static_cast<uint32_t>(i));
       if (!p.Read() || !(p.high & 0x80000000u)) continue;
       auto* s = new PState();
-      s->fid = Field(p.low, 8, 6) << 8 | Field(p.low, 5, 0);
+      s->fid = CodeFromRegister(p.low);
       s->vid = Field(p.low, 15, 9);
       s->current = RoundToInt(Field(p.high, 7, 0) / std::pow(10.0, Field(p.high, 9, 8)));
+      s->frequency = FrequencyOf(s->fid);
       states[count++] = s;
     }
     for (int i = 0; i < count; ++i)
       if (minFid == -1 || RatioFromCode(states[i]->fid) < RatioFromCode(minFid)) minFid = states[i]->fid;
   }
-  if (status->Read()) {
+  MSR_Register pstateStatus(0xC0010063);
+  pstateStatus.Read();
+  if (haveStatus) {
     currentVid = Field(status->low, 15, 9);
-    currentFid = Field(status->low, 8, 6) << 8 | Field(status->low, 5, 0);
+    currentFid = CodeFromRegister(status->low);
     minVid = Field(status->high, 16, 10);
     if (minVid == 0) minVid = -1;
     maxVid = Field(status->high, 9, 3);
     if (maxVid == 0) maxVid = -1;
-    maxFid = CodeFromRatio(static_cast<float>(Field(status->high, 22, 17)));
+    if (readsMaxFid) maxFid = CodeFromRatio(static_cast<float>(Field(status->high, 22, 17)));
   }
+  return true;
+}
+
+// ------------------------------------------------------------------ AMD K12, K14
+
+float K12_FIDVID_Control::RatioFromCode(int c) {
+  if (c == -1) return -1.0f;
+  static const float kDivisors[] = {1.0f, 1.5f, 2.0f, 3.0f, 4.0f, 6.0f, 8.0f, 12.0f, 16.0f};
+  int d = (c >> 8) & 0xFF;
+  float divisor = d >= 1 && d <= 8 ? kDivisors[d] : 1.0f;
+  return static_cast<float>((c & 0xFF) + 16) / divisor;
+}
+
+int K12_FIDVID_Control::CodeFromRegister(uint32_t low) const { return Field(low, 3, 0) << 8 | Field(low, 8, 4); }
+
+float K14_FIDVID_Control::RatioFromCode(int c) {
+  if (c == -1) return -1.0f;
+  return (referenceMHz / 100.0f) / Divisor(c);
+}
+
+int K14_FIDVID_Control::CodeFromRegister(uint32_t low) const { return Field(low, 8, 4) << 8 | Field(low, 3, 0); }
+
+void K14_FIDVID_Control::SawStatus() {
+  int r = Field(status->high, 22, 17);
+  referenceMHz = r != 0 ? 100 * r + 1600 : 4000;
+}
+
+int K14_FIDVID_Control::FrequencyOf(int code) const { return static_cast<int>(referenceMHz / Divisor(code)); }
+
+// ------------------------------------------------------------------ AMD K7
+
+namespace {
+const float kK7Ratios[32] = {11, 11.5f, 12, 12.5f, 5, 5.5f, 6, 6.5f, 7,  7.5f, 8,  8.5f, 9,  9.5f, 10, 10.5f,
+                             3,  19,    4,  20,    13, 13.5f, 14, 21, 15, 22,   16, 16.5f, 17, 18,  23, 24};
+}  // namespace
+
+float K7_FIDVID_Control::RatioFromCode(int c) { return (c < 0 || c > 31) ? -1.0f : kK7Ratios[c]; }
+
+float K7_FIDVID_Control::VoltageFromCode(int v) {
+  if (v >= 0 && v <= 14) return 2.0f - 0.05f * v;
+  if (v >= 16 && v <= 30) return 1.275f - 0.025f * (v - 16);
+  return -1.0f;
+}
+
+bool K7_FIDVID_Control::Refresh() {
+  if (!status->Read()) return false;
+  currentFid = Field(status->low, 4, 0);
+  startFid = Field(status->low, 12, 8);
+  maxFid = Field(status->low, 20, 16);
+  currentVid = Field(status->high, 4, 0);
+  startVid = Field(status->high, 12, 8);
+  maxVid = Field(status->high, 20, 16);
   return true;
 }
 

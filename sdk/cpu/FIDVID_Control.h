@@ -119,7 +119,19 @@ class K8_FIDVID_Control : public FIDVID_Control {
   bool WaitIdle();
 };
 
-// AMD family 10h (and 11h with base 8): the COFVID registers.
+// AMD K7: FID/VID status 0xC0010042, control 0xC0010041, table-coded ratios.
+class K7_FIDVID_Control : public FIDVID_Control {
+ public:
+  K7_FIDVID_Control() : FIDVID_Control(0xC0010042, 0xC0010041) {}
+  float RatioFromCode(int c) override;
+  float VoltageFromCode(int v) override;
+  bool Refresh() override;
+  bool SetVid(int v) override { return Modify(0x1Full << 32, static_cast<uint64_t>(v & 0x1F) << 32); }
+  bool SetFid(int c) override { return Modify(0x1F, static_cast<uint64_t>(c & 0x1F)); }
+};
+
+// AMD family 10h (and 11h with base 8): the COFVID registers and the P-state
+// definitions from 0xC0010064.
 class K10_FIDVID_Control : public FIDVID_Control {
  public:
   explicit K10_FIDVID_Control(int ratioBase = 16) : FIDVID_Control(0xC0010071, 0xC0010070), base(ratioBase) {}
@@ -130,8 +142,58 @@ class K10_FIDVID_Control : public FIDVID_Control {
   bool SetRatio(float r) override;
   bool SetVid(int v) override;
   bool SetFid(int c) override;
+  // The ratio of the first enabled P-state (P0); -1 before a refresh found one.
+  float P0Ratio() const;
   int base;
+
+ protected:
+  // The ratio code of a P-state definition or of COFVID status (low half).
+  virtual int CodeFromRegister(uint32_t low) const;
+  // Called once per refresh with COFVID status read (K14 takes its reference).
+  virtual void SawStatus() {}
+  virtual int FrequencyOf(int) const { return -1; }
+  int pstateRegisters = 5;
+  bool readsMaxFid = true;
 
  private:
   bool WriteTransition(uint64_t mask, uint64_t bits);
 };
+
+// AMD families 12h, 14h and 15h: eight P-state definitions, read only.
+class K1x_FIDVID_Control : public K10_FIDVID_Control {
+ public:
+  K1x_FIDVID_Control() {
+    pstateRegisters = 8;
+    readsMaxFid = false;
+  }
+  int CodeFromRatio(float) override { return -1; }
+  bool SetRatio(float) override { return false; }
+  bool SetVid(int) override { return false; }
+  bool SetFid(int) override { return false; }
+};
+
+// Family 12h: code = divisor code (bits 15:8) and fid (bits 7:0).
+class K12_FIDVID_Control : public K1x_FIDVID_Control {
+ public:
+  float RatioFromCode(int c) override;
+
+ protected:
+  int CodeFromRegister(uint32_t low) const override;
+};
+
+// Family 14h: code = integer (bits 15:8) and quarter (bits 7:0) divisor
+// parts of the reference clock.
+class K14_FIDVID_Control : public K1x_FIDVID_Control {
+ public:
+  float RatioFromCode(int c) override;
+  int referenceMHz = 4000;
+
+ protected:
+  int CodeFromRegister(uint32_t low) const override;
+  void SawStatus() override;
+  int FrequencyOf(int code) const override;
+  float Divisor(int c) const { return (c & 0xFF) * 0.25f + ((c >> 8) & 0xFF) + 1.0f; }
+};
+
+// Family 15h: the K10 coding.
+class K15_FIDVID_Control : public K1x_FIDVID_Control {};

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Machine.h"
+#include "sdk/cpu/AmdFamilies.h"
 #include "sdk/cpu/CCPUThread.h"
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/IntelFamilies.h"
@@ -250,7 +251,7 @@ void AMD_CPU_Infos::Classify(CCPUThread* t) {
         if (m.model == t->model) std::snprintf(t->name, sizeof(t->name), "%s", m.name);
       return;
     }
-    t->AttachFamilyInfos(new CAmdFamilyInfos(row.code));
+    t->AttachFamilyInfos(MakeAmdFamilyInfos(t->extFamily));
     return;
   }
   // Later families have no family object; their topology reads the same way.
