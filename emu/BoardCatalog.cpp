@@ -13,12 +13,13 @@ extern const BoardDescription kBrenmorZ68;
 extern const BoardDescription kBrenmorX79;
 extern const BoardDescription kBrenmor5520DP;
 extern const BoardDescription kKestrelX38;
+extern const BoardDescription kKestrelAm3;
 }  // namespace boards
 
 const std::vector<const BoardDescription*>& Boards() {
   static const std::vector<const BoardDescription*> list = {
       &boards::kBrenmorX58,    &boards::kBrenmorP45, &boards::kBrenmorP55,    &boards::kBrenmorZ68,
-      &boards::kBrenmorX79,    &boards::kBrenmor5520DP, &boards::kKestrelX38,
+      &boards::kBrenmorX79,    &boards::kBrenmor5520DP, &boards::kKestrelX38, &boards::kKestrelAm3,
   };
   return list;
 }

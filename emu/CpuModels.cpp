@@ -353,6 +353,8 @@ void FillMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, std
 
 // ------------------------------------------------------------------ AMD
 
+constexpr uint64_t kTscReadNs = 20;
+
 uint32_t AmdAssociativityCode(int ways) {
   static const int kWays[][2] = {{1, 1},  {2, 2},   {4, 4},   {8, 6},   {16, 8},  {32, 10},
                                  {48, 11}, {64, 12}, {96, 13}, {128, 14}, {255, 15}};
@@ -405,7 +407,17 @@ void FillAmdMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, 
   pkg->counters.push_back(counters);
   Retune(m, *pkg);
   TimeBase& time = m.Time();
-  cpu.SetMsrHandler(0x10, CounterMsr(time, counters, &counters->tsc));
+  // Reading the time-stamp counter takes a few cycles, so a loop that waits
+  // on it alone still sees virtual time pass.
+  cpu.SetMsrHandler(0x10, MsrHandler{[&time, counters](uint64_t* v) {
+                                       time.Advance(kTscReadNs);
+                                       *v = counters->tsc.Value(time.NowNs());
+                                       return true;
+                                     },
+                                     [&time, counters](uint64_t v) {
+                                       counters->tsc.Set(v, time.NowNs());
+                                       return true;
+                                     }});
   cpu.SetMsrHandler(0xE7, CounterMsr(time, counters, &counters->mperf));
   cpu.SetMsrHandler(0xE8, CounterMsr(time, counters, &counters->aperf));
   cpu.SetMsr(0x1B, cpu.apicId == 0 ? 0xFEE00900ull : 0xFEE00800ull);

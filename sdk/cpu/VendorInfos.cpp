@@ -180,6 +180,10 @@ void ApplyAmdTopology(CCPUThread* t, bool limitLogicalToCores) {
     t->coresPerPackage = static_cast<int>(Bits(m.Cpuid(0x80000008, 0).ecx, 7, 0)) + 1;
     if (limitLogicalToCores && t->logicalPerPackage > t->coresPerPackage) t->logicalPerPackage = t->coresPerPackage;
   }
+  // Without the deterministic cache leaf the level-3 cache of leaf
+  // 0x80000006 is the package's one shared cache.
+  CCacheDescriptor* l3 = t->FindCache(3, CACHE_UNIFIED);
+  if (l3 && t->maxExtendedLeaf <= 0x8000001Cu && l3->sharing <= 1) l3->sharing = t->logicalPerPackage;
 }
 
 void AMD_CPU_Infos::Probe(CCPUThread* t) {
