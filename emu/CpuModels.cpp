@@ -353,7 +353,6 @@ void FillMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, std
 
 // ------------------------------------------------------------------ AMD
 
-constexpr uint64_t kTscReadNs = 20;
 
 uint32_t AmdAssociativityCode(int ways) {
   static const int kWays[][2] = {{1, 1},  {2, 2},   {4, 4},   {8, 6},   {16, 8},  {32, 10},
@@ -407,10 +406,7 @@ void FillAmdMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, 
   pkg->counters.push_back(counters);
   Retune(m, *pkg);
   TimeBase& time = m.Time();
-  // Reading the time-stamp counter takes a few cycles, so a loop that waits
-  // on it alone still sees virtual time pass.
   cpu.SetMsrHandler(0x10, MsrHandler{[&time, counters](uint64_t* v) {
-                                       time.Advance(kTscReadNs);
                                        *v = counters->tsc.Value(time.NowNs());
                                        return true;
                                      },

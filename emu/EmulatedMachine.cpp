@@ -116,6 +116,9 @@ plat::CpuidRegs EmulatedMachine::Cpuid(uint32_t leaf, uint32_t subleaf) {
 
 uint64_t EmulatedMachine::ReadTsc() {
   std::lock_guard<std::recursive_mutex> g(mutex_);
+  // The instruction takes a few cycles: a loop that waits on the counter
+  // alone still sees virtual time pass.
+  time_.Advance(cost.tscNs);
   EmulatedCpu* cpu = CurrentCpu();
   uint64_t v = 0;
   if (cpu) cpu->ReadMsr(0x10, &v);

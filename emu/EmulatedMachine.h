@@ -60,7 +60,7 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
 
   // Virtual time each kind of access costs (virtual mode only).
   struct AccessCost {
-    uint64_t portNs = 1000, msrNs = 200, pciNs = 1000, memoryNs = 100;
+    uint64_t portNs = 1000, msrNs = 200, pciNs = 1000, memoryNs = 100, tscNs = 20;
   } cost;
 
   // The whole machine is one lock: chips, counters and the access path.
