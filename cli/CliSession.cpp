@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include "driver/DriverEndpoint.h"
 #include "emu/MachineSelect.h"
 #include "platform/Machine.h"
@@ -33,7 +35,13 @@ bool Session::OpenChannel() {
   uint32_t code = 0;
   const char* tmp = std::getenv("TMPDIR");
   DriverStartResult r = StartDriverChannel(*driver_, tmp ? tmp : "/tmp", &code, &version_);
-  if (r == DriverStartResult::Ok) return true;
+  if (r == DriverStartResult::Ok) {
+    // Someone at a terminal is told, whatever the command prints, that the
+    // readings come from an emulated board; pipes get the plain output.
+    if (plat::CurrentMachine().IsEmulated() && isatty(STDERR_FILENO))
+      std::fprintf(stderr, "[%s: EMULATED board, not this computer]\n", plat::CurrentMachine().Name().c_str());
+    return true;
+  }
   if (r == DriverStartResult::OpenFailed) {
     std::fprintf(stderr, "torvikctl: Error during driver initialization (error %u)\n", code);
     std::string why = plat::CurrentMachine().DriverService().Describe();

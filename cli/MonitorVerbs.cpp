@@ -18,7 +18,10 @@ constexpr uint32_t kPollSdkLockTimeoutMs = 50;
 constexpr uint32_t kPeriodMs = 1000;
 
 void PrintText(const CMonitorView& view, int cycle, bool skipped) {
-  std::printf("cycle %d%s\n", cycle, skipped ? "  (SDK busy: values of the last cycle)" : "");
+  plat::Machine& machine = plat::CurrentMachine();
+  std::printf("cycle %d on %s%s%s\n", cycle, machine.Name().c_str(),
+              machine.IsEmulated() ? "  (EMULATED: readings are not this computer's)" : "",
+              skipped ? "  (SDK busy: values of the last cycle)" : "");
   std::printf("%-24s %14s %14s %14s\n", "SENSOR", "CURRENT", "MIN", "MAX");
   for (int b = 0; b < CMonitorView::kBoxCount; ++b) {
     bool title = false;
@@ -36,7 +39,9 @@ void PrintText(const CMonitorView& view, int cycle, bool skipped) {
 
 void PrintJson(const CMonitorView& view, int cycle) {
   Json j;
-  j.BeginObject().Key("cycle").Int(cycle).Key("rows").BeginArray();
+  j.BeginObject().Key("cycle").Int(cycle);
+  j.Key("machine").String(plat::CurrentMachine().Name()).Key("emulated").Bool(plat::CurrentMachine().IsEmulated());
+  j.Key("rows").BeginArray();
   for (const CMonitorView::Row& r : view.Rows()) {
     if (!r.enabled) continue;
     j.BeginObject()

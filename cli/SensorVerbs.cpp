@@ -47,6 +47,9 @@ bool Tracked(const CSensor& s) { return s.min <= s.max; }
 int Width(const std::string& s, int w) { return s.find("\xC2\xB0") != std::string::npos ? w + 1 : w; }
 
 void PrintText(const CHardwareMonitorInterface& hm) {
+  plat::Machine& machine = plat::CurrentMachine();
+  if (machine.IsEmulated())
+    std::printf("[%s: EMULATED, readings are not this computer's]\n\n", machine.Name().c_str());
   bool first = true;
   for (CHardwareMonitor* m : Items(hm.Monitors())) {
     if (!first) std::printf("\n");
@@ -70,7 +73,8 @@ void PrintText(const CHardwareMonitorInterface& hm) {
 
 void PrintJson(const CHardwareMonitorInterface& hm, int32_t boardId) {
   Json j;
-  j.BeginObject().Key("board_id").Hex(static_cast<uint32_t>(boardId), 8).Key("chips").BeginArray();
+  j.BeginObject().Key("machine").String(plat::CurrentMachine().Name());
+  j.Key("emulated").Bool(plat::CurrentMachine().IsEmulated()).Key("board_id").Hex(static_cast<uint32_t>(boardId), 8).Key("chips").BeginArray();
   for (CHardwareMonitor* m : Items(hm.Monitors())) {
     j.BeginObject().Key("name").String(m->name).Key("monitor_id").Hex(static_cast<uint32_t>(m->monitorId), 8);
     j.Key("sensors").BeginArray();

@@ -17,7 +17,8 @@ TEST(MonitorVerb, OnceprintsOneSnapshotOfTheRows) {
   CmdResult r = Torvikctl("--machine emulated --virtual-time monitor --once");
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out.find("\033["), std::string::npos) << "no screen control in a snapshot";
-  EXPECT_NE(r.out.find("cycle 1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("cycle 1 on emulated:brenmor-x58  (EMULATED"), std::string::npos)
+      << "emulated readings say so: " << r.out;
   EXPECT_NE(r.out.find("SENSOR"), std::string::npos);
   EXPECT_NE(r.out.find("\nTemperatures\n"), std::string::npos) << r.out;
   // A processor core row: name, value, min and max in degrees.
@@ -29,7 +30,10 @@ TEST(MonitorVerb, CountedLiveViewAdvancesTheCycleEachSecond) {
   CmdResult r = Torvikctl("--machine emulated --virtual-time --json monitor --count 3");
   ASSERT_EQ(r.status, 0) << r.out;
   for (int c = 1; c <= 3; ++c)
-    EXPECT_NE(r.out.find("{\"cycle\":" + std::to_string(c) + ",\"rows\":[{\"box\":"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("{\"cycle\":" + std::to_string(c) +
+                         ",\"machine\":\"emulated:brenmor-x58\",\"emulated\":true,\"rows\":[{\"box\":"),
+              std::string::npos)
+        << r.out;
   EXPECT_NE(r.out.find("\"label\":\"Core #0\""), std::string::npos) << r.out;
 }
 

@@ -25,7 +25,7 @@ TEST(TorvikctlSensors, RowsPerChipWithUnitsAndRange) {
     const char* what;
     const char* pattern;
   } cases[] = {
-      {"chip heading", "^Fintek F71889A\nMonitor id: 0x19340541\n\\+3\\.3V: +\\+3\\.3\\d\\d V  \\(min = +\\+3\\.3"},
+      {"chip heading", "^\\[emulated:brenmor-x79: EMULATED[^\n]*\n\nFintek F71889A\nMonitor id: 0x19340541\n\\+3\\.3V: +\\+3\\.3\\d\\d V  \\(min = +\\+3\\.3"},
       {"VSB3V = 2 x 1.656 V + 0.016 V", "\nVSB3V: +\\+3\\.328 V"},
       {"temperature", "\nCPU: +\\+4\\d\\.\\d\xC2\xB0" "C  \\(min = "},
       {"fan", "\nCPU: +1[89]\\d\\d RPM"},
@@ -38,7 +38,9 @@ TEST(TorvikctlSensors, RowsPerChipWithUnitsAndRange) {
 TEST(TorvikctlSensors, JsonCarriesKeysKindsAndProcessors) {
   CmdResult r = Torvikctl("--machine emulated:brenmor-sr2 --json sensors");
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_TRUE(Matches(r.out, "^\\{\"board_id\":\"0x4FC5613E\",\"chips\":\\[\\{\"name\":\"Fintek F71882F\"")) << r.out;
+  EXPECT_TRUE(Matches(r.out, "^\\{\"machine\":\"emulated:brenmor-sr2\",\"emulated\":true,\"board_id\":\"0x4FC5613E\","
+                             "\"chips\":\\[\\{\"name\":\"Fintek F71882F\""))
+      << r.out;
   EXPECT_TRUE(Matches(r.out, "\"label\":\"CPU0 VCORE\",\"class\":\"voltage\",\"key\":\"0x000101\",\"kind\":1,"
                              "\"processor\":0,\"raw\":\\d+,\"value\":1\\.\\d+,\"unit\":\"V\",\"min\":"))
       << r.out;
