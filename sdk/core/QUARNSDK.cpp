@@ -21,6 +21,14 @@ char EmptyString[256];
 
 namespace {
 std::mutex g_instanceMutex;
+
+// Deletes a list the facade owns: its elements first, then the list.
+template <typename T>
+void DeleteOwnedList(CTList<T>*& list) {
+  list->DeleteAll();
+  delete list;
+  list = nullptr;
+}
 QUARNSDK* g_instance = nullptr;
 }  // namespace
 
@@ -64,33 +72,15 @@ QUARNSDK::QUARNSDK() {
 QUARNSDK::~QUARNSDK() {
   // Devices first: a component's destructor may still look up the lists
   // that follow, never those already gone.
-  devices->DeleteAll();
-  delete devices;
-  devices = nullptr;
-  ioSpaces->DeleteAll();
-  delete ioSpaces;
-  ioSpaces = nullptr;
-  registerSpaces->DeleteAll();
-  delete registerSpaces;
-  registerSpaces = nullptr;
-  interfaces->DeleteAll();
-  delete interfaces;
-  interfaces = nullptr;
-  plls->DeleteAll();
-  delete plls;
-  plls = nullptr;
-  timers->DeleteAll();
-  delete timers;
-  timers = nullptr;
-  sensors->DeleteAll();
-  delete sensors;
-  sensors = nullptr;
-  commands->DeleteAll();
-  delete commands;
-  commands = nullptr;
-  memoryMaps->DeleteAll();
-  delete memoryMaps;
-  memoryMaps = nullptr;
+  DeleteOwnedList(devices);
+  DeleteOwnedList(ioSpaces);
+  DeleteOwnedList(registerSpaces);
+  DeleteOwnedList(interfaces);
+  DeleteOwnedList(plls);
+  DeleteOwnedList(timers);
+  DeleteOwnedList(sensors);
+  DeleteOwnedList(commands);
+  DeleteOwnedList(memoryMaps);
   pciInterface = nullptr;
   acpiInterface = nullptr;
   cpuInterface = nullptr;
