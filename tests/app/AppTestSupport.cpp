@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDir>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 
 #include "emu/MachineSelect.h"
 #include "platform/GlobalMutex.h"
@@ -38,32 +40,53 @@ std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard(const std::string& boa
   return std::dynamic_pointer_cast<emu::EmulatedMachine>(plat::CurrentMachinePtr());
 }
 
-LockHolder::LockHolder(const char* name, int maxHoldMs) {
+namespace {
+
+// Forks a child that runs `take` (true when it now holds what it took) and
+// reports the outcome through a pipe. The child then either ends at once,
+// giving nothing back (`crash`), or holds on until the parent closes the
+// release pipe or `maxHoldMs` passes, runs `give` and ends. Returns whether
+// the child holds.
+bool ForkHolder(const std::function<bool()>& take, const std::function<void()>& give, bool crash, int maxHoldMs,
+                pid_t* pid, int* releasePipe) {
   int ready[2], release[2];
-  if (pipe(ready) != 0) return;
+  if (pipe(ready) != 0) return false;
   if (pipe(release) != 0) {
     close(ready[0]);
     close(ready[1]);
-    return;
+    return false;
   }
-  pid_ = fork();
-  if (pid_ == 0) {
+  *pid = fork();
+  if (*pid == 0) {
     close(ready[0]);
     close(release[1]);
-    plat::MutexHandle m = plat::CreateGlobalMutex(false, name);
-    char ok = m && plat::WaitForMutex(m, 5000) == plat::kWaitObject0 ? 1 : 0;
+    char ok = take() ? 1 : 0;
     (void)!write(ready[1], &ok, 1);
+    if (crash) _exit(0);
     pollfd p{release[0], POLLIN, 0};
     poll(&p, 1, maxHoldMs);
-    if (ok) plat::ReleaseMutex(m);
+    if (ok) give();
     _exit(0);
   }
   close(ready[1]);
   close(release[0]);
-  releasePipe_ = release[1];
+  *releasePipe = release[1];
   char ok = 0;
-  holding_ = pid_ > 0 && read(ready[0], &ok, 1) == 1 && ok == 1;
+  bool holding = *pid > 0 && read(ready[0], &ok, 1) == 1 && ok == 1;
   close(ready[0]);
+  return holding;
+}
+
+}  // namespace
+
+LockHolder::LockHolder(const char* name, int maxHoldMs) {
+  plat::MutexHandle m = nullptr;
+  holding_ = ForkHolder(
+      [&] {
+        m = plat::CreateGlobalMutex(false, name);
+        return m && plat::WaitForMutex(m, 5000) == plat::kWaitObject0;
+      },
+      [&] { plat::ReleaseMutex(m); }, false, maxHoldMs, &pid_, &releasePipe_);
 }
 
 LockHolder::~LockHolder() {
@@ -72,33 +95,17 @@ LockHolder::~LockHolder() {
 }
 
 InstanceHolder::InstanceHolder(const char* name, bool crash, int maxHoldMs) {
-  int ready[2], release[2];
-  if (pipe(ready) != 0) return;
-  if (pipe(release) != 0) {
-    close(ready[0]);
-    close(ready[1]);
-    return;
-  }
-  pid_ = fork();
-  if (pid_ == 0) {
-    close(ready[0]);
-    close(release[1]);
-    plat::InstanceGuard guard(name);
-    plat::MutexHandle m = plat::CreateGlobalMutex(false, name);
-    char ok = guard.TryAcquire() && m && plat::WaitForMutex(m, 5000) == plat::kWaitObject0 ? 1 : 0;
-    (void)!write(ready[1], &ok, 1);
-    if (crash) _exit(0);  // nothing given back: the kernel drops the file lock, the mutex is abandoned
-    pollfd p{release[0], POLLIN, 0};
-    poll(&p, 1, maxHoldMs);
-    if (ok) plat::ReleaseMutex(m);
-    _exit(0);
-  }
-  close(ready[1]);
-  close(release[0]);
-  releasePipe_ = release[1];
-  char ok = 0;
-  holding_ = pid_ > 0 && read(ready[0], &ok, 1) == 1 && ok == 1;
-  close(ready[0]);
+  plat::MutexHandle m = nullptr;
+  std::unique_ptr<plat::InstanceGuard> guard;  // lives in the child until it ends
+  // On a crash nothing is given back: the kernel drops the file lock, and
+  // the mutex is left abandoned.
+  holding_ = ForkHolder(
+      [&] {
+        guard = std::make_unique<plat::InstanceGuard>(name);
+        m = plat::CreateGlobalMutex(false, name);
+        return guard->TryAcquire() && m && plat::WaitForMutex(m, 5000) == plat::kWaitObject0;
+      },
+      [&] { plat::ReleaseMutex(m); }, crash, maxHoldMs, &pid_, &releasePipe_);
   if (crash && pid_ > 0) {
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
