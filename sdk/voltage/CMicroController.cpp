@@ -46,7 +46,9 @@ int CMicroController::ReadByte(uint8_t reg, uint8_t* value) {
 
 int CMicroController::WriteByte(uint8_t reg, uint8_t value) {
   uint32_t d = value;
-  return Transfer(IOOP_WRITE | IOOP_BYTE, reg, &d);
+  int ok = Transfer(IOOP_WRITE | IOOP_BYTE, reg, &d);
+  if (writeLog) writeLog->push_back({reg, value, ok != 0});
+  return ok;
 }
 
 int CMicroController::ReadWord(uint8_t reg, uint16_t* value) {

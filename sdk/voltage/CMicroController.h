@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "sdk/core/CTList.h"
 #include "sdk/voltage/CMicroControllerOutput.h"
@@ -27,6 +28,13 @@ enum MicroControllerId : int32_t {
   MC_PCA9545A = 43364,
   MC_F72262 = 112034,
   MC_NONE = -1,  // VT1186M, CHL8328, CHL8102
+};
+
+// A byte write as a controller made it, for callers that report them.
+struct ControllerWrite {
+  uint8_t reg;
+  uint8_t value;
+  bool ok;
 };
 
 class CMicroController {
@@ -75,6 +83,8 @@ class CMicroController {
   CSMBusRequest* request;      // owned: the switch channel and the address
   CTList<CMicroControllerOutput>* outputs;  // owned, in creation order
   _stMicroControllerOutputDesc* descriptions = nullptr;  // static rows, or null
+  // When set, every byte write is appended here (not owned).
+  std::vector<ControllerWrite>* writeLog = nullptr;
 
  protected:
   // Reads output n's register(s) into `out` (code and flags); false when a
