@@ -72,7 +72,7 @@ int EntryForVolts(const _stMicroControllerOutputDesc& row, double volts) {
   }
   if (best < 0) return -1;
   const double step = best < Below(row) ? row.stepBelow : row.stepAbove;
-  return bestDistance <= std::fabs(step) / 2 + 1e-6 ? best : -1;
+  return bestDistance <= std::fabs(step) / 4 + 1e-6 ? best : -1;
 }
 
 std::vector<VisibleRail> VisibleRails(const CBoardControl& control, int processor) {

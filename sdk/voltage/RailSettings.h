@@ -26,9 +26,9 @@ std::string EntryText(const _stMicroControllerOutputDesc& row, int i);
 int EntryOf(const _stMicroControllerOutputDesc& row, int code, int direction);
 // The setting of list position i: value and flags (bit 0 below the base).
 void SettingOf(const _stMicroControllerOutputDesc& row, int i, int* value, int* flags);
-// The list position nearest to `volts` (absolute for rows with a base,
-// else an offset); -1 when the list is empty or the voltage is further
-// than half a step from every entry.
+// The list position of `volts` (absolute for rows with a base, else an
+// offset), allowing a quarter step for rounding; -1 when no entry is that
+// close (outside the range, or between two settings).
 int EntryForVolts(const _stMicroControllerOutputDesc& row, double volts);
 
 // One rail as the Voltages page lists it.
