@@ -17,6 +17,7 @@
 #include "sdk/voltage/ISL90727_MicroController.h"
 #include "sdk/voltage/RailSettings.h"
 #include "sdk/voltage/VT1186M_MicroController.h"
+#include "sdk/voltage/uP6208_Buck_MicroController.h"
 #include "sdk/voltage/uP6228_VR_MicroController.h"
 #include "sdk/voltage/uP6262_DAC_MicroController.h"
 #include "tests/sdk/smbus/IchBench.h"
@@ -247,6 +248,45 @@ TEST(VoltageControllers, ChannelsThatDoNotAnswerGetNoOutputAndNoSetting) {
   std::string why;
   EXPECT_EQ(b.Write(0, 1, 0, &why), 0);
   EXPECT_FALSE(why.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(VoltageControllers, FixedControllersNeedTheirHost) {
+  // The bench's host sits at 0x500: the board whose regulator hangs off a
+  // host at 0x400 gets no controller; one on 0x500 does, with its board id.
+  struct Case {
+    uint32_t board;
+    int count;
+  } cases[] = {{0x549C53D2, 0}, {0x8A2BB490, 1}, {0x12345678, 0}};
+  for (const Case& c : cases) {
+    ControllerBench b;
+    CBoardControl control(*b.monitors, static_cast<int32_t>(c.board));
+    EXPECT_EQ(control.CreateControllers(), c.count) << std::hex << c.board;
+    if (c.count) {
+      EXPECT_STREQ(control.GetController(0)->ClassName(), "VT1186M_MicroController");
+      EXPECT_EQ(control.GetController(0)->boardId, static_cast<int32_t>(c.board));
+      EXPECT_EQ(control.GetController(0)->descriptions, railtables::T4);
+    }
+  }
+}
+
+TEST(VoltageControllers, Up6208TakesItsBaseFromTheVidItReports) {
+  _stMicroControllerOutputDesc rows[] = {
+      {"VCORE", 0x100, ROW_CODE, 128, 0, 0.00625f, 0.00625f, 1.0f},
+      {nullptr, rowid::kEnd, 0, 0, 0, 0, 0, 0},
+  };
+  ControllerBench b;
+  b.Preset({{0x0B, 0x20}, {0x04, 0x85}});
+  b.Add<uP6208_Buck_MicroController>(rows);
+  // Latched once; without a processor voltage model the rail has no base.
+  EXPECT_EQ(b.slave->Get(0x0D), 0x80);
+  EXPECT_EQ(rows[0].base, -1.0f);
+  EXPECT_EQ(b.Read(0).code, 5);
+  ASSERT_TRUE(b.Write(0, 12, 0));
+  EXPECT_EQ(b.slave->Get(0x04), 0x80 | 12);
 }
 
 }  // namespace
