@@ -13,6 +13,7 @@
 #include "app/CMyTabCtl.h"
 #include "app/CTorvikTuneApp.h"
 #include "app/CTorvikTuneDlg.h"
+#include "app/pages/CMonitoringDlg.h"
 #include "app/pages/CTweakingDlg.h"
 #include "emu/chips/Chl8102.h"
 #include "emu/chips/Chl8328.h"
@@ -89,6 +90,19 @@ TEST_F(VoltagesPage, ApplyWritesOnlyTheChangedRail) {
   EXPECT_EQ(pch->Get(0x01), pchCode);
   EXPECT_EQ(vccio->Get(0x62), vccioCode);
   EXPECT_TRUE(page_->LastRefusals().isEmpty());
+  // The Monitoring page shows the new VCORE after the next poll.
+  auto* monitoring = qobject_cast<CMonitoringDlg*>(app_->MainWindow()->TabControl()->Page(2));
+  ASSERT_NE(monitoring, nullptr);
+  machine_->Sleep(1000);
+  ASSERT_TRUE(app_->PollHardware(CTorvikTuneApp::kPollSdkLockTimeoutMs));
+  monitoring->Redraw();
+  bool shown = false;
+  for (int row = 0; row < CMonitorView::kRowCount; ++row)
+    if (monitoring->RowLabel(row)->isEnabled() && monitoring->RowLabel(row)->text() == "CPU VCORE") {
+      EXPECT_NEAR(monitoring->RowValue(row)->text().section(' ', 0, 0).toDouble(), 1.3, 0.025);
+      shown = true;
+    }
+  EXPECT_TRUE(shown);
 
   // An offset row below its base: the ISL90727 wiper.
   const int dq = SlotOf("ChB DQ VRef");
