@@ -138,6 +138,8 @@ void CTweakingDlg::Apply() {
   {
     HardwareLock lock;
     if (lock.Held()) {
+      CTorvikTuneApp* app = TheApp();
+      control->SelectProcessorRails(app ? app->m_nSelectedProcessor : 0);
       for (const COutputControlItem& s : m_slots) {
         // Only rails the last reload filled and whose choice was changed.
         const int chosen = s.list->currentIndex();
