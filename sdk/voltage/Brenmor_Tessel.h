@@ -1,6 +1,7 @@
-// The board's analogue dial gauge: a meter on the second PWM output
-// (register 0x61) of the monitoring chip at SMBus address 0x2D, which the
-// application moves to show the processor clock.
+// The board's analogue dial gauge, which the application moves to show the
+// processor clock: its pointer follows register 0x61 of the SMBus device at
+// address 0x2D (on the emulated Z68 board the NCT7802 there, whose 0x61 is
+// its second PWM output).
 #pragma once
 
 #include <cstdint>
