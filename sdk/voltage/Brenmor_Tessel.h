@@ -1,7 +1,7 @@
 // The board's analogue dial gauge, which the application moves to show the
 // processor clock: its pointer follows register 0x61 of the SMBus device at
-// address 0x2D (on the emulated Z68 board the NCT7802 there, whose 0x61 is
-// its second PWM output).
+// address 0x2D (where that device is an NCT7802, 0x61 is its second PWM
+// output).
 #pragma once
 
 #include <cstdint>
