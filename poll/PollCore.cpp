@@ -9,6 +9,7 @@
 #include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CProcessor.h"
 #include "sdk/monitor/CHardwareMonitorInterface.h"
+#include "sdk/voltage/Brenmor_Tessel.h"
 
 // The chipset and display interfaces are refreshed as soon as their headers
 // are part of the tree; until then their steps find nothing.
@@ -79,7 +80,9 @@ void CPollCore::FeedGauge(QUARNSDK& sdk) {
   auto* cpu = static_cast<CCPUInterface*>(sdk.FindInterface(INTERFACE_CPU));
   CProcessor* p = cpu ? cpu->GetProcessor(0) : nullptr;
   const float mhz = p ? p->GetCoreClock(0) : -1.0f;
-  if (hooks_.setDialPosition) hooks_.setDialPosition(gauge, GaugePosition(mhz));
+  const uint8_t position = GaugePosition(mhz);
+  if (hooks_.setDialPosition) hooks_.setDialPosition(gauge, position);
+  else static_cast<Brenmor_Tessel*>(gauge)->SetDialPosition(position);
 }
 
 bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {

@@ -22,7 +22,8 @@ class CPollCore {
   struct Hooks {
     // Sends the monitoring values to the hand-held device (under both locks).
     std::function<void(QUARNSDK& sdk)> feedZundo;
-    // Moves the board gauge `device` (type DEVICE_BOARD_CONTROL) to `position`.
+    // Moves the board gauge `device` (type DEVICE_BOARD_CONTROL) to
+    // `position`; without it the gauge device's own SetDialPosition does.
     std::function<void(CDevice* device, uint8_t position)> setDialPosition;
   };
 

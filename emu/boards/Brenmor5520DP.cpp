@@ -7,6 +7,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
+#include "emu/boards/BoardRegulators.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
@@ -21,12 +22,13 @@ void Build(EmulatedMachine& m) {
   AddProcessors(m, WestmereEpXeonX5650Pair());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3406, 0x06000022));
   parts::AddRootPort(m, 3, 0, 0x340A);
-  parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
+  auto smbus = parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
   // Processor 0's rails on the F71882F at 0x2E, processor 1's on the F71808
   // at 0x4E.
-  InstallFintekMonitor(m, FintekF71882F::kF71882F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::DpFirst,
-                       "f71882f");
-  InstallFintekMonitor(m, FintekF71882F::kF71808E, 0x4E, 0x0A20, FintekWiring::DpSecond, "f71808");
+  auto first = InstallFintekMonitor(m, FintekF71882F::kF71882F, 0x2E, FintekF71882F::kDefaultMonitorBase,
+                                    FintekWiring::DpFirst, "f71882f");
+  auto second = InstallFintekMonitor(m, FintekF71882F::kF71808E, 0x4E, 0x0A20, FintekWiring::DpSecond, "f71808");
+  InstallDualProcessorRegulators(m, *smbus, *first, *second);
   for (uint8_t bus : {uint8_t{0xFE}, uint8_t{0xFF}}) {
     parts::AddUncore(m, bus, 0, 0, 0x2C70, true);  // QPI generic
     parts::AddUncore(m, bus, 3, 0, 0x2D98, true);  // memory controller

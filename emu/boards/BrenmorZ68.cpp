@@ -7,6 +7,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
+#include "emu/boards/BoardRegulators.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
@@ -24,9 +25,11 @@ void Build(EmulatedMachine& m) {
   host.Set32(0x60, parts::kMmconfigBase | 1);  // PCIEXBAR: 256 MB, enabled
   parts::AddRootPort(m, 1, 0, 0x0101);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
-  InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,
-                       FintekWiring::PchVccio, "f71882f");
+  auto monitor = InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,
+                                      FintekWiring::PchVccio, "f71882f");
+  // The NCT7802's second PWM output drives the board's dial gauge.
   AttachBoardNct7802(m, *smbus, 0x2D);
+  InstallZ68Regulators(m, *smbus, *monitor);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz", 100, 3400, 4, 4096));
   InstallAcpiFirmware(m, {parts::kPmBase});

@@ -37,6 +37,8 @@ class Nct7802 : public SmbusSlave {
   void LoadDump(const RegisterDump& dump);
   bool ReadByteData(uint8_t command, uint8_t* value) override;
   bool WriteByteData(uint8_t command, uint8_t value) override;
+  // A register as last written (PWM outputs 0x60-0x62 among them).
+  uint8_t Register(uint8_t reg) const { return regs_[reg]; }
 
  private:
   TimeBase& time_;

@@ -22,10 +22,11 @@
 #include "sdk/monitor/PlatformMonitorDetectors.h"
 #include "sdk/systables/CDMIInterface.h"
 #include "sdk/systables/CDMIStructure.h"
+#include "sdk/voltage/CBoardControl.h"
 
 namespace {
 
-CHardwareMonitorInterface::ControllerAssemblyFactory gControllerFactory = nullptr;
+CHardwareMonitorInterface::ControllerAssemblyFactory gControllerFactory = &CreateBoardControl;
 
 template <size_t N>
 bool Listed(const uint32_t (&list)[N], uint32_t value) {
