@@ -78,6 +78,9 @@ class HostMachine : public Machine {
 
   uint64_t TotalPhysicalMemory() override;
 
+  // i2c-dev of the kernel driver bound to that PCI function, if any.
+  std::shared_ptr<SmbusAdapter> KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) override;
+
   drv::DriverService& DriverService() override { return service_; }
   HostDriverService& HostService() { return service_; }
 
