@@ -83,6 +83,11 @@ TEST(TorvikctlTest, HostEitherOpensOrSaysWhy) {
     EXPECT_NE(r.out.find("Error during driver initialization"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("--machine emulated"), std::string::npos) << r.out;
   }
+  // Either way the route of each bus is named: PCI configuration through
+  // sysfs, SMBus hosts through their kernel driver or their registers, and
+  // the ports kernel drivers hold.
+  EXPECT_NE(r.out.find("PCI config route: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("ports held by kernel drivers (refused): "), std::string::npos) << r.out;
 }
 
 }  // namespace
