@@ -164,7 +164,7 @@ int TurboVerb(Session& s, const Args& a) {
   if (!a.empty()) {
     if (!s.Options().yes) {
       std::fprintf(stderr, "torvikctl: changing the turbo settings needs --yes\n");
-      return kExitUsage;
+      return kExitFailed;
     }
     const float minimum = p->GetCoreMinRatio(0);
     for (int r : limits.ratio)

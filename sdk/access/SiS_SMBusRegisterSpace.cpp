@@ -97,10 +97,14 @@ int SiS_SMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uin
   int written = 0;
   for (int i = 0; i < chunk_ && written < count; ++i) Out(dataReg_ + i, buffer[written++]);
   if (!Run(kBlock, 0)) return -1;
+  if (written == count) return written;
   while (written < count) {
     for (int i = 0; i < chunk_ && written < count; ++i) Out(dataReg_ + i, buffer[written++]);
     Out(0, 0x10);
     Wait(10);
   }
+  // The later chunks end like the first: an error bit is a failed write.
+  uint8_t status = 0;
+  if (!Get(0, &status) || (status & 0x06)) return -1;
   return written;
 }

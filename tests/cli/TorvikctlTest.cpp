@@ -70,6 +70,12 @@ TEST(TorvikctlTest, WritesNeedYesAndReportTheChange) {
   CmdResult readOnly = Torvikctl("--machine emulated --yes wrmsr 0 0xCE 0");
   EXPECT_EQ(readOnly.status, 1);
   EXPECT_NE(readOnly.out.find("failed"), std::string::npos);
+  CmdResult turbo = Torvikctl("--machine emulated --yes turbo on 20 19");
+  EXPECT_EQ(turbo.status, 0) << turbo.out;
+  EXPECT_NE(turbo.out.find("Ratio limits (1..6 active cores): 20 19 "), std::string::npos) << turbo.out;
+  CmdResult unasked = Torvikctl("--machine emulated turbo 20");
+  EXPECT_EQ(unasked.status, 1) << unasked.out;
+  EXPECT_NE(unasked.out.find("--yes"), std::string::npos);
   CmdResult pci = Torvikctl("--machine emulated --yes wrpci 00:1f.3 0x40.B 0x5");
   EXPECT_EQ(pci.status, 0) << pci.out;
   EXPECT_NE(pci.out.find("0x01 -> 0x05"), std::string::npos) << pci.out;

@@ -561,6 +561,7 @@ struct SisChip : Chip {
   size_t blockIndex = 0;
   bool semaphoreStuck = false;
   bool blockWrite = false;
+  bool refuseLaterChunks = false;  // the slave stops acknowledging after the first chunk
   SisChip(uint8_t data, size_t chunkSize) : dataReg(data), chunk(chunkSize) {
     f.onWrite = [this](uint16_t reg, uint8_t v, uint8_t before) {
       if (reg == 0) {
@@ -586,6 +587,10 @@ struct SisChip : Chip {
       f.regs[blockReadReg + i] = blockIndex < block.size() ? block[blockIndex] : 0;
   }
   void TakeChunk() {
+    if (refuseLaterChunks && !written.empty()) {
+      f.regs[0] = 0x04;
+      return;
+    }
     for (size_t i = 0; i < chunk && written.size() < f.regs[7]; ++i) written.push_back(f.regs[dataReg + i]);
   }
   void Start(uint8_t protocol) {
@@ -694,6 +699,9 @@ TEST_P(SisHosts, BlockReadAndWrite) {
   const std::vector<uint8_t> data = Sequence(12, 0x30);
   EXPECT_EQ(host->WriteBlock(kPresent, 0x04, data.data(), 12), 12);
   EXPECT_EQ(chip.written, data);
+  // A chunk after the first that is not acknowledged fails the write.
+  chip.refuseLaterChunks = true;
+  EXPECT_EQ(host->WriteBlock(kPresent, 0x04, data.data(), 12), GetParam().chunk < 12 ? -1 : 12);
 
   EXPECT_EQ(host->ReadBlock(0x51, 0x00, out), -1);
 }
