@@ -143,8 +143,8 @@ bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, u
   size_t colon = text.find(':'), dot = text.find('.');
   if (colon == std::string::npos || dot == std::string::npos || dot < colon) return false;
   uint32_t b = 0, d = 0, f = 0;
-  if (!ParseHexField(text.substr(0, colon), 0xFF, &b) || !ParseHexField(text.substr(colon + 1, dot - colon - 1), 0x1F, &d) ||
-      !ParseHexField(text.substr(dot + 1), 7, &f))
+  if (!ParseHexField(text.substr(0, colon), 0xFF, &b) ||
+      !ParseHexField(text.substr(colon + 1, dot - colon - 1), 0x1F, &d) || !ParseHexField(text.substr(dot + 1), 7, &f))
     return false;
   *bus = b;
   *device = d;
