@@ -26,10 +26,10 @@ void PrintHelp(FILE* out) {
 
 // A machine name is an argument like any other: a misspelt one is a usage
 // error, found before a command starts.
-bool KnownMachine(const std::string& spec) {
-  if (spec == "host" || spec == "emulated") return true;
+bool KnownMachine(const std::string& name) {
+  if (name == "host" || name == "emulated") return true;
   const std::string prefix = "emulated:";
-  return spec.rfind(prefix, 0) == 0 && emu::FindBoard(spec.substr(prefix.size())) != nullptr;
+  return name.rfind(prefix, 0) == 0 && emu::FindBoard(name.substr(prefix.size())) != nullptr;
 }
 
 }  // namespace
