@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "driver/DriverEndpoint.h"
+#include "driver/DriverProtocol.h"
 #include "driver/HardwareAccess.h"
 
 namespace drv {
@@ -17,7 +18,7 @@ class KmioDevice : public DriverDevice {
  public:
   static constexpr int kMaxKeptMappings = 16;
   static constexpr uint32_t kPmTimerTicksToWait = 15000;
-  static constexpr double kPmTimerMHz = 3.579545;
+  static constexpr double kPmTimerMHz = kPmTimerHz / 1e6;
   // Bounds of the counter-rate request's timer loop, far above the few
   // thousand readings and 4 ms a running timer needs.
   static constexpr long kMaxRateReadings = 1000000;

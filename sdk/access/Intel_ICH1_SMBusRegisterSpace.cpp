@@ -210,7 +210,7 @@ int Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(uint8_t slave, uint8_t comman
   // The last byte completes with byte done set; clearing it ends the
   // transaction (ICH4 and later write the whole status back).
   if (!WaitFor(kByteDone, pollLimit, &status)) return -1;
-  Out(kStatus, writeLastStatus ? static_cast<uint8_t>(status & 0x9E) : kByteDone);
+  Out(kStatus, writeLastStatus ? static_cast<uint8_t>(status & 0x9E) : static_cast<uint8_t>(kByteDone));
   // Only then does the slave's acknowledgement of the block show: the
   // host ends with the interrupt bit, or with an error.
   int n = 0;

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/SmbusAdapter.h"
@@ -75,6 +76,12 @@ class KernelBoundMachine : public plat::Machine {
   uint64_t PerformanceFrequency() override { return inner_->PerformanceFrequency(); }
   uint64_t TotalPhysicalMemory() override { return inner_->TotalPhysicalMemory(); }
   drv::DriverService& DriverService() override { return inner_->DriverService(); }
+  bool AcpiTable(const std::string& signature, size_t limit, std::vector<uint8_t>* out) override {
+    return inner_->AcpiTable(signature, limit, out);
+  }
+  bool SmbiosTables(size_t limit, std::vector<uint8_t>* entryPoint, std::vector<uint8_t>* table) override {
+    return inner_->SmbiosTables(limit, entryPoint, table);
+  }
   std::shared_ptr<plat::SmbusAdapter> KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) override {
     if (bus == 0 && device == 0x1F && function == 3) return adapter_;
     return nullptr;
