@@ -100,21 +100,52 @@ void Session::UnlockHardware() {
 }
 
 bool ParseNumber(const std::string& text, uint64_t* value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  unsigned long long v = std::strtoull(text.c_str(), &end, 0);
-  if (errno || !end || *end || text[0] == '-') return false;
+  // Decimal, or hexadecimal with 0x: a leading zero never means octal, and
+  // blanks, signs and anything after the digits are refused.
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const size_t start = hex ? 2 : 0;
+  if (text.size() <= start) return false;
+  uint64_t v = 0;
+  const uint64_t base = hex ? 16 : 10;
+  for (size_t i = start; i < text.size(); ++i) {
+    char c = text[i];
+    uint64_t digit;
+    if (c >= '0' && c <= '9')
+      digit = static_cast<uint64_t>(c - '0');
+    else if (hex && c >= 'a' && c <= 'f')
+      digit = static_cast<uint64_t>(c - 'a' + 10);
+    else if (hex && c >= 'A' && c <= 'F')
+      digit = static_cast<uint64_t>(c - 'A' + 10);
+    else
+      return false;
+    if (v > (UINT64_MAX - digit) / base) return false;  // does not fit 64 bits
+    v = v * base + digit;
+  }
   *value = v;
   return true;
 }
 
+namespace {
+
+// One hexadecimal field of a PCI address, at most `limit`.
+bool ParseHexField(const std::string& text, uint64_t limit, uint32_t* out) {
+  uint64_t v = 0;
+  if (text.empty() || text.size() > 8 || !ParseNumber("0x" + text, &v) || v > limit) return false;
+  *out = static_cast<uint32_t>(v);
+  return true;
+}
+
+}  // namespace
+
 bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, uint32_t* function) {
-  unsigned b = 0, d = 0, f = 0;
-  char tail = 0;
-  // bus:device.function in hexadecimal, like lspci
-  if (std::sscanf(text.c_str(), "%x:%x.%x%c", &b, &d, &f, &tail) != 3) return false;
-  if (b > 255 || d > 31 || f > 7) return false;
+  // bus:device.function in hexadecimal, like lspci; a field too large for
+  // its width is an error, never truncated to another device.
+  size_t colon = text.find(':'), dot = text.find('.');
+  if (colon == std::string::npos || dot == std::string::npos || dot < colon) return false;
+  uint32_t b = 0, d = 0, f = 0;
+  if (!ParseHexField(text.substr(0, colon), 0xFF, &b) ||
+      !ParseHexField(text.substr(colon + 1, dot - colon - 1), 0x1F, &d) || !ParseHexField(text.substr(dot + 1), 7, &f))
+    return false;
   *bus = b;
   *device = d;
   *function = f;

@@ -146,6 +146,17 @@ int TimersVerb(Session& s, const Args& a) {
 // turbo [on|off] [RATIO...]: shows, or with --yes sets, the turbo switch and
 // the ratio limits for 1..6 active cores of processor 0.
 int TurboVerb(Session& s, const Args& a) {
+  // Every argument is checked before anything is started or written.
+  size_t i = 0;
+  int turboSwitch = -1;  // -1 unchanged, 0 off, 1 on
+  if (!a.empty() && (a[0] == "on" || a[0] == "off")) turboSwitch = a[i++] == "on";
+  TurboLimits limits;
+  if (a.size() - i > 6) return Usage(*FindVerb("turbo"));
+  for (int k = 0; i < a.size(); ++i, ++k) {
+    uint64_t r = 0;
+    if (!ParseNumber(a[i], &r) || r == 0 || r > 255) return Usage(*FindVerb("turbo"));
+    limits.ratio[k] = static_cast<int>(r);
+  }
   CCPUInterface* cpu = Cpu(s);
   if (!cpu) return kExitFailed;
   CProcessor* p = cpu->GetProcessor(0);
@@ -153,17 +164,17 @@ int TurboVerb(Session& s, const Args& a) {
   if (!a.empty()) {
     if (!s.Options().yes) {
       std::fprintf(stderr, "torvikctl: changing the turbo settings needs --yes\n");
-      return kExitUsage;
+      return kExitFailed;
     }
-    size_t i = 0;
-    bool ok = s.LockHardware();
-    if (ok && (a[0] == "on" || a[0] == "off")) ok = WriteTurboSwitch(p, a[i++] == "on");
-    TurboLimits limits;
-    for (int k = 0; ok && i < a.size() && k < 6; ++i, ++k) {
-      uint64_t r = 0;
-      if (!ParseNumber(a[i], &r) || r > 255) return Usage(*FindVerb("turbo"));
-      limits.ratio[k] = static_cast<int>(r);
-    }
+    const float minimum = p->GetCoreMinRatio(0);
+    for (int r : limits.ratio)
+      if (r != kTurboUnset && minimum > 0 && r < minimum) {
+        std::fprintf(stderr, "torvikctl: ratio %d is below the processor's minimum %g\n", r, minimum);
+        return Usage(*FindVerb("turbo"));
+      }
+    if (!s.LockHardware()) return kExitFailed;
+    bool ok = true;
+    if (turboSwitch >= 0) ok = WriteTurboSwitch(p, turboSwitch == 1);
     if (ok && limits.ratio[0] != kTurboUnset) ok = WriteTurboLimits(p, limits);
     s.UnlockHardware();
     if (!ok) {
@@ -174,7 +185,7 @@ int TurboVerb(Session& s, const Args& a) {
   if (!s.LockHardware()) return kExitFailed;
   bool enabled = false;
   bool haveSwitch = ReadTurboSwitch(p, &enabled);
-  TurboLimits limits;
+  limits = TurboLimits();
   bool haveLimits = ReadTurboLimits(p, &limits);
   s.UnlockHardware();
   if (s.Options().json) {

@@ -20,6 +20,9 @@ bool RequireYes(Session& s, const char* what) {
 }
 
 // Runs `body` on logical processor `cpu` with the hardware lock held.
+// The affinity mask has one bit per logical processor.
+constexpr uint64_t kMaxCpu = 63;
+
 template <typename F>
 bool OnProcessor(Session& s, uint32_t cpu, F body) {
   plat::Machine& m = plat::CurrentMachine();
@@ -64,7 +67,8 @@ void PrintValue(Session& s, const char* what, uint64_t value, int digits) {
 
 int RdMsr(Session& s, const Args& a) {
   uint64_t cpu = 0, index = 0;
-  if (a.size() != 2 || !ParseNumber(a[0], &cpu) || !ParseNumber(a[1], &index) || index > 0xFFFFFFFF)
+  if (a.size() != 2 || !ParseNumber(a[0], &cpu) || cpu > kMaxCpu || !ParseNumber(a[1], &index) ||
+      index > 0xFFFFFFFF)
     return Usage(*FindVerb("rdmsr"));
   if (!s.OpenChannel()) return kExitFailed;
   uint32_t hi = 0, lo = 0;
@@ -82,8 +86,8 @@ int RdMsr(Session& s, const Args& a) {
 
 int WrMsr(Session& s, const Args& a) {
   uint64_t cpu = 0, index = 0, value = 0;
-  if (a.size() != 3 || !ParseNumber(a[0], &cpu) || !ParseNumber(a[1], &index) || index > 0xFFFFFFFF ||
-      !ParseNumber(a[2], &value))
+  if (a.size() != 3 || !ParseNumber(a[0], &cpu) || cpu > kMaxCpu || !ParseNumber(a[1], &index) ||
+      index > 0xFFFFFFFF || !ParseNumber(a[2], &value))
     return Usage(*FindVerb("wrmsr"));
   if (!RequireYes(s, "an MSR")) return kExitFailed;
   if (!s.OpenChannel()) return kExitFailed;
@@ -293,7 +297,7 @@ int WrPhys(Session& s, const Args& a) {
 int Dump(Session& s, const Args& a) {
   uint64_t addr = 0, length = 0;
   if (a.size() != 2 || !ParseNumber(a[0], &addr) || !ParseNumber(a[1], &length) || length == 0 ||
-      length > 16 * 1024 * 1024)
+      length > 16 * 1024 * 1024 || addr > UINT64_MAX - (length - 1))
     return Usage(*FindVerb("dump"));
   if (!s.OpenChannel()) return kExitFailed;
   std::vector<uint8_t> buf(length);

@@ -159,24 +159,27 @@ int Probe(Session& s) {
 
 // HOST[:CHANNEL] SLAVE COMMAND [byte|word|block] [VALUE...]
 struct Target {
+  uint64_t index = 0, channel = 0;
+  bool hasChannel = false;
   CSMBusRegisterSpace* host = nullptr;
   CMultiplexer* mux = nullptr;
-  int channel = 0;
   uint8_t slave = 0, command = 0;
   std::string mode = "byte";
   std::vector<uint64_t> values;
 };
 
-bool ParseTarget(CSMBusInterface* smbus, const Args& a, bool write, Target* t) {
+// The arguments alone, before anything is started.
+bool ParseTarget(const Args& a, bool write, Target* t) {
   if (a.size() < 4) return false;
   std::string host = a[1];
-  uint64_t index = 0, channel = 0, slave = 0, command = 0;
+  uint64_t slave = 0, command = 0;
   size_t colon = host.find(':');
   if (colon != std::string::npos) {
-    if (!ParseNumber(host.substr(colon + 1), &channel)) return false;
+    if (!ParseNumber(host.substr(colon + 1), &t->channel) || t->channel > 0xFF) return false;
     host = host.substr(0, colon);
+    t->hasChannel = true;
   }
-  if (!ParseNumber(host, &index) || !ParseNumber(a[2], &slave) || slave > 0x7F || !ParseNumber(a[3], &command) ||
+  if (!ParseNumber(host, &t->index) || !ParseNumber(a[2], &slave) || slave > 0x7F || !ParseNumber(a[3], &command) ||
       command > 0xFF)
     return false;
   size_t next = 4;
@@ -192,22 +195,26 @@ bool ParseTarget(CSMBusInterface* smbus, const Args& a, bool write, Target* t) {
   if (write ? (t->values.empty() || (t->mode != "block" && t->values.size() != 1) || t->values.size() > 32)
             : !t->values.empty())
     return false;
+  t->slave = static_cast<uint8_t>(slave);
+  t->command = static_cast<uint8_t>(command);
+  return true;
+}
+
+// The host and switch the SDK found for the parsed target.
+bool ResolveTarget(CSMBusInterface* smbus, Target* t) {
   std::vector<CSMBusRegisterSpace*> hosts = Hosts();
-  if (index >= hosts.size()) {
-    std::fprintf(stderr, "torvikctl: there is no SMBus host %llu\n", static_cast<unsigned long long>(index));
+  if (t->index >= hosts.size()) {
+    std::fprintf(stderr, "torvikctl: there is no SMBus host %llu\n", static_cast<unsigned long long>(t->index));
     return false;
   }
-  t->host = hosts[index];
+  t->host = hosts[t->index];
   std::vector<CMultiplexer*> muxes = Muxes(smbus);
   if (!muxes.empty()) {
     t->mux = muxes.front();
-    if (channel >= t->mux->channelCount) return false;
-  } else if (colon != std::string::npos) {
+    if (t->channel >= t->mux->channelCount) return false;
+  } else if (t->hasChannel) {
     return false;
   }
-  t->channel = static_cast<int>(channel);
-  t->slave = static_cast<uint8_t>(slave);
-  t->command = static_cast<uint8_t>(command);
   return true;
 }
 
@@ -227,7 +234,7 @@ bool ReadTarget(const Target& t, std::vector<uint8_t>* bytes) {
   } else {
     uint8_t buffer[32];
     int n = t.host->LockedReadBlock(t.slave, t.command, buffer);
-    ok = n >= 0;
+    ok = n > 0;  // a block that brought nothing is no answer
     if (ok) bytes->assign(buffer, buffer + n);
   }
   if (t.mux) t.mux->Restore();
@@ -243,10 +250,11 @@ std::string Show(const Target& t, const std::vector<uint8_t>& b) {
 }
 
 int Read(Session& s, const Args& a) {
+  Target t;
+  if (!ParseTarget(a, false, &t)) return Usage(*FindVerb("smbus"));
   CSMBusInterface* smbus = StartSmbus(s);
   if (!smbus) return kExitFailed;
-  Target t;
-  if (!ParseTarget(smbus, a, false, &t)) return Usage(*FindVerb("smbus"));
+  if (!ResolveTarget(smbus, &t)) return Usage(*FindVerb("smbus"));
   std::vector<uint8_t> bytes;
   if (!s.LockHardware()) return kExitFailed;
   bool ok = ReadTarget(t, &bytes);
@@ -273,14 +281,15 @@ int Read(Session& s, const Args& a) {
 }
 
 int Write(Session& s, const Args& a) {
-  CSMBusInterface* smbus = StartSmbus(s);
-  if (!smbus) return kExitFailed;
   Target t;
-  if (!ParseTarget(smbus, a, true, &t)) return Usage(*FindVerb("smbus"));
+  if (!ParseTarget(a, true, &t)) return Usage(*FindVerb("smbus"));
   if (!s.Options().yes) {
     std::fprintf(stderr, "torvikctl: refusing to write an SMBus device without --yes\n");
     return kExitFailed;
   }
+  CSMBusInterface* smbus = StartSmbus(s);
+  if (!smbus) return kExitFailed;
+  if (!ResolveTarget(smbus, &t)) return Usage(*FindVerb("smbus"));
   std::vector<uint8_t> before, after;
   if (!s.LockHardware()) return kExitFailed;
   bool readBefore = t.mode != "block" && ReadTarget(t, &before);
@@ -295,18 +304,21 @@ int Write(Session& s, const Args& a) {
     uint8_t buffer[32];
     for (size_t i = 0; i < t.values.size(); ++i) buffer[i] = static_cast<uint8_t>(t.values[i]);
     result = t.host->LockedWriteBlock(t.slave, t.command, buffer, static_cast<int>(t.values.size()));
-    result = result > 0;
   }
   if (t.mux) t.mux->Restore();
   bool readAfter = t.mode != "block" && ReadTarget(t, &after);
   s.UnlockHardware();
-  if (!result) {
-    std::fprintf(stderr, "torvikctl: writing slave 0x%02X command 0x%02X failed\n", t.slave, t.command);
+  // The host's own answer decides: a block write must have delivered
+  // every byte.
+  const bool done = t.mode == "block" ? result == static_cast<int>(t.values.size()) : result != 0;
+  if (!done) {
+    std::fprintf(stderr, "torvikctl: writing slave 0x%02X command 0x%02X failed (host answered %d)\n", t.slave,
+                 t.command, result);
     return kExitFailed;
   }
   std::printf("slave 0x%02X command 0x%02X: ", t.slave, t.command);
   if (t.mode == "block") {
-    std::printf("wrote %zu bytes\n", t.values.size());
+    std::printf("wrote %d bytes\n", result);
     return kExitOk;
   }
   std::printf("%s -> %s\n", readBefore ? Show(t, before).c_str() : "(unreadable)",

@@ -1,9 +1,12 @@
 // superio: the Super I/O chips on the configuration ports 0x2E and 0x4E,
 // with their ids, revisions and logical devices.
 #include <cstdio>
+#include <string>
 
 #include "cli/Json.h"
 #include "cli/Verbs.h"
+#include "driver/DriverEndpoint.h"
+#include "platform/Machine.h"
 #include "sdk/access/CLPCIO.h"
 #include "sdk/access/SuperIODetection.h"
 #include "sdk/core/QUARNSDK.h"
@@ -42,7 +45,14 @@ int Superio(Session& s, const Args& a) {
     std::printf("%s\n", j.EndArray().Text().c_str());
     return kExitOk;
   }
-  if (!chips.count) std::printf("no Super I/O chip found on 0x2E or 0x4E\n");
+  if (!chips.count) {
+    std::printf("no Super I/O chip found on 0x2E or 0x4E\n");
+    // Say why when the kernel's own monitor driver keeps the ports.
+    const std::string facilities = plat::CurrentMachine().DriverService().Describe();
+    const size_t at = facilities.find("ports held by kernel drivers");
+    if (at != std::string::npos && facilities.find("Super I/O configuration ports", at) != std::string::npos)
+      std::printf("%s\n", facilities.substr(at, facilities.find('\n', at) - at).c_str());
+  }
   for (CLPCIO* c : Items(&chips)) {
     std::printf("0x%02X: %s %s, chip 0x%04X", c->configPort, c->vendorName[0] ? c->vendorName : "(unknown maker)",
                 c->chipName[0] ? c->chipName : "(unknown chip)", static_cast<uint32_t>(c->chipCode));

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Verbs.h"
+#include "emu/BoardDescription.h"
 #include "emu/chips/DumpTargets.h"
 
 namespace cli {
@@ -21,6 +22,14 @@ void PrintHelp(FILE* out) {
                "commands:\n");
   for (const auto* table : VerbTables())
     for (const auto& v : *table) std::fprintf(out, "  %-8s %-34s %s\n", v.name, v.usage, v.help);
+}
+
+// A machine name is an argument like any other: a misspelt one is a usage
+// error, found before a command starts.
+bool KnownMachine(const std::string& name) {
+  if (name == "host" || name == "emulated") return true;
+  const std::string prefix = "emulated:";
+  return name.rfind(prefix, 0) == 0 && emu::FindBoard(name.substr(prefix.size())) != nullptr;
 }
 
 }  // namespace
@@ -77,6 +86,11 @@ int Main(int argc, char** argv) {
   if (!verb) {
     std::fprintf(stderr, "torvikctl: unknown command '%s'\n", rest[0].c_str());
     PrintHelp(stderr);
+    return kExitUsage;
+  }
+  if (!KnownMachine(options.machine)) {
+    std::fprintf(stderr, "torvikctl: unknown machine '%s' (see 'torvikctl machines')\n", options.machine.c_str());
+    std::fprintf(stderr, "usage: torvikctl --machine host|emulated[:BOARD] <command>\n");
     return kExitUsage;
   }
   Args args(rest.begin() + 1, rest.end());

@@ -151,7 +151,7 @@ bool CKMDriver::Request(uint32_t function, const void* in, uint32_t inSize, void
 }
 
 bool CKMDriver::GetVersion(uint32_t* version) {
-  if (!version) return false;
+  if (!version || !device) return false;  // no channel: the output stays untouched
   *version = 0xFFFFFFFF;
   uint32_t out[1] = {0xFFFFFFFF};
   if (!Request(kGetVersion, nullptr, 0, out, sizeof(out))) return false;
@@ -244,10 +244,11 @@ bool CKMDriver::ReadPhysical8(uint32_t addressHigh, uint32_t base, uint32_t offs
 }
 
 bool CKMDriver::WritePhysical8(uint32_t addressHigh, uint32_t base, uint32_t offset, uint8_t value) {
-  uint32_t dword = 0;
-  if (!ReadPhysical(addressHigh, base + offset, 4, &dword)) return false;
-  dword = (dword & 0xFFFFFF00u) | value;
-  return WritePhysical32(addressHigh, base + offset, dword);
+  // A single byte-wide write: rewriting the dword that starts at the byte
+  // would also store three neighbouring registers.
+  const uint64_t address = (static_cast<uint64_t>(addressHigh) << 32 | base) + offset;
+  uint32_t in[3] = {static_cast<uint32_t>(address >> 32), static_cast<uint32_t>(address), value}, out[2];
+  return Request(kWritePhysical8, in, sizeof(in), out, sizeof(out));
 }
 
 bool CKMDriver::ReadPhysical32(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t* value) {
@@ -312,13 +313,21 @@ bool CKMDriver::PortsConfigAccess(uint32_t address, bool write, uint32_t* value)
   return ok && restored;
 }
 
+// Mechanism #1 addresses 256 buses, 32 devices, 8 functions and registers
+// 0 to 0xFF; anything larger would silently reach another register.
+static bool FitsMechanism1(uint32_t bus, uint32_t dev, uint32_t function, uint32_t offset) {
+  return bus <= 0xFF && dev <= 0x1F && function <= 7 && offset <= 0xFF;
+}
+
 static uint32_t Mechanism1Address(uint32_t bus, uint32_t dev, uint32_t function, uint32_t offset) {
   return 0x80000000u | (bus & 0xFF) << 16 | (dev & 0x1F) << 11 | (function & 7) << 8 | (offset & 0xFC);
 }
 
 bool CKMDriver::ReadPCIConfigByPorts(uint32_t bus, uint32_t dev, uint32_t function, uint32_t offset,
                                      uint32_t* value) {
+  if (!device) return false;
   *value = 0xFFFFFFFF;
+  if (!FitsMechanism1(bus, dev, function, offset)) return false;
   uint32_t dword = 0xFFFFFFFF;
   if (!PortsConfigAccess(Mechanism1Address(bus, dev, function, offset), false, &dword)) return false;
   *value = dword >> (8 * (offset & 3));
@@ -326,6 +335,7 @@ bool CKMDriver::ReadPCIConfigByPorts(uint32_t bus, uint32_t dev, uint32_t functi
 }
 
 bool CKMDriver::ReadPCIConfigByPortsRaw(uint32_t address, uint32_t* value) {
+  if (!device) return false;
   *value = 0xFFFFFFFF;
   uint32_t dword = 0xFFFFFFFF;
   if (!PortsConfigAccess(address, false, &dword)) return false;
@@ -335,7 +345,7 @@ bool CKMDriver::ReadPCIConfigByPortsRaw(uint32_t address, uint32_t* value) {
 
 bool CKMDriver::WritePCIConfigByPorts(uint32_t bus, uint32_t dev, uint32_t function, uint32_t offset,
                                       uint32_t value) {
-  if (offset & 3) return false;
+  if ((offset & 3) || !FitsMechanism1(bus, dev, function, offset)) return false;
   return PortsConfigAccess(Mechanism1Address(bus, dev, function, offset), true, &value);
 }
 
@@ -365,6 +375,7 @@ bool CKMDriver::CallSMI(SMIRegisters* r) {
 }
 
 int CKMDriver::SMBusReadByteIntel(uint32_t base, uint32_t slave, uint32_t command, uint8_t* value) {
+  if (!device) return 2;
   *value = 0xFF;
   uint32_t in[3] = {base, slave, command}, out[4] = {};
   if (!Request(kSmbusReadByteIntel, in, sizeof(in), out, sizeof(out))) return 2;
@@ -377,6 +388,7 @@ int CKMDriver::SMBusReadByteIntel(uint32_t base, uint32_t slave, uint32_t comman
 }
 
 int CKMDriver::SMBusReadByteNVIDIA(uint32_t base, uint32_t slave, uint32_t command, uint8_t* value) {
+  if (!device) return 2;
   *value = 0xFF;
   uint32_t in[3] = {base, slave, command}, out[4] = {};
   if (!Request(kSmbusReadByteNvidia, in, sizeof(in), out, sizeof(out))) return 2;

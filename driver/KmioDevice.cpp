@@ -1,5 +1,6 @@
 #include "driver/KmioDevice.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "driver/DriverProtocol.h"
@@ -90,6 +91,14 @@ uint32_t KmioDevice::IoControl(uint32_t code, const void* inRaw, uint32_t inSize
     case kWritePhysical32: {
       uint64_t address = static_cast<uint64_t>(in[0]) << 32 | in[1];
       if (!hw_.PhysicalWrite(address, &in[2], 4)) return kErrorIo;
+      break;
+    }
+    case kWritePhysical8: {
+      // One byte-wide access: memory-mapped registers beside the byte are
+      // neither read nor written.
+      uint64_t address = static_cast<uint64_t>(in[0]) << 32 | in[1];
+      const uint8_t byte = static_cast<uint8_t>(in[2]);
+      if (!hw_.PhysicalWrite(address, &byte, 1)) return kErrorIo;
       break;
     }
     case kGetVersion:
@@ -218,16 +227,22 @@ uint32_t KmioDevice::MsrRate(const uint32_t* in, uint32_t* out) {
   uint64_t m0 = 0, m1 = 0;
   uint32_t t0 = 0, t = 0;
   if (!hw_.MsrRead(msr, &m0) || !readTimer(&t0)) return kErrorIo;
-  // A timer that does not run would hold the caller for ever. A running one
-  // changes every 280 ns, so a hundred thousand equal readings in a row mean
-  // there is no timer at that port.
+  // The wait is about 4 ms on a running timer. Whatever the port returns
+  // (nothing that runs, or something that changes too slowly, like the
+  // upper half of a timer) the request holds the channel for a bounded
+  // number of readings and a bounded time only. A running timer changes
+  // every 280 ns, so a hundred thousand equal readings in a row end it
+  // early.
+  const auto deadline = std::chrono::steady_clock::now() + kMaxRateWait;
   uint32_t last = t0;
   long unchanged = 0;
+  long readings = 0;
   do {
     if (!readTimer(&t)) return kErrorIo;
     unchanged = t == last ? unchanged + 1 : 0;
     last = t;
-    if (unchanged >= 100000) return kErrorIo;
+    if (unchanged >= 100000 || ++readings >= kMaxRateReadings) return kErrorIo;
+    if ((readings & 1023) == 0 && std::chrono::steady_clock::now() > deadline) return kErrorIo;
   } while (ticksSince(t0, t) < kPmTimerTicksToWait);
   if (!hw_.MsrRead(msr, &m1) || !readTimer(&t)) return kErrorIo;
   const double dt = ticksSince(t0, t);

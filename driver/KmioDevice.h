@@ -4,6 +4,7 @@
 // once for every platform.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 
@@ -18,6 +19,10 @@ class KmioDevice : public DriverDevice {
   static constexpr int kMaxKeptMappings = 16;
   static constexpr uint32_t kPmTimerTicksToWait = 15000;
   static constexpr double kPmTimerMHz = kPmTimerHz / 1e6;
+  // Bounds of the counter-rate request's timer loop, far above the few
+  // thousand readings and 4 ms a running timer needs.
+  static constexpr long kMaxRateReadings = 1000000;
+  static constexpr std::chrono::milliseconds kMaxRateWait{250};
 
   explicit KmioDevice(HardwareAccess& hw) : hw_(hw) {}
   ~KmioDevice() override;

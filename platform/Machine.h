@@ -18,6 +18,10 @@ class DriverService;
 }
 
 namespace plat {
+class SmbusAdapter;
+}
+
+namespace plat {
 
 struct CpuidRegs {
   uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
@@ -63,6 +67,13 @@ class Machine {
 
   // The service the driver channel installs, opens and removes.
   virtual drv::DriverService& DriverService() = 0;
+  // The adapter through which the operating system's own driver runs the
+  // SMBus host at this PCI function, when such a driver is bound to it; the
+  // host's registers are then not the program's to drive. Null otherwise.
+  virtual std::shared_ptr<SmbusAdapter> KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) {
+    (void)bus, (void)device, (void)function;
+    return nullptr;
+  }
 };
 
 // The machine of this process. Until one is set, the host.

@@ -128,10 +128,6 @@ uint32_t NativeIn(uint16_t, int) { return 0; }
 void NativeOut(uint16_t, int, uint32_t) {}
 #endif
 
-uint32_t Mechanism1Address(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset) {
-  return 0x80000000u | (bus & 0xFF) << 16 | (device & 0x1F) << 11 | (function & 7) << 8 | (offset & 0xFC);
-}
-
 std::string Line(const char* name, const FacilityState& f) {
   return std::string(name) + (f.available ? ": available: " : ": not available: ") + f.detail + "\n";
 }
@@ -176,6 +172,7 @@ void HostHardwareAccess::ProbeLocked() {
   CloseAll();
   facilities_ = HostFacilities{};
   HostFacilities& f = facilities_;
+  claims_ = ReadIoPorts(options_.root);
   bool writable = false;
   int error = 0;
 
@@ -264,15 +261,11 @@ void HostHardwareAccess::ProbeLocked() {
       }
     }
   } else {
+    // Ports 0xCF8/0xCFC belong to the kernel, which serialises its own
+    // configuration cycles on them: without sysfs there is no access.
     const int dirError = errno;
-    if (f.nativePorts) {
-      f.pci.available = true;
-      f.pciWritable = true;
-      f.pci.detail = Reason(pciPath, dirError) + ", mechanism #1 through ports 0xCF8/0xCFC";
-    } else {
-      f.pci.detail = Reason(pciPath, dirError) + ", ports 0xCF8/0xCFC need iopl";
-      f.pci.error = dirError;
-    }
+    f.pci.detail = Reason(pciPath, dirError) + " (configuration space only through sysfs)";
+    f.pci.error = dirError;
   }
 
   // System management interrupts: out to 0xB2 needs the port instructions.
@@ -291,8 +284,27 @@ HostFacilities HostHardwareAccess::Facilities() {
 
 std::string HostHardwareAccess::Describe() {
   const HostFacilities f = Facilities();
-  return Line("ports", f.ports) + Line("MSR", f.msr) + Line("physical memory", f.physical) +
-         Line("PCI config", f.pci) + Line("SMI", f.smi);
+  std::string text = Line("ports", f.ports) + Line("MSR", f.msr) + Line("physical memory", f.physical) +
+                     Line("PCI config", f.pci) + Line("SMI", f.smi);
+  // The route each bus takes where the kernel has a driver of its own.
+  text += std::string("PCI config route: ") +
+          (f.pciSysfs ? "sysfs, also for the port mechanism 0xCF8/0xCFC" : "none (no sysfs)") + "\n";
+  for (const std::string& line : SmbusRoutes(options_.root)) text += line + "\n";
+  std::string held;
+  bool superIo = false;
+  {
+    std::shared_lock<std::shared_mutex> l(stateMutex_);
+    for (const IoClaim& c : claims_) {
+      if (!KernelPortOwner(std::vector<IoClaim>{c}, c.first, c.last)) continue;
+      char range[24];
+      std::snprintf(range, sizeof(range), " %04x-%04x", c.first, c.last);
+      held += (held.empty() ? "" : ", ") + c.name + range;
+    }
+    superIo = KernelPortOwner(claims_, 0x2E, 0x2F) || KernelPortOwner(claims_, 0x4E, 0x4F);
+  }
+  text += "ports held by kernel drivers (refused): " + (held.empty() ? std::string("none") : held) +
+          (superIo ? "; Super I/O configuration ports 0x2E/0x4E too" : "") + "\n";
+  return text;
 }
 
 // ---------------------------------------------------------------- ports
@@ -302,6 +314,10 @@ bool HostHardwareAccess::PortAccess(uint16_t port, int width, uint32_t* value, b
   if (static_cast<uint32_t>(port) + static_cast<uint32_t>(width) > 0x10000) return false;
   EnsureProbed();
   std::shared_lock<std::shared_mutex> l(stateMutex_);
+  const uint32_t last = static_cast<uint32_t>(port) + static_cast<uint32_t>(width) - 1;
+  if (port <= 0xCFF && last >= 0xCF8) return ConfigPortAccess(port, width, value, write);
+  // A port a kernel driver claimed is the kernel's: refused, never shared.
+  if (KernelPortOwner(claims_, port, last)) return false;
   if (!facilities_.ports.available) return false;
 
   const bool native = facilities_.nativePorts && (width != 1 || portFd_ < 0);
@@ -478,46 +494,45 @@ uint32_t HostHardwareAccess::PciSysfs(bool write, uint32_t bus, uint32_t device,
   return done;
 }
 
-uint32_t HostHardwareAccess::PciPorts(bool write, uint32_t bus, uint32_t device, uint32_t function, uint32_t offset,
-                                      void* buffer, uint32_t length) {
-  // Mechanism #1 reaches only the first 256 bytes.
-  if (offset >= 256) return 0;
-  if (length > 256 - offset) length = 256 - offset;
-  if (!RaiseIopl(nullptr)) return 0;
+bool HostHardwareAccess::ConfigPortAccess(uint16_t port, int width, uint32_t* value, bool write) {
+  // Caller holds stateMutex_ shared.
+  if (!facilities_.pciSysfs) return false;
   std::lock_guard<std::mutex> g(configPortsMutex_);
-  const uint32_t saved = NativeIn(0xCF8, 4);
-  auto readDword = [&](uint32_t at) {
-    NativeOut(0xCF8, 4, Mechanism1Address(bus, device, function, at));
-    return NativeIn(0xCFC, 4);
-  };
-  uint32_t done = 0;
-  // An absent function answers all ones at its vendor id.
-  if ((readDword(0) & 0xFFFF) != 0xFFFF) {
-    auto* p = static_cast<uint8_t*>(buffer);
-    for (uint32_t at = offset & ~3u; at < offset + length; at += 4) {
-      uint32_t dword = 0;
-      const uint32_t first = at < offset ? offset - at : 0;
-      const uint32_t end = offset + length - at < 4 ? offset + length - at : 4;
-      const bool whole = first == 0 && end == 4;
-      if (!write || !whole) dword = readDword(at);
-      uint8_t bytes[4];
-      std::memcpy(bytes, &dword, 4);
-      for (uint32_t i = first; i < end; ++i) {
-        if (write)
-          bytes[i] = p[at + i - offset];
-        else
-          p[at + i - offset] = bytes[i];
-      }
-      if (write) {
-        std::memcpy(&dword, bytes, 4);
-        NativeOut(0xCF8, 4, Mechanism1Address(bus, device, function, at));
-        NativeOut(0xCFC, 4, dword);
-      }
-      done += end - first;
-    }
+  if (port == 0xCF8 && width == 4) {
+    if (write)
+      configAddress_ = *value;
+    else
+      *value = configAddress_;
+    return true;
   }
-  NativeOut(0xCF8, 4, saved);
-  return done;
+  // Anything else at 0xCF8-0xCFB (0xCF9 is the reset control register), or
+  // an access that leaves the data window, is refused.
+  if (port < 0xCFC || port + width > 0xD00) return false;
+  const uint32_t a = configAddress_;
+  if (!(a & 0x80000000u)) {
+    // Mechanism disabled: reads float high, writes go nowhere.
+    if (!write) *value = width == 4 ? 0xFFFFFFFFu : (1u << (8 * width)) - 1;
+    return true;
+  }
+  // Bits 27-24 carry register bits 11-8 (the extended format of AMD
+  // processors), which sysfs reaches as well.
+  const uint32_t reg = ((a >> 16) & 0xF00) | (a & 0xFC) | (port - 0xCFC);
+  const uint32_t bus = (a >> 16) & 0xFF, device = (a >> 11) & 0x1F, function = (a >> 8) & 7;
+  uint8_t bytes[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+  if (write) {
+    std::memcpy(bytes, value, 4);  // little-endian: the low bytes first
+    return PciSysfs(true, bus, device, function, reg, bytes, static_cast<uint32_t>(width)) ==
+           static_cast<uint32_t>(width);
+  }
+  // An absent function (no file) or the end of its visible space answers
+  // all ones, as the bus does.
+  uint8_t got[4];
+  const uint32_t n = PciSysfs(false, bus, device, function, reg, got, static_cast<uint32_t>(width));
+  std::memcpy(bytes, got, n);
+  uint32_t v = 0;
+  std::memcpy(&v, bytes, static_cast<size_t>(width));
+  *value = v;
+  return true;
 }
 
 uint32_t HostHardwareAccess::PciConfigRead(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset,
@@ -528,8 +543,7 @@ uint32_t HostHardwareAccess::PciConfigRead(uint32_t bus, uint32_t device, uint32
   EnsureProbed();
   std::shared_lock<std::shared_mutex> l(stateMutex_);
   if (!facilities_.pci.available) return 0;
-  if (facilities_.pciSysfs) return PciSysfs(false, bus, device, function, offset, buffer, length);
-  return PciPorts(false, bus, device, function, offset, buffer, length);
+  return facilities_.pciSysfs ? PciSysfs(false, bus, device, function, offset, buffer, length) : 0;
 }
 
 uint32_t HostHardwareAccess::PciConfigWrite(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset,
@@ -541,8 +555,7 @@ uint32_t HostHardwareAccess::PciConfigWrite(uint32_t bus, uint32_t device, uint3
   std::shared_lock<std::shared_mutex> l(stateMutex_);
   if (!facilities_.pci.available) return 0;
   void* data = const_cast<void*>(buffer);  // only read from
-  if (facilities_.pciSysfs) return PciSysfs(true, bus, device, function, offset, data, length);
-  return PciPorts(true, bus, device, function, offset, data, length);
+  return facilities_.pciSysfs ? PciSysfs(true, bus, device, function, offset, data, length) : 0;
 }
 
 // ---------------------------------------------------------------- SMI and timing

@@ -5,9 +5,15 @@
 //              in/out instructions
 //   MSRs       /dev/cpu/N/msr of the processor the calling thread runs on
 //   physical   /dev/mem (pread/pwrite, mmap for kept mappings)
-//   PCI config /sys/bus/pci/devices/0000:BB:DD.F/config, or configuration
-//              mechanism #1 through ports 0xCF8/0xCFC when sysfs is absent
+//   PCI config /sys/bus/pci/devices/0000:BB:DD.F/config only: the kernel
+//              owns ports 0xCF8/0xCFC, so the configuration mechanism
+//              through those ports is played on top of sysfs and never
+//              reaches them
 //   SMI        out to 0xB2 with iopl
+//
+// Ports that a kernel driver claimed (/proc/ioports: an SMBus host driver,
+// a Super I/O monitor driver, which also owns the configuration ports
+// 0x2E/0x4E) are refused instead of colliding with it.
 //
 // Kernels and virtual machines lack some of these (no msr module, lockdown,
 // no /dev/mem, iopl compiled out). Each facility is detected once by Probe();
@@ -19,8 +25,10 @@
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <vector>
 
 #include "driver/HardwareAccess.h"
+#include "platform/host/KernelBuses.h"
 
 namespace plat {
 
@@ -104,8 +112,9 @@ class HostHardwareAccess : public drv::HardwareAccess {
   bool PortAccess(uint16_t port, int width, uint32_t* value, bool write);
   uint32_t PciSysfs(bool write, uint32_t bus, uint32_t device, uint32_t function, uint32_t offset, void* buffer,
                     uint32_t length);
-  uint32_t PciPorts(bool write, uint32_t bus, uint32_t device, uint32_t function, uint32_t offset, void* buffer,
-                    uint32_t length);
+  // Ports 0xCF8-0xCFF: the address latch and the data window of
+  // configuration mechanism #1, answered from sysfs.
+  bool ConfigPortAccess(uint16_t port, int width, uint32_t* value, bool write);
 
   const HostAccessOptions options_;
 
@@ -123,6 +132,8 @@ class HostHardwareAccess : public drv::HardwareAccess {
   std::map<uint64_t, Mapping> mappings_;  // handle -> mapping
 
   std::mutex configPortsMutex_;  // 0xCF8/0xCFC sequences
+  uint32_t configAddress_ = 0;   // what was written to 0xCF8
+  std::vector<IoClaim> claims_;  // /proc/ioports at the last probe
 };
 
 }  // namespace plat

@@ -320,6 +320,10 @@ uint64_t HostMachine::TickCount() { return NowNs() / 1000000; }
 
 uint64_t HostMachine::PerformanceCounter() { return NowNs(); }
 
+std::shared_ptr<SmbusAdapter> HostMachine::KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) {
+  return FindKernelSmbusAdapter(service_.Hardware().Options().root, bus, device, function);
+}
+
 uint64_t HostMachine::TotalPhysicalMemory() {
   struct sysinfo info {};
   if (sysinfo(&info) == 0 && info.totalram > 0)

@@ -78,6 +78,8 @@ class HostMachine : public Machine {
 
   uint64_t TotalPhysicalMemory() override;
 
+  // i2c-dev of the kernel driver bound to that PCI function, if any.
+  std::shared_ptr<SmbusAdapter> KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) override;
   // From /sys/firmware/acpi/tables and /sys/firmware/dmi/tables (under the
   // options' root directory).
   bool AcpiTable(const std::string& signature, size_t limit, std::vector<uint8_t>* out) override;

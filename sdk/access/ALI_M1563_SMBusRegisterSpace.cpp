@@ -21,7 +21,8 @@ bool ALI_M1563_SMBusRegisterSpace::Transfer(uint8_t address, uint8_t command, bo
     Out(5, low);
     if (word) Out(6, high);
   }
-  uint8_t control = In(2);
+  uint8_t control = 0;
+  if (!Get(2, &control)) return false;
   control = word ? static_cast<uint8_t>((control & 0xDF) | 0x18) : static_cast<uint8_t>((control & 0xD7) | 0x10);
   Out(2, control | 0x40);
   Wait(1);

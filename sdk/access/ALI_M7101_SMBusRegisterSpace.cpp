@@ -27,13 +27,13 @@ bool ALI_M7101_SMBusRegisterSpace::Transfer(uint8_t address, uint8_t command, ui
 int ALI_M7101_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
   *value = 0;
   uint8_t status = 0;
-  if (!Transfer(static_cast<uint8_t>(slave << 1 | 1), command, 0, &status)) return 0;
-  if (status >= 0x20 || (status & 0xE8)) return 0;
+  if (!Transfer(static_cast<uint8_t>(slave << 1 | 1), command, 0, &status) || Failed(status)) return 0;
   *value = In(4);
   return 1;
 }
 
 int ALI_M7101_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
   uint8_t status = 0;
-  return Transfer(static_cast<uint8_t>(slave << 1), command, value, &status) ? 1 : 0;
+  // A write fails on the same status bits as a read.
+  return Transfer(static_cast<uint8_t>(slave << 1), command, value, &status) && !Failed(status) ? 1 : 0;
 }

@@ -16,4 +16,7 @@ class ALI_M7101_SMBusRegisterSpace : public CSMBusRegisterSpace {
 
  private:
   bool Transfer(uint8_t address, uint8_t command, uint8_t value, uint8_t* status);
+  // The end status of a transaction that failed: busy still set, or an
+  // error bit (device error, bus collision, terminated: bits 5 to 7).
+  static bool Failed(uint8_t status) { return status >= 0x20 || (status & 0xE8); }
 };

@@ -5,14 +5,17 @@ int AMD_AM755_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8
   uint16_t status = In16(0);
   for (int n = 0; status & 0x0808; ++n) {
     if (n >= pollLimit) {
-      Out16(2, In16(2) | 0x20);  // abort
+      uint16_t control = 0;
+      if (Get16(2, &control)) Out16(2, control | 0x20);  // abort
       return 0;
     }
     status = In16(0);
   }
   Out16(4, static_cast<uint16_t>(slave << 1 | 1));
   Out(8, command);
-  Out16(2, In16(2) | 0x0A);  // byte data, start
+  uint16_t control = 0;
+  if (!Get16(2, &control)) return 0;
+  Out16(2, control | 0x0A);  // byte data, start
   status = In16(0);
   for (int n = 0; status & 0x08; ++n) {
     if (n >= pollLimit) return 0;

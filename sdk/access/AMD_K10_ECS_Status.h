@@ -3,17 +3,9 @@
 // lifetime, written back at exit. Made by the processor and chipset code.
 #pragma once
 
-#include <cstdint>
+#include "sdk/access/ConfigBitStatus.h"
 
-#include "sdk/access/CCommand.h"
-
-class AMD_K10_ECS_Status : public CCommand {
+class AMD_K10_ECS_Status : public ConfigBitStatus {
  public:
-  using CCommand::CCommand;
-  int Save() override;
-  int Enable() override;
-  int Restore() override;
-
-  bool saved = false;
-  bool wasSet = false;
+  explicit AMD_K10_ECS_Status(CPCIDevice* d) : ConfigBitStatus(d, {0x8C, 1u << 14, true}) {}
 };

@@ -53,9 +53,11 @@ void CPCICaps_HT::ReadCapability(CPCIDevice* d) {
   interfaceType = command < 0x2000 ? 0 : command < 0x4000 ? 1 : command >> 11;
   if (interfaceType == 0) {
     length = 28;
-    uint8_t widths = Byte(d, 10);
-    linkWidthIn = kWidth[widths & 7];
-    linkWidthOut = kWidth[(widths >> 4) & 7];
+    // Link configuration: the widths in use are bits 8-10 (in) and 12-14
+    // (out); the low byte holds the maximum widths.
+    uint16_t widths = Word(d, 10);
+    linkWidthIn = kWidth[(widths >> 8) & 7];
+    linkWidthOut = kWidth[(widths >> 12) & 7];
     uint8_t rev = Byte(d, 12);
     revisionMajor = rev >> 5;
     revisionMinor = rev & 0x1F;

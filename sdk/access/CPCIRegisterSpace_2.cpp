@@ -6,6 +6,9 @@
 int CPCIRegisterSpace_2::ReadConfig32(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
                                       uint32_t* value) {
   *value = 0xFFFFFFFF;
+  // The port mechanism reaches registers 0 to 0xFF only: a higher register
+  // would be another one of the first 256.
+  if (reg > 0xFF) return 0;
   CKMDriver* d = SdkDriver();
   uint32_t v = 0xFFFFFFFF;
   if (!d || !d->ReadPCIConfigByPorts(bus, device, function, reg & 0xFC, &v)) return 0;
@@ -15,7 +18,7 @@ int CPCIRegisterSpace_2::ReadConfig32(uint32_t bus, uint32_t device, uint32_t fu
 
 int CPCIRegisterSpace_2::WriteConfig32(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
                                        uint32_t value) {
-  if (reg & 3) return 0;
+  if ((reg & 3) || reg > 0xFF) return 0;
   CKMDriver* d = SdkDriver();
   return d && d->WritePCIConfigByPorts(bus, device, function, reg, value);
 }

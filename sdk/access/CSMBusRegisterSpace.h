@@ -55,6 +55,16 @@ class CSMBusRegisterSpace : public CRegisterSpace {
     return v;
   }
   bool Out(uint32_t reg, uint8_t v) { return io && io->Write8(reg, v); }
+  // A read whose failure matters: a register that did not answer is never
+  // the base of a value written back.
+  bool Get(uint32_t reg, uint8_t* v) {
+    *v = 0xFF;
+    return io && io->Read8(reg, v);
+  }
+  bool Get16(uint32_t reg, uint16_t* v) {
+    *v = 0xFFFF;
+    return io && io->Read16(reg, v);
+  }
   uint16_t In16(uint32_t reg) {
     uint16_t v = 0xFFFF;
     if (!io || !io->Read16(reg, &v)) v = 0xFFFF;

@@ -6,7 +6,10 @@ int ITE_LPCIO_ConfigMode::EnterConfigMode() {
 }
 
 void ITE_LPCIO_ConfigMode::ExitConfigMode() {
+  // Configure control: bit 1 returns to wait-for-key, bit 0 resets every
+  // logical device and is never echoed back. A value that could not be
+  // read is not written back at all.
   uint8_t v = 0xFF;
-  ReadConfigRegister(0x02, &v);
-  WriteConfigRegister(0x02, static_cast<uint8_t>(v | 0x02));
+  if (!ReadConfigRegister(0x02, &v)) return;
+  WriteConfigRegister(0x02, static_cast<uint8_t>((v | 0x02) & ~0x01));
 }

@@ -3,17 +3,9 @@
 // written back at exit.
 #pragma once
 
-#include <cstdint>
+#include "sdk/access/ConfigBitStatus.h"
 
-#include "sdk/access/CCommand.h"
-
-class Intel_82801_SMBusControllerStatus : public CCommand {
+class Intel_82801_SMBusControllerStatus : public ConfigBitStatus {
  public:
-  using CCommand::CCommand;
-  int Save() override;
-  int Enable() override;
-  int Restore() override;
-
-  bool saved = false;
-  bool wasSet = false;
+  explicit Intel_82801_SMBusControllerStatus(CPCIDevice* d) : ConfigBitStatus(d, {0xF0, 1u << 19, false}) {}
 };

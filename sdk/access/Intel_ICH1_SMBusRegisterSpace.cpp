@@ -24,8 +24,9 @@ int Intel_ICH1_SMBusRegisterSpace::ReadByteRegisters(uint8_t slave, uint8_t comm
   In(kStatus);
   Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
   Out(kCommand, command);
-  uint8_t control = static_cast<uint8_t>((In(kControl) & 0xA8) | kProtoByteData);
-  Out(kControl, control | kStart);
+  uint8_t control = 0;
+  if (!Get(kControl, &control)) return 0;  // never started from a control that did not answer
+  Out(kControl, static_cast<uint8_t>((control & 0xA8) | kProtoByteData | kStart));
   Wait(1);
   uint8_t status = In(kStatus);
   int polls = 0;
@@ -55,7 +56,9 @@ int Intel_ICH1_SMBusRegisterSpace::ReadWordRegisters(uint8_t slave, uint8_t comm
   Out(kStatus, 0xFF);
   Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
   Out(kCommand, command);
-  Out(kControl, static_cast<uint8_t>((In(kControl) & 0xEC) | kProtoWordData | kStart));
+  uint8_t control = 0;
+  if (!Get(kControl, &control)) return 0;
+  Out(kControl, static_cast<uint8_t>((control & 0xEC) | kProtoWordData | kStart));
   Wait(1);
   uint8_t status = In(kStatus);
   int n = 0;
@@ -96,16 +99,23 @@ int Intel_ICH1_SMBusRegisterSpace::WriteRegisters(uint8_t slave, uint8_t command
   In(kControl);
   Out(kControl, protocol);
   ClearStatus(0x1F);
-  Out(kControl, In(kControl) | kStart);
+  uint8_t control = 0;
+  if (!Get(kControl, &control)) return 0;
+  Out(kControl, control | kStart);
+  uint8_t status = 0;
   int n = 0;
   for (;;) {
-    uint8_t status = In(kStatus);
+    status = In(kStatus);
     Wait(1);
     if (!(status & kBusy)) break;
     if (++n >= polls) return 0;
   }
+  status = In(kStatus);  // settled, read once more after the last wait
   ClearStatus(0x1F);
-  return 1;
+  // Like a read, a write succeeded only when it completed with the
+  // interrupt bit and no error: a slave that did not acknowledge leaves
+  // device error, and a start the host ignored leaves no completion at all.
+  return Completed(status) ? 1 : 0;
 }
 
 bool Intel_ICH1_SMBusRegisterSpace::WaitFor(uint8_t bit, int polls, uint8_t* status) {
@@ -113,6 +123,8 @@ bool Intel_ICH1_SMBusRegisterSpace::WaitFor(uint8_t bit, int polls, uint8_t* sta
     *status = In(kStatus);
     // An unreadable status is all ones: never taken for a completed byte.
     if (*status != 0xFF && (*status & bit)) return true;
+    // A transfer that ended in an error hands out no further byte.
+    if (*status != 0xFF && (*status & (kDevErr | kBusErr | kFailed)) && !(*status & kBusy)) return false;
     Wait(1);
   }
   return false;
@@ -183,7 +195,10 @@ int Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(uint8_t slave, uint8_t comman
       running = false;
       break;
     }
-    if (stopOnError && (status & (kDevErr | kBusErr | kFailed))) break;
+    if (stopOnError && (status & (kDevErr | kBusErr | kFailed))) {
+      running = false;
+      break;
+    }
     Out(kBlockData, buffer[i]);
     if (status & 0x9E) Out(kStatus, status & 0x9E);
     status = In(kStatus);
@@ -191,9 +206,20 @@ int Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(uint8_t slave, uint8_t comman
   }
   // A single byte goes out with the start itself.
   if (count == 1) Out(kControl, kProtoBlock | kStart);
+  if (!running) return -1;
   // The last byte completes with byte done set; clearing it ends the
   // transaction (ICH4 and later write the whole status back).
-  if (running && WaitFor(kByteDone, pollLimit, &status))
-    Out(kStatus, writeLastStatus ? static_cast<uint8_t>(status & 0x9E) : kByteDone);
-  return written + 1;
+  if (!WaitFor(kByteDone, pollLimit, &status)) return -1;
+  Out(kStatus, writeLastStatus ? static_cast<uint8_t>(status & 0x9E) : static_cast<uint8_t>(kByteDone));
+  // Only then does the slave's acknowledgement of the block show: the
+  // host ends with the interrupt bit, or with an error.
+  int n = 0;
+  status = In(kStatus);
+  while (status == 0xFF || (status & kBusy) || !(status & (kIntr | kDevErr | kBusErr | kFailed))) {
+    if (++n > pollLimit) return -1;
+    Wait(1);
+    status = In(kStatus);
+  }
+  if (status & 0x1E) Out(kStatus, status & 0x1E);
+  return Completed(status) ? written + 1 : -1;
 }

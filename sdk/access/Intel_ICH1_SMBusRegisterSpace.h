@@ -42,6 +42,14 @@ class Intel_ICH1_SMBusRegisterSpace : public CSMBusRegisterSpace {
   // Clears the bits of `mask` that are set in the status; returns the
   // status read afterwards.
   uint8_t ClearStatus(uint8_t mask);
-  // Polls up to `polls` times for `bit` set (byte done) with 1 ms waits.
+  // Polls up to `polls` times for `bit` set (byte done) with 1 ms waits;
+  // false at once when the host stopped with an error instead.
   bool WaitFor(uint8_t bit, int polls, uint8_t* status);
+  // A transaction that ended well: the interrupt bit without an error bit.
+  // Hosts that do not raise the interrupt bit for a write clear
+  // `writeNeedsIntr`, and then only the error bits decide.
+  bool Completed(uint8_t status) const {
+    return status != 0xFF && (!writeNeedsIntr || (status & kIntr)) && !(status & (kDevErr | kBusErr | kFailed));
+  }
+  bool writeNeedsIntr = true;
 };

@@ -5,7 +5,9 @@ int Intel_SCH_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8
   if (In(1) & 0x08) return 0;
   Out(4, static_cast<uint8_t>(slave << 1 | 1));
   Out(5, command);
-  uint8_t control = static_cast<uint8_t>((In(0) & 0xB2) | 0x02);
+  uint8_t control = 0;
+  if (!Get(0, &control)) return 0;
+  control = static_cast<uint8_t>((control & 0xB2) | 0x02);
   Out(0, control);
   uint8_t status = In(1);
   if (status & 0x0F) {

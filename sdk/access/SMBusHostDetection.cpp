@@ -3,6 +3,8 @@
 // drives it; then the SPD-only hosts in memory controllers.
 #include <cstdint>
 
+#include "platform/Machine.h"
+
 #include "sdk/access/ALI_M1563_SMBusRegisterSpace.h"
 #include "sdk/access/ALI_M7101_SMBusRegisterSpace.h"
 #include "sdk/access/AMD_AM755_SMBusRegisterSpace.h"
@@ -18,6 +20,7 @@
 #include "sdk/access/Intel_ICH4_SMBusRegisterSpace.h"
 #include "sdk/access/Intel_SCH_SMBusRegisterSpace.h"
 #include "sdk/access/Intel_X79_SMBusRegisterSpace.h"
+#include "sdk/access/Kernel_SMBusRegisterSpace.h"
 #include "sdk/access/SdkDriver.h"
 #include "sdk/access/SiS968_SMBusRegisterSpace.h"
 #include "sdk/access/SiS_SMBusRegisterSpace.h"
@@ -334,10 +337,17 @@ void DetectSMBusHosts(QUARNSDK& sdk) {
   for (CPCIDevice* d : Items(&functions)) {
     for (const HostRow& row : kHosts) {
       if (d->VendorId() != row.vendor || d->DeviceId() != row.device) continue;
-      uint32_t bases[2];
-      int n = BasesOf(row.rule, Config{d}, bases);
       uint32_t controller = row.rule == Rule::NVidia2024 ? static_cast<uint32_t>(row.vendor) << 16 | row.device
                                                          : 0xFFFFFFFF;
+      // A host the operating system's driver runs is reached through that
+      // driver only: no base rule (they write configuration registers) and
+      // no access to its ports.
+      if (auto adapter = plat::CurrentMachine().KernelSmbusAdapter(d->bus, d->device, d->function)) {
+        sdk.AddRegisterSpace(new Kernel_SMBusRegisterSpace(std::move(adapter), controller));
+        break;
+      }
+      uint32_t bases[2];
+      int n = BasesOf(row.rule, Config{d}, bases);
       if (row.rule == Rule::Via3040 && n == 0) {
         // Revision 0: only the port window is recorded.
         uint32_t v = Config{d}.R(0x20);

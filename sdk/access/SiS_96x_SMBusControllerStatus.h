@@ -2,17 +2,9 @@
 // host. Cleared for the program's lifetime, written back at exit.
 #pragma once
 
-#include <cstdint>
+#include "sdk/access/ConfigBitStatus.h"
 
-#include "sdk/access/CCommand.h"
-
-class SiS_96x_SMBusControllerStatus : public CCommand {
+class SiS_96x_SMBusControllerStatus : public ConfigBitStatus {
  public:
-  using CCommand::CCommand;
-  int Save() override;
-  int Enable() override;
-  int Restore() override;
-
-  bool saved = false;
-  bool wasSet = false;
+  explicit SiS_96x_SMBusControllerStatus(CPCIDevice* d) : ConfigBitStatus(d, {0x74, 1u << 28, false}) {}
 };

@@ -1,12 +1,17 @@
 #include "sdk/access/SiS_SMBusRegisterSpace.h"
 
 bool SiS_SMBusRegisterSpace::Prepare() {
-  if (In(2) & 0x03) {
+  // Every write here depends on a read; a register that did not answer
+  // ends the transaction before anything is written.
+  uint8_t semaphore = 0, status = 0;
+  if (!Get(2, &semaphore)) return false;
+  if (semaphore & 0x03) {
     Out(3, 0x20);  // kill
-    if (In(2) & 0x03) return false;
+    if (!Get(2, &semaphore) || (semaphore & 0x03)) return false;
   }
+  if (!Get(0, &status)) return false;
   if (claimSemaphore_) Out(2, 0x20);
-  Out(0, In(0) & 0x1E);
+  Out(0, status & 0x1E);
   return true;
 }
 
@@ -92,10 +97,14 @@ int SiS_SMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uin
   int written = 0;
   for (int i = 0; i < chunk_ && written < count; ++i) Out(dataReg_ + i, buffer[written++]);
   if (!Run(kBlock, 0)) return -1;
+  if (written == count) return written;
   while (written < count) {
     for (int i = 0; i < chunk_ && written < count; ++i) Out(dataReg_ + i, buffer[written++]);
     Out(0, 0x10);
     Wait(10);
   }
+  // The later chunks end like the first: an error bit is a failed write.
+  uint8_t status = 0;
+  if (!Get(0, &status) || (status & 0x06)) return -1;
   return written;
 }

@@ -8,7 +8,9 @@ int VIA_VT82_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_
   In(kStatus);
   Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
   Out(kCommand, command);
-  Out(kControl, static_cast<uint8_t>((In(kControl) & 0xA8) | kProtoByteData | kStart));
+  uint8_t control = 0;
+  if (!Get(kControl, &control)) return 0;
+  Out(kControl, static_cast<uint8_t>((control & 0xA8) | kProtoByteData | kStart));
   Wait(1);
   uint8_t status = In(kStatus);
   for (int polls = 0; status & kBusy; ++polls) {
@@ -26,7 +28,9 @@ int VIA_VT82_SMBusRegisterSpace::ReadWord(uint8_t slave, uint8_t command, uint8_
   Out(kStatus, 0xDF);
   Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
   Out(kCommand, command);
-  Out(kControl, static_cast<uint8_t>((In(kControl) & 0xEC) | kProtoWordData | kStart));
+  uint8_t control = 0;
+  if (!Get(kControl, &control)) return 0;
+  Out(kControl, static_cast<uint8_t>((control & 0xEC) | kProtoWordData | kStart));
   Wait(1);
   uint8_t status = In(kStatus);
   for (int polls = 0; status & kBusy; ++polls) {

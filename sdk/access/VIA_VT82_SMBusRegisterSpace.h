@@ -7,7 +7,10 @@
 class VIA_VT82_SMBusRegisterSpace : public Intel_ICH1_SMBusRegisterSpace {
  public:
   explicit VIA_VT82_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
-      : Intel_ICH1_SMBusRegisterSpace(window, controller, 200) {}
+      : Intel_ICH1_SMBusRegisterSpace(window, controller, 200) {
+    // Like its reads, a VIA write is judged by the error bits alone.
+    writeNeedsIntr = false;
+  }
 
   int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
   int ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) override;

@@ -16,13 +16,30 @@ TEST(TorvikctlTest, BadArgumentsPrintUsageAndExit2) {
   const char* cases[] = {"", "frobnicate", "--machine", "--machine emulated rdmsr", "--machine emulated rdmsr 0 zz",
                          "--machine emulated inb 0x10000", "--machine emulated rdpci 00:20.0 0",
                          "--machine emulated rdpci 00:1f.3 0x2.W.X", "--machine emulated outb 0x80 0x100",
-                         "--machine emulated status extra", "--machine emulated dump 0 0"};
+                         "--machine emulated status extra", "--machine emulated dump 0 0",
+                         // Numbers: range-checked, no blanks, no octal surprises, no wrap-around.
+                         "--machine emulated rdmsr 4294967296 0xCE", "--machine emulated rdmsr 64 0xCE",
+                         "--machine emulated --yes wrmsr 4294967296 0x1AD 0", "--machine emulated inb ' 0x80'",
+                         "--machine emulated inb +8", "--machine emulated inb 0x", "--machine emulated inb 8x",
+                         "--machine emulated --yes wrpci 100000000:1f.3 0x40.B 5",
+                         "--machine emulated rdpci 00:1f.13 0", "--machine emulated rdpci 100:1f.3 0",
+                         "--machine emulated dump 0xFFFFFFFFFFFFFFF0 0x20",
+                         // turbo: every argument before any write.
+                         "--machine emulated --yes turbo 30 30 30 30 30 30 30", "--machine emulated --yes turbo on x",
+                         "--machine emulated --yes turbo on 1", "--machine emulated --yes turbo 0",
+                         // A machine that does not exist is a bad argument too.
+                         "--machine nowhere status", "--machine emulated:nosuch status"};
   for (const char* c : cases) {
     CmdResult r = Torvikctl(c);
     EXPECT_EQ(r.status, 2) << c << "\n" << r.out;
     EXPECT_NE(r.out.find("usage"), std::string::npos) << c;
   }
-  EXPECT_EQ(Torvikctl("--machine nowhere status").status, 1);
+  // Checked before the machine is reached: the same on a host without access.
+  for (const char* c : {"--machine host rdmsr 4294967296 0", "--machine host --yes turbo 1 2 3 4 5 6 7"})
+    EXPECT_EQ(Torvikctl(c).status, 2) << c;
+  // A leading zero is decimal: MSR 0316 is 316 (not implemented), never 0xCE.
+  EXPECT_EQ(Torvikctl("--machine emulated rdmsr 0 0316").status, 1);
+  EXPECT_EQ(Torvikctl("--machine emulated rdmsr 00 0xCE").status, 0);
 }
 
 TEST(TorvikctlTest, StatusAndRegistersOnTheEmulatedBoard) {
@@ -53,6 +70,12 @@ TEST(TorvikctlTest, WritesNeedYesAndReportTheChange) {
   CmdResult readOnly = Torvikctl("--machine emulated --yes wrmsr 0 0xCE 0");
   EXPECT_EQ(readOnly.status, 1);
   EXPECT_NE(readOnly.out.find("failed"), std::string::npos);
+  CmdResult turbo = Torvikctl("--machine emulated --yes turbo on 20 19");
+  EXPECT_EQ(turbo.status, 0) << turbo.out;
+  EXPECT_NE(turbo.out.find("Ratio limits (1..6 active cores): 20 19 "), std::string::npos) << turbo.out;
+  CmdResult unasked = Torvikctl("--machine emulated turbo 20");
+  EXPECT_EQ(unasked.status, 1) << unasked.out;
+  EXPECT_NE(unasked.out.find("--yes"), std::string::npos);
   CmdResult pci = Torvikctl("--machine emulated --yes wrpci 00:1f.3 0x40.B 0x5");
   EXPECT_EQ(pci.status, 0) << pci.out;
   EXPECT_NE(pci.out.find("0x01 -> 0x05"), std::string::npos) << pci.out;
@@ -66,6 +89,11 @@ TEST(TorvikctlTest, HostEitherOpensOrSaysWhy) {
     EXPECT_NE(r.out.find("Error during driver initialization"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("--machine emulated"), std::string::npos) << r.out;
   }
+  // Either way the route of each bus is named: PCI configuration through
+  // sysfs, SMBus hosts through their kernel driver or their registers, and
+  // the ports kernel drivers hold.
+  EXPECT_NE(r.out.find("PCI config route: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("ports held by kernel drivers (refused): "), std::string::npos) << r.out;
 }
 
 }  // namespace

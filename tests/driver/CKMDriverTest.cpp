@@ -59,6 +59,15 @@ TEST_F(ChannelTest, OperationsWithoutTheChannelFailWithoutARequest) {
   EXPECT_EQ(hi, 7u);
   EXPECT_FALSE(driver.WritePort8(0x80, 1));
   EXPECT_FALSE(driver.WritePCIConfigByPorts(0, 0, 0, 0x40, 1));
+  // Every output keeps what the caller had in it.
+  uint32_t version = 7, config = 7, raw = 7;
+  uint8_t intel = 7, nvidia = 7;
+  EXPECT_FALSE(driver.GetVersion(&version));
+  EXPECT_FALSE(driver.ReadPCIConfigByPorts(0, 0, 0, 0, &config));
+  EXPECT_FALSE(driver.ReadPCIConfigByPortsRaw(0x80000000u, &raw));
+  EXPECT_EQ(driver.SMBusReadByteIntel(0x500, 0x50, 0, &intel), 2);
+  EXPECT_EQ(driver.SMBusReadByteNVIDIA(0x500, 0x50, 0, &nvidia), 2);
+  EXPECT_EQ(version + config + raw + intel + nvidia, 35u);
   EXPECT_EQ(Now(), t);
 }
 
@@ -116,6 +125,11 @@ TEST_F(ChannelTest, ConfigurationMechanismThroughPorts) {
   uint64_t t = Now();
   EXPECT_FALSE(driver.WritePCIConfigByPorts(0, 0x1F, 3, 0x42, 1));
   EXPECT_EQ(Now(), t) << "an unaligned write touches no port";
+  // Fields too large for the address never reach another function.
+  EXPECT_FALSE(driver.WritePCIConfigByPorts(0, 0x1F, 3, 0x140, 1));
+  EXPECT_FALSE(driver.WritePCIConfigByPorts(0, 0x3F, 3, 0x40, 1));
+  EXPECT_FALSE(driver.ReadPCIConfigByPorts(0x100, 0x1F, 3, 0, &v));
+  EXPECT_EQ(Now(), t);
   EXPECT_TRUE(driver.WritePCIConfigByPorts(0, 0x1F, 3, 0x40, 0x05));
   uint8_t reg = 0;
   EXPECT_TRUE(driver.ReadPCIConfig(0, 0x1F, 3, 0x40, 1, &reg));

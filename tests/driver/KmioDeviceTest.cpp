@@ -125,6 +125,29 @@ TEST(KmioDeviceTest, CounterRateAgainstThePowerManagementTimer) {
   EXPECT_EQ(Call(dev, kMsrRate, dead, sizeof(dead), out, sizeof(out)), kErrorIo);
 }
 
+// A port that changes only every 64 readings, like the upper half of a
+// timer: no run of equal readings is long, yet the wait would take minutes.
+class SlowCounter : public emu::PortDevice {
+ public:
+  bool PortRead(uint16_t, int, uint32_t* v) override {
+    *v = static_cast<uint32_t>(++reads / 64);
+    return true;
+  }
+  bool PortWrite(uint16_t, int, uint32_t) override { return true; }
+  long reads = 0;
+};
+
+TEST(KmioDeviceTest, CounterRateGivesUpOnASlowPortWithinItsBounds) {
+  auto m = Board();
+  auto slow = std::make_shared<SlowCounter>();
+  m->AddPortDevice(0x1240, 4, slow);
+  m->cost.portNs = 0;
+  KmioDevice dev(*m);
+  uint32_t in[2] = {0x1240, 0x10}, out[2] = {};
+  EXPECT_EQ(Call(dev, kMsrRate, in, sizeof(in), out, sizeof(out)), kErrorIo);
+  EXPECT_LE(slow->reads, KmioDevice::kMaxRateReadings + 1);
+}
+
 // An Intel-style SMBus host register fake: one slave at 0x50 answering
 // register n with n ^ 0x5A, everything else NAKs.
 class IntelSmbusFake : public emu::PortDevice {

@@ -52,11 +52,24 @@ TEST(TorvikctlSmbus, HostsReadsAndGuardedWrites) {
   ASSERT_EQ(wrote.status, 0) << wrote.out;
   EXPECT_EQ(wrote.out, "slave 0x2D command 0x10: 0x00 -> 0x42\n");
 
+  // Nobody acknowledges: every kind of write fails, and a block read that
+  // brought nothing is no answer either.
+  for (const char* silent : {"--yes smbus write 0 0x33 0x10 0x55", "--yes smbus write 0 0x33 0x10 word 0x1234",
+                             "--yes smbus write 0 0x33 0x10 block 1 2 3", "smbus read 0 0x33 0 block"}) {
+    CmdResult r = Torvikctl(std::string("--machine emulated:brenmor-x58 ") + silent);
+    EXPECT_EQ(r.status, 1) << silent << "\n" << r.out;
+    EXPECT_FALSE(Has(r.out, "->")) << silent;
+  }
+
   for (const char* bad : {"smbus read", "smbus read 0 0x80 0", "smbus read 0:2 0x2D 0", "smbus write 0 0x2D 0 byte",
                           "smbus frob", "superio extra"}) {
     CmdResult r = Torvikctl(std::string("--machine emulated:brenmor-x58 ") + bad);
     EXPECT_EQ(r.status, 2) << bad << "\n" << r.out;
   }
+  // Arguments are checked before anything starts: on a host whose hardware
+  // this process cannot reach, a bad argument is still a usage error.
+  for (const char* bad : {"smbus read 0 0x80 0", "--yes smbus write 0 0x2D 0x10 0x100"})
+    EXPECT_EQ(Torvikctl(std::string("--machine host ") + bad).status, 2) << bad;
 }
 
 TEST(TorvikctlSmbus, SuperioFindsTheFintekChips) {

@@ -96,6 +96,23 @@ TEST_F(PciBus, ExtendedRegistersNeedTheExpressSpace) {
   EXPECT_EQ(v, 0x34088086u);
 }
 
+TEST_F(PciBus, HyperTransportLinkWidthsAreTheWidthsInUse) {
+  // A slave/primary interface whose link runs 16 bits in and 8 bits out
+  // while it could run 32 both ways (the maximum widths in the low byte).
+  auto& ht = Add(0, 0x18, 0, 0x1022, 0x1200, 0x06000000);
+  ht.AddCapability(0x08, 0x80, 0x1C);
+  ht.Set16(0x82, 0x0000);
+  ht.Set16(0x8A, 0x0133);
+  CPCIInterface* pci = Start();
+  CPCIDevice* d = pci->FindPCIDevice(0, 0x18, 0);
+  ASSERT_NE(d, nullptr);
+  ASSERT_EQ(d->capabilities->count, 1);
+  auto* caps = static_cast<CPCICaps_HT*>(d->capabilities->At(0));
+  EXPECT_EQ(caps->interfaceType, 0);
+  EXPECT_EQ(caps->linkWidthIn, 16);
+  EXPECT_EQ(caps->linkWidthOut, 8);
+}
+
 TEST_F(PciBus, ExpressSpaceFromTheHostBridgeReachesExtendedCapabilities) {
   auto& mch = Add(0, 0, 0, 0x8086, 0x2E20, 0x06000002);
   mch.Set32(0x60, 0xE0000001);

@@ -49,28 +49,53 @@ class RegisterSpaces : public ::testing::Test {
   RecordingPciFunction* pci = nullptr;
 };
 
-TEST_F(RegisterSpaces, MemoryWindowByteWriteChangesOnlyThatByteThroughItsAlignedDword) {
-  // Every byte lane of a dword, and a window whose base is itself unaligned.
-  struct Case {
-    uint32_t base, offset;
-    uint32_t alignedOffset;  // of the dword that must be written
-    int lane;
-  } cases[] = {{kMmio, 4, 4, 0}, {kMmio, 5, 4, 1}, {kMmio, 6, 4, 2}, {kMmio, 7, 4, 3}, {kMmio + 2, 3, 4, 1}};
-  for (const Case& c : cases) {
-    for (size_t i = 0; i < regs->bytes.size(); ++i) regs->bytes[i] = static_cast<uint8_t>(0xA0 + i);
-    regs->log.clear();
-    CMemoryIOSpace window(0, c.base, 0x100);
-    ASSERT_EQ(window.Write8(c.offset, 0x5A), 1);
-    std::vector<uint8_t> expected(regs->bytes.size());
-    for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<uint8_t>(0xA0 + i);
-    expected[c.alignedOffset + c.lane] = 0x5A;
-    EXPECT_EQ(regs->bytes, expected) << "offset " << c.offset;
-    ASSERT_FALSE(regs->log.empty());
-    const Access& last = regs->log.back();
-    EXPECT_TRUE(last.write);
-    EXPECT_EQ(last.offset, c.alignedOffset) << "the write must not straddle into the next register";
-    EXPECT_EQ(last.width, 4);
+// Memory-mapped registers as they are: byte 1 of each dword is a
+// write-1-to-clear status, bytes 2 and 3 an index/data pair into a bank.
+class MmioNeighbours : public emu::MmioDevice {
+ public:
+  bool MmioRead(uint64_t offset, int width, uint32_t* value) override {
+    uint32_t v = 0;
+    for (int i = 0; i < width; ++i) v |= static_cast<uint32_t>(bytes[offset + i]) << (8 * i);
+    *value = v;
+    log.push_back({static_cast<uint32_t>(offset), width, v, false});
+    return true;
   }
+  bool MmioWrite(uint64_t offset, int width, uint32_t value) override {
+    log.push_back({static_cast<uint32_t>(offset), width, value, true});
+    for (int i = 0; i < width; ++i) {
+      const uint64_t at = offset + i;
+      const uint8_t b = static_cast<uint8_t>(value >> (8 * i));
+      if (at % 4 == 1) bytes[at] &= static_cast<uint8_t>(~b);
+      else if (at % 4 == 3) bank[bytes[at - 1]] = b;
+      else bytes[at] = b;
+    }
+    return true;
+  }
+  uint8_t bytes[0x20] = {};
+  uint8_t bank[256] = {};
+  std::vector<Access> log;
+};
+
+TEST_F(RegisterSpaces, MemoryWindowByteWriteTouchesOnlyThatByte) {
+  auto dev = std::make_shared<MmioNeighbours>();
+  constexpr uint32_t kBase = kMmio + 0x1000;
+  env.machine->AddMmio(kBase, 0x20, dev);
+  // The target at 4, a pending status at 5, index 0x33 selected at 6 with
+  // its bank entry 0x77 behind the data register at 7.
+  dev->bytes[4] = 0x00, dev->bytes[5] = 0x81, dev->bytes[6] = 0x33, dev->bytes[7] = 0x10;
+  dev->bank[0x33] = 0x77;
+  CMemoryIOSpace window(0, kBase, 0x20);
+  ASSERT_EQ(window.Write8(4, 0x5A), 1);
+  EXPECT_EQ(dev->bytes[4], 0x5A);
+  EXPECT_EQ(dev->bytes[5], 0x81) << "a pending write-1-to-clear status stays pending";
+  EXPECT_EQ(dev->bytes[6], 0x33);
+  EXPECT_EQ(dev->bank[0x33], 0x77) << "no stale data through the data register";
+  EXPECT_EQ(dev->log, (std::vector<Access>{{4, 1, 0x5A, true}})) << "one byte-wide write, nothing read";
+  // The same through an unaligned window base.
+  CMemoryIOSpace shifted(0, kBase + 2, 0x10);
+  ASSERT_EQ(shifted.Write8(6, 0xA5), 1);
+  EXPECT_EQ(dev->bytes[8], 0xA5);
+  EXPECT_EQ(dev->bytes[5], 0x81);
 }
 
 TEST_F(RegisterSpaces, MemoryWindowReadsAndRefusesWords) {
@@ -112,6 +137,16 @@ TEST_F(RegisterSpaces, ConfigurationPathsTreatUnalignedRegistersDifferently) {
   EXPECT_EQ(portPath.WriteConfig32(0, 3, 0, 0x42, 1), 0);
   EXPECT_TRUE(pci->writes.empty());
   EXPECT_EQ(portPath.WriteConfig32(0, 3, 0, 0x40, 0xCAFEF00D), 1);
+  EXPECT_EQ(pci->Get32(0x40), 0xCAFEF00Du);
+
+  // Beyond 0xFF the ports reach nothing: never register 0 or 0x40 instead.
+  v = 0x12345678;
+  EXPECT_EQ(portPath.ReadConfig32(0, 3, 0, 0x100, &v), 0);
+  EXPECT_EQ(v, 0xFFFFFFFFu);
+  EXPECT_EQ(portPath.ReadConfig32(0, 3, 0, 0x141, &v), 0);
+  pci->writes.clear();
+  EXPECT_EQ(portPath.WriteConfig32(0, 3, 0, 0x140, 1), 0);
+  EXPECT_TRUE(pci->writes.empty());
   EXPECT_EQ(pci->Get32(0x40), 0xCAFEF00Du);
 }
 
@@ -219,6 +254,15 @@ TEST_F(RegisterSpaces, ViaMonitorStartsAConversionBeforeEachRead) {
   EXPECT_EQ(hwm.Read(0x22, &v), 1);
   EXPECT_EQ(v, 0x5C);
   EXPECT_EQ((std::vector<Access>{{0x40, 1, 0, false}, {0x40, 1, 1, true}, {0x22, 1, 0x5C, false}}), regs->log);
+
+  // A configuration register that does not answer is not written, and the
+  // read is no success.
+  env.machine->Faults().Add({emu::AccessKind::Port, 0x290 + 0x40, true, false, emu::FaultRule::Action::Fail, 0, 1, ""});
+  regs->log.clear();
+  EXPECT_EQ(hwm.Read(0x22, &v), 0);
+  EXPECT_TRUE(regs->log.empty());
+  env.machine->Faults().Add({emu::AccessKind::Port, 0x290 + 0x22, true, false, emu::FaultRule::Action::Fail, 0, 1, ""});
+  EXPECT_EQ(hwm.Read(0x22, &v), 0) << "the register itself failed";
 }
 
 TEST(HidRegisterSpace, IsNotAvailableOnThisPlatform) {

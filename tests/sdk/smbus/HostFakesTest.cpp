@@ -73,6 +73,8 @@ TEST_F(HostFakes, NVidiaProtocolCodesAndDoneBit) {
   EXPECT_EQ(f.regs[2], 0x50 << 1) << "the address byte carries no read bit on this host";
   EXPECT_EQ(host.WriteByte(0x50, 0x05, 0x66), 1);
   EXPECT_EQ(f.slave50[0x05], 0x66);
+  EXPECT_EQ(host.WriteByte(0x51, 0x05, 0x67), 0);
+  EXPECT_EQ(host.WriteWord(0x51, 0x05, 0x67, 0x68), 0);
   v = 0x99;
   EXPECT_EQ(host.ReadByte(0x51, 0x00, &v), 0);
   EXPECT_EQ(v, 0);

@@ -189,18 +189,25 @@ TEST(IntelHost, WordAndBlockErrorPaths) {
   }
 }
 
-TEST(IntelHost, WritesReportCompletionNotTheSlavesAnswer) {
-  // A write's result says the host finished, whatever the error bits; the
-  // slave that refused keeps its value.
-  IchBench b;
-  ASSERT_TRUE(b.Start());
-  b.slave->Set(0x30, 0x11);
-  b.Fault("nak");
-  EXPECT_EQ(b.Host()->LockedWriteByte(kSlave, 0x30, 0x22), 1);
-  EXPECT_EQ(b.slave->Get(0x30), 0x11);
-  // A host stuck busy gives the write up after its poll limit.
-  b.Fault("busy");
-  EXPECT_EQ(b.Host()->LockedWriteByte(kSlave, 0x30, 0x22), 0);
+TEST(IntelHost, FailedWritesAreReportedAsFailures) {
+  // A write that the slave refused, that collided, failed, timed out or was
+  // never started fails like a read would, and the slave keeps its value.
+  for (const char* tag : {"nak", "collision", "failed", "busy", "disabled"}) {
+    SCOPED_TRACE(tag);
+    IchBench b;
+    ASSERT_TRUE(b.Start());
+    b.slave->Set(0x30, 0x11);
+    b.slave->Set(0x40, 0x12);
+    b.slave->SetBlock(0x60, {1, 2, 3});
+    CSMBusRegisterSpace* host = b.Host();
+    b.Fault(tag, 3);
+    EXPECT_EQ(host->LockedWriteByte(kSlave, 0x30, 0x22), 0);
+    EXPECT_EQ(host->LockedWriteWord(kSlave, 0x40, 0xCD, 0xAB), 0);
+    const uint8_t out[4] = {9, 8, 7, 6};
+    EXPECT_EQ(host->LockedWriteBlock(kSlave, 0x60, out, 4), -1) << "a failed block write is no count";
+    EXPECT_EQ(b.slave->Get(0x30), 0x11);
+    EXPECT_EQ(b.slave->Get(0x40), 0x12);
+  }
 }
 
 }  // namespace

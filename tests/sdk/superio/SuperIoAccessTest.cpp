@@ -128,11 +128,16 @@ TEST_F(SuperIoAccess, EachMakersKeyAndExit) {
     EXPECT_EQ(pair->writes, expected);
     EXPECT_EQ(c.mode->monitorDevice, c.monitorDevice);
   }
-  // The ITE exit sets bit 1 of register 0x02, even on a register reading 0xFF.
+  // The ITE exit sets bit 1 of register 0x02 and never bit 0, which would
+  // reset every logical device; after a failed read it writes nothing.
   pair->regs[0x02] = 0xFF;
   pair->writes.clear();
   cases[1].mode->ExitConfigMode();
-  EXPECT_EQ(pair->writes, (std::vector<LoggingPair::Write>{{0, 0x02}, {0, 0x02}, {1, 0xFF}}));
+  EXPECT_EQ(pair->writes, (std::vector<LoggingPair::Write>{{0, 0x02}, {0, 0x02}, {1, 0xFE}}));
+  env.machine->Faults().Add({emu::AccessKind::Port, 0x2F, true, false, emu::FaultRule::Action::Fail, 0, 1, "read"});
+  pair->writes.clear();
+  cases[1].mode->ExitConfigMode();
+  EXPECT_EQ(pair->writes, (std::vector<LoggingPair::Write>{{0, 0x02}})) << "only the index";
   pair->writes.clear();
   cases[0].mode->ExitConfigMode();
   EXPECT_EQ(pair->writes, (std::vector<LoggingPair::Write>{{0, 0xAA}}));

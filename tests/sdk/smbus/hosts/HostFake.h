@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "emu/Devices.h"
@@ -16,7 +17,8 @@
 
 namespace hosttest {
 
-// 64 byte registers, little-endian for wider accesses. `onWrite` sees each
+// 64 byte registers, little-endian for wider accesses; a read that touches
+// a register in `failing` fails. `onWrite` sees each
 // byte written after it is stored; `onRead` may replace what a read gives.
 // Every access is logged for the sequence checks.
 class RegisterFake : public emu::PortDevice {
@@ -30,6 +32,7 @@ class RegisterFake : public emu::PortDevice {
     uint32_t v = 0;
     for (int i = 0; i < width; ++i) {
       uint16_t reg = (offset + i) & 63;
+      if (failing.count(reg)) return false;
       uint32_t b = regs[reg];
       if (onRead) onRead(reg, &b);
       ++reads[reg];
@@ -70,6 +73,7 @@ class RegisterFake : public emu::PortDevice {
 
   uint8_t regs[64] = {};
   std::map<uint16_t, int> reads;
+  std::set<uint16_t> failing;  // registers whose reads fail
   std::vector<Access> log;
   std::function<void(uint16_t reg, uint8_t value, uint8_t before)> onWrite;
   std::function<void(uint16_t reg, uint32_t* value)> onRead;

@@ -48,6 +48,43 @@ std::vector<uint8_t> Sequence(int n, uint8_t first) {
   return v;
 }
 
+// ---- Every class: a register read that fails is never the base of a write
+
+TEST(PortHosts, NothingIsWrittenFromARegisterThatDidNotAnswer) {
+  // The register each class reads and writes back before its start: control
+  // (Intel-style, ALi M1563), the semaphore or the status (SiS), the 16-bit
+  // control (AMD-755). With it failing the host is never started, and no
+  // value derived from it is written.
+  struct Case {
+    const char* name;
+    std::function<CSMBusRegisterSpace*(CIOSpace*)> make;
+    std::vector<uint16_t> failing;
+    std::vector<uint16_t> untouched;  // registers that see no write at all
+  } cases[] = {
+      {"Ich1", [](CIOSpace* w) { return new Intel_ICH1_SMBusRegisterSpace(w); }, {2}, {}},
+      {"AtiSb", [](CIOSpace* w) { return new ATI_SB_SMBusRegisterSpace(w); }, {2}, {}},
+      {"AliM1563", [](CIOSpace* w) { return new ALI_M1563_SMBusRegisterSpace(w); }, {2}, {2}},
+      {"SisSemaphore", [](CIOSpace* w) { return new SiS_SMBusRegisterSpace(w); }, {2}, {0, 2, 3}},
+      {"SisStatus", [](CIOSpace* w) { return new SiS_SMBusRegisterSpace(w); }, {0}, {0, 2, 3}},
+      {"Am755", [](CIOSpace* w) { return new AMD_AM755_SMBusRegisterSpace(w); }, {2, 3}, {2, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::EmulatedSdk env;
+    RegisterFake f;
+    DirectWindow window(&f);
+    std::unique_ptr<CSMBusRegisterSpace> host(c.make(&window));
+    f.failing.insert(c.failing.begin(), c.failing.end());
+    uint8_t v = 0xEE, lo = 0, hi = 0;
+    EXPECT_EQ(host->ReadByte(kPresent, 0x00, &v), 0);
+    EXPECT_EQ(host->ReadWord(kPresent, 0x00, &lo, &hi), 0);
+    EXPECT_EQ(host->WriteByte(kPresent, 0x00, 0x12), 0);
+    for (uint16_t reg : c.untouched) EXPECT_EQ(f.WritesTo(reg), 0) << "register " << reg;
+    for (const RegisterFake::Access& a : f.log)
+      EXPECT_FALSE(a.write && a.reg == 2 && (a.value & 0x40)) << "a start was written";
+  }
+}
+
 // ---- Intel-compatible hosts (ICH1 and the ATI/AMD south bridges)
 
 // Status 0 is write-one-to-clear; a start in control 2 runs the protocol
@@ -164,6 +201,17 @@ TEST_P(IntelLike, NoAcknowledgeFailsWithoutData) {
   EXPECT_EQ(host->ReadWord(0x51, 0x00, &lo, &hi), 0);
   EXPECT_EQ(lo, 0);
   EXPECT_EQ(hi, 0);
+}
+
+TEST_P(IntelLike, WritesToASilentSlaveFail) {
+  const uint8_t data[3] = {1, 2, 3};
+  EXPECT_EQ(host->WriteByte(0x51, 0x20, 0xA5), 0);
+  EXPECT_EQ(host->WriteWord(0x51, 0x30, 0xCD, 0xAB), 0);
+  EXPECT_EQ(host->WriteBlock(0x51, 0x40, data, 3), -1);
+  // A start the host ignored leaves no completion: not a success either.
+  chip.f.onWrite = nullptr;
+  chip.f.regs[0] = 0;
+  EXPECT_EQ(host->WriteByte(kPresent, 0x20, 0xA5), 0);
 }
 
 TEST_P(IntelLike, BusyHostIsGivenUpAfterItsPollLimit) {
@@ -395,6 +443,7 @@ TEST(AliM7101Host, ByteReadAndWriteWithErrorsAndTimeOut) {
   EXPECT_EQ(v, 0x10);
   EXPECT_EQ(host.WriteByte(kPresent, 0x22, 0x99), 1);
   EXPECT_EQ(chip.slave[0x22], 0x99);
+  EXPECT_EQ(host.WriteByte(0x51, 0x22, 0x98), 0) << "a write nobody acknowledged";
 
   chip.f.regs[4] = 0x5A;
   v = 0xEE;
@@ -512,6 +561,7 @@ struct SisChip : Chip {
   size_t blockIndex = 0;
   bool semaphoreStuck = false;
   bool blockWrite = false;
+  bool refuseLaterChunks = false;  // the slave stops acknowledging after the first chunk
   SisChip(uint8_t data, size_t chunkSize) : dataReg(data), chunk(chunkSize) {
     f.onWrite = [this](uint16_t reg, uint8_t v, uint8_t before) {
       if (reg == 0) {
@@ -537,6 +587,10 @@ struct SisChip : Chip {
       f.regs[blockReadReg + i] = blockIndex < block.size() ? block[blockIndex] : 0;
   }
   void TakeChunk() {
+    if (refuseLaterChunks && !written.empty()) {
+      f.regs[0] = 0x04;
+      return;
+    }
     for (size_t i = 0; i < chunk && written.size() < f.regs[7]; ++i) written.push_back(f.regs[dataReg + i]);
   }
   void Start(uint8_t protocol) {
@@ -645,6 +699,9 @@ TEST_P(SisHosts, BlockReadAndWrite) {
   const std::vector<uint8_t> data = Sequence(12, 0x30);
   EXPECT_EQ(host->WriteBlock(kPresent, 0x04, data.data(), 12), 12);
   EXPECT_EQ(chip.written, data);
+  // A chunk after the first that is not acknowledged fails the write.
+  chip.refuseLaterChunks = true;
+  EXPECT_EQ(host->WriteBlock(kPresent, 0x04, data.data(), 12), GetParam().chunk < 12 ? -1 : 12);
 
   EXPECT_EQ(host->ReadBlock(0x51, 0x00, out), -1);
 }

@@ -1,0 +1,28 @@
+// An SMBus host that the operating system's own driver runs: every
+// transaction is handed to the kernel's adapter whole, and the host's
+// registers are never touched.
+#pragma once
+
+#include <memory>
+
+#include "platform/SmbusAdapter.h"
+#include "sdk/access/CSMBusRegisterSpace.h"
+
+class Kernel_SMBusRegisterSpace : public CSMBusRegisterSpace {
+ public:
+  Kernel_SMBusRegisterSpace(std::shared_ptr<plat::SmbusAdapter> adapter, uint32_t controller)
+      : CSMBusRegisterSpace(nullptr, controller, 0), adapter_(std::move(adapter)) {}
+
+  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
+  int ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) override;
+  int ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) override;
+  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
+  int WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) override;
+  int WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) override;
+  const char* ClassName() const override { return "Kernel_SMBusRegisterSpace"; }
+
+  const plat::SmbusAdapter& Adapter() const { return *adapter_; }
+
+ private:
+  std::shared_ptr<plat::SmbusAdapter> adapter_;
+};
