@@ -9,6 +9,7 @@
 #include "driver/DriverEndpoint.h"
 #include "emu/MachineSelect.h"
 #include "platform/Machine.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/QUARNSDK.h"
 
 namespace cli {
@@ -69,35 +70,22 @@ bool Session::StartSdk() {
 
 bool Session::LockHardware() {
   if (!driver_) return false;
-  if (sdkStarted_ && QUARNSDK::HasInstance()) {
-    uint32_t status = 0;
-    // A one-shot user action waits for the lock, but not for ever from a terminal.
-    if (!QUARNSDK::GetInstance()->Lock(&status, 10000)) {
-      std::fprintf(stderr, "torvikctl: the SDK lock is held by another program (status 0x%X)\n", status);
-      return false;
-    }
-    sdkLocked_ = true;
-  }
-  uint32_t error = 0;
-  if (!driver_->Acquire(&error, 2000)) {
-    std::fprintf(stderr, "torvikctl: the driver channel is busy (error 0x%X)\n", error);
-    UnlockHardware();
+  if (lock_) return true;
+  QUARNSDK* sdk = sdkStarted_ && QUARNSDK::HasInstance() ? QUARNSDK::GetInstance() : nullptr;
+  // A one-shot user action waits for the lock, but not for ever from a terminal.
+  auto lock = std::make_unique<HardwareLock>(sdk, driver_.get(), plat::kUserActionSdkTimeoutMs);
+  if (!*lock) {
+    if (sdk && lock->SdkStatus() != 0 && !lock->ChannelError())
+      std::fprintf(stderr, "torvikctl: the SDK lock is held by another program (status 0x%X)\n", lock->SdkStatus());
+    else
+      std::fprintf(stderr, "torvikctl: the driver channel is busy (error 0x%X)\n", lock->ChannelError());
     return false;
   }
-  channelHeld_ = true;
+  lock_ = std::move(lock);
   return true;
 }
 
-void Session::UnlockHardware() {
-  if (channelHeld_) {
-    driver_->Release();
-    channelHeld_ = false;
-  }
-  if (sdkLocked_) {
-    QUARNSDK::GetInstance()->Unlock();
-    sdkLocked_ = false;
-  }
-}
+void Session::UnlockHardware() { lock_.reset(); }
 
 bool ParseNumber(const std::string& text, uint64_t* value) {
   if (text.empty()) return false;

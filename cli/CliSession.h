@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/CKMDriver.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/SdkStartup.h"
 
 namespace cli {
@@ -44,8 +45,7 @@ class Session {
   std::unique_ptr<CKMDriver> driver_;
   uint32_t version_ = 0xFFFFFFFF;
   bool sdkStarted_ = false;
-  bool sdkLocked_ = false;
-  bool channelHeld_ = false;
+  std::unique_ptr<HardwareLock> lock_;
   SdkStartupResult startup_;
 };
 

@@ -153,7 +153,7 @@ int TurboVerb(Session& s, const Args& a) {
   if (!a.empty()) {
     if (!s.Options().yes) {
       std::fprintf(stderr, "torvikctl: changing the turbo settings needs --yes\n");
-      return kExitUsage;
+      return kExitFailed;
     }
     size_t i = 0;
     bool ok = s.LockHardware();

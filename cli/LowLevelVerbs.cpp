@@ -309,6 +309,19 @@ int Dump(Session& s, const Args& a) {
                  static_cast<unsigned long long>(addr + length - 1));
     return kExitFailed;
   }
+  if (s.Options().json) {
+    std::string hex;
+    char b[4];
+    for (uint8_t v : buf) {
+      std::snprintf(b, sizeof(b), "%02x", v);
+      hex += b;
+    }
+    Json j;
+    j.BeginObject().Key("address").Hex(addr, 8).Key("length").Int(static_cast<long long>(length));
+    j.Key("bytes").String(hex).EndObject();
+    std::printf("%s\n", j.Text().c_str());
+    return kExitOk;
+  }
   for (uint64_t off = 0; off < length; off += 16) {
     std::printf("%08llx:", static_cast<unsigned long long>(addr + off));
     for (uint64_t i = 0; i < 16; ++i) {

@@ -1,9 +1,11 @@
 // torvikctl: every capability of the tuning utility without a window.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "cli/Verbs.h"
+#include "emu/MachineSelect.h"
 #include "emu/chips/DumpTargets.h"
 
 namespace cli {
@@ -21,6 +23,17 @@ void PrintHelp(FILE* out) {
                "commands:\n");
   for (const auto* table : VerbTables())
     for (const auto& v : *table) std::fprintf(out, "  %-8s %-34s %s\n", v.name, v.usage, v.help);
+}
+
+// Output that could not be written is a failure, as with any command-line
+// tool: `torvikctl sensors >/dev/full` must not report success.
+int FinishOutput(int rc) {
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  if (flushed && !std::ferror(stdout)) return rc;
+  std::fprintf(stderr, "torvikctl: error writing the output: %s\n",
+               !flushed && errno ? std::strerror(errno) : "write failed");
+  return kExitFailed;
 }
 
 }  // namespace
@@ -51,9 +64,20 @@ int Main(int argc, char** argv) {
     } else if (a.rfind("--machine=", 0) == 0) {
       options.machine = a.substr(10);
     } else if (a == "--load-dump") {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "usage: torvikctl --load-dump CHIP=FILE <command>\n");
+        return kExitUsage;
+      }
+      const std::string spec = argv[++i];
+      const size_t eq = spec.find('=');
+      const bool wellFormed = eq != std::string::npos && eq > 0 && eq + 1 < spec.size();
       std::string error;
-      if (i + 1 >= argc || !emu::RequestDumpLoad(argv[++i], &error)) {
-        std::fprintf(stderr, "torvikctl: %s\n", error.empty() ? "--load-dump takes CHIP=FILE" : error.c_str());
+      if (!emu::RequestDumpLoad(spec, &error)) {
+        // A malformed argument is a usage error; a file that cannot be read
+        // or parsed is a refused operation.
+        std::fprintf(stderr, "torvikctl: %s\n", error.c_str());
+        if (wellFormed) return kExitFailed;
+        std::fprintf(stderr, "usage: torvikctl --load-dump CHIP=FILE <command>\n");
         return kExitUsage;
       }
     } else if (a == "--json") {
@@ -64,13 +88,19 @@ int Main(int argc, char** argv) {
       options.virtualTime = true;
     } else if (a == "--help" || a == "-h") {
       PrintHelp(stdout);
-      return kExitOk;
+      return FinishOutput(kExitOk);
     } else {
       rest.push_back(a);
     }
   }
   if (rest.empty()) {
     PrintHelp(stderr);
+    return kExitUsage;
+  }
+  std::string machineError;
+  if (!emu::MachineSpecValid(options.machine, &machineError)) {
+    std::fprintf(stderr, "torvikctl: %s\nusage: torvikctl --machine host|emulated[:BOARD] <command>\n",
+                 machineError.c_str());
     return kExitUsage;
   }
   const Verb* verb = FindVerb(rest[0]);
@@ -83,7 +113,7 @@ int Main(int argc, char** argv) {
   // Verbs check their arguments first and then ask the session for what
   // they need, so that a bad argument never touches the hardware.
   Session session(options);
-  return verb->run(session, args);
+  return FinishOutput(verb->run(session, args));
 }
 
 }  // namespace cli

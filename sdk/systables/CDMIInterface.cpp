@@ -8,6 +8,7 @@
 
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
+#include "sdk/access/SdkDriver.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/systables/CDMIStructure.h"
 
@@ -20,8 +21,6 @@ std::string& SysfsDirectory() {
   static std::string dir = "/sys/firmware/dmi/tables";
   return dir;
 }
-
-CKMDriver* Driver() { return QUARNSDK::HasInstance() ? QUARNSDK::GetInstance()->GetDriver() : nullptr; }
 
 struct MakerRow {
   const char* pattern;
@@ -75,7 +74,7 @@ const char* CDMIInterface::FindBiosMaker(const uint8_t* image, size_t length) {
 }
 
 bool CDMIInterface::LoadFromFirmware() {
-  CKMDriver* d = Driver();
+  CKMDriver* d = SdkDriver();
   if (!d) return false;
   std::vector<uint8_t> image(kFirmwareSize);
   if (!d->ReadPhysical(0, kFirmwareBase, kFirmwareSize, image.data())) return false;
@@ -140,7 +139,7 @@ int CDMIInterface::Load() {
   Decode();
 
   biosMaker[0] = 0;
-  if (CKMDriver* d = Driver()) {
+  if (CKMDriver* d = SdkDriver()) {
     std::vector<uint8_t> image(kFirmwareSize);
     if (d->ReadPhysical(0, kFirmwareBase, kFirmwareSize, image.data()))
       std::snprintf(biosMaker, sizeof(biosMaker), "%s", FindBiosMaker(image.data(), image.size()));
