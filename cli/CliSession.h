@@ -52,6 +52,9 @@ class Session {
 // Parsing helpers shared by the verbs.
 bool ParseNumber(const std::string& text, uint64_t* value);
 bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, uint32_t* function);
+// OFFSET[.B|.W|.L] like setpci: a configuration-space offset up to 0xFFF,
+// aligned to its width (dword when none is given).
+bool ParseRegister(const std::string& text, uint32_t* offset, int* width);
 
 // Exit codes.
 inline constexpr int kExitOk = 0;

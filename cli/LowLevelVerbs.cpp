@@ -181,25 +181,6 @@ int OutL(Session& s, const Args& a) { return OutPort(s, a, "outl"); }
 
 // ------------------------------------------------------------ PCI configuration
 
-// OFFSET[.B|.W|.L] like setpci; dword when no width is given.
-bool ParseRegister(const std::string& text, uint32_t* offset, int* width) {
-  std::string num = text;
-  *width = 4;
-  size_t dot = text.find('.');
-  if (dot != std::string::npos) {
-    std::string w = text.substr(dot + 1);
-    num = text.substr(0, dot);
-    if (w == "B" || w == "b") *width = 1;
-    else if (w == "W" || w == "w") *width = 2;
-    else if (w == "L" || w == "l") *width = 4;
-    else return false;
-  }
-  uint64_t v = 0;
-  if (!ParseNumber(num.rfind("0x", 0) == 0 ? num : "0x" + num, &v) || v > 0xFFF || v % *width) return false;
-  *offset = static_cast<uint32_t>(v);
-  return true;
-}
-
 int RdPci(Session& s, const Args& a) {
   uint32_t bus, dev, fn, offset;
   int width;
