@@ -51,6 +51,11 @@ std::string LockDirectory() {
   return g_override.empty() ? DefaultDirectory(g_scope) : g_override;
 }
 
+std::string LockDirectoryFor(LockScope scope) {
+  std::lock_guard<std::mutex> g(g_mutex);
+  return g_override.empty() ? DefaultDirectory(scope) : g_override;
+}
+
 void ReportLockProblem(const std::string& text) {
   std::function<void(const std::string&)> sink;
   {

@@ -23,8 +23,9 @@ LockScope CurrentLockScope();
 
 // Overrides the directory (tests); an empty string restores the default.
 void SetLockDirectory(const std::string& dir);
-// The directory locks of the current scope live in.
+// The directory locks of the current scope live in, and that of a scope.
 std::string LockDirectory();
+std::string LockDirectoryFor(LockScope scope);
 
 // Opens (creating when needed) the lock directory and returns a descriptor
 // for it, or -1 with `error` set and a message reported.

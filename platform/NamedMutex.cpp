@@ -238,13 +238,17 @@ bool NamedMutex::OwnedByCaller() const {
 namespace plat {
 void RemoveLockSegments(const std::string& ns) {
   const std::string prefix = Sanitise(ns) + ".";
-  const std::string dir = LockDirectory();
-  DIR* d = opendir(dir.c_str());
-  if (!d) return;
-  while (dirent* e = readdir(d)) {
-    std::string n = e->d_name;
-    if (n.compare(0, prefix.size(), prefix) == 0) unlinkat(dirfd(d), n.c_str(), 0);
+  // A process may have used both scopes (a host run, then an emulated one).
+  std::vector<std::string> dirs = {LockDirectoryFor(LockScope::System)};
+  if (LockDirectoryFor(LockScope::User) != dirs[0]) dirs.push_back(LockDirectoryFor(LockScope::User));
+  for (const std::string& dir : dirs) {
+    DIR* d = opendir(dir.c_str());
+    if (!d) continue;
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.compare(0, prefix.size(), prefix) == 0) unlinkat(dirfd(d), n.c_str(), 0);
+    }
+    closedir(d);
   }
-  closedir(d);
 }
 }  // namespace plat
