@@ -192,6 +192,7 @@ void CTorvikTuneApp::ExitInstance() {
   m_pPowerEvents.reset();
   m_bWMIActive = 0;
 
+  m_hardwareLock.reset();
   if (m_pSDK) {
     // Shutdown under the driver lock, the facade released, the channel
     // closed with stop and delete.
