@@ -88,11 +88,13 @@ bool Session::LockHardware() {
 void Session::UnlockHardware() { lock_.reset(); }
 
 bool ParseNumber(const std::string& text, uint64_t* value) {
-  if (text.empty()) return false;
+  // A digit first: strtoull would otherwise skip blanks and take a sign
+  // (" -1" is all ones), and an embedded NUL would end the text early.
+  if (text.empty() || text[0] < '0' || text[0] > '9' || text.find('\0') != std::string::npos) return false;
   char* end = nullptr;
   errno = 0;
   unsigned long long v = std::strtoull(text.c_str(), &end, 0);
-  if (errno || !end || *end || text[0] == '-') return false;
+  if (errno || !end || *end) return false;
   *value = v;
   return true;
 }

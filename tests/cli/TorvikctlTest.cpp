@@ -18,7 +18,9 @@ TEST(TorvikctlTest, BadArgumentsPrintUsageAndExit2) {
                          "--machine emulated rdpci 00:1f.3 0x2.W.X", "--machine emulated outb 0x80 0x100",
                          "--machine emulated status extra", "--machine emulated dump 0 0",
                          "--machine nowhere status", "--machine emulated: status", "--machine emulated:nope status",
-                         "--machine emulated --load-dump nofile status"};
+                         "--machine emulated --load-dump nofile status",
+                         // A blank and a sign would make strtoull wrap to all ones.
+                         "--machine emulated --yes wrmsr 0 0x1AD ' -1'", "--machine emulated inb +0x80"};
   for (const char* c : cases) {
     CmdResult r = Torvikctl(c);
     EXPECT_EQ(r.status, 2) << c << "\n" << r.out;

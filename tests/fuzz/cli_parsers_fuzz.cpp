@@ -11,8 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   uint64_t number = 0;
   if (cli::ParseNumber(text, &number)) {
-    // An accepted number never came with a sign or trailing text.
-    if (text.empty() || text[0] == '-' || text.find('\0') != std::string::npos) std::abort();
+    // An accepted number starts with a digit (no blanks, no sign) and has
+    // no hidden text after a NUL.
+    if (text.empty() || text[0] < '0' || text[0] > '9' || text.find('\0') != std::string::npos) std::abort();
   }
   uint32_t bus = 0, device = 0, function = 0;
   if (cli::ParsePciAddress(text, &bus, &device, &function)) {
