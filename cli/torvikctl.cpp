@@ -5,8 +5,8 @@
 #include <string>
 
 #include "cli/Verbs.h"
-#include "emu/MachineSelect.h"
 #include "emu/chips/DumpTargets.h"
+#include "machines/MachineSelect.h"
 
 namespace cli {
 
@@ -98,7 +98,7 @@ int Main(int argc, char** argv) {
     return kExitUsage;
   }
   std::string machineError;
-  if (!emu::MachineSpecValid(options.machine, &machineError)) {
+  if (!machines::MachineSpecValid(options.machine, &machineError)) {
     std::fprintf(stderr, "torvikctl: %s\nusage: torvikctl --machine host|emulated[:BOARD] <command>\n",
                  machineError.c_str());
     return kExitUsage;

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <thread>
 
-#include "emu/MachineSelect.h"
 #include "driver/CKMDriver.h"
+#include "machines/MachineSelect.h"
 #include "platform/GlobalMutex.h"
 #include "platform/LockFiles.h"
 #include "platform/NamedMutex.h"
@@ -110,7 +110,7 @@ class SdkLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string err;
-    ASSERT_TRUE(emu::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual)) << err;
+    ASSERT_TRUE(machines::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual)) << err;
   }
   void TearDown() override { QUARNSDK::ReleaseInstance(); }
 };

@@ -1,4 +1,4 @@
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 
 #include "emu/BoardDescription.h"
 #include "emu/EmulatedMachine.h"
@@ -6,7 +6,7 @@
 #include "platform/LockFiles.h"
 #include "platform/host/HostMachine.h"
 
-namespace emu {
+namespace machines {
 
 namespace {
 
@@ -34,10 +34,10 @@ bool MachineSpecValid(const std::string& spec, std::string* error) {
   bool emulated = false;
   std::string board;
   if (!ParseSpec(spec, &emulated, &board, error)) return false;
-  if (!emulated || board.empty() || FindBoard(board)) return true;
+  if (!emulated || board.empty() || emu::FindBoard(board)) return true;
   if (error) {
     *error = "unknown emulated board '" + board + "'; boards:";
-    for (const auto* b : Boards()) *error += " " + std::string(b->name);
+    for (const auto* b : emu::Boards()) *error += " " + std::string(b->name);
   }
   return false;
 }
@@ -47,8 +47,8 @@ std::shared_ptr<plat::Machine> CreateMachine(const std::string& spec, std::strin
   std::string board;
   if (!ParseSpec(spec, &emulated, &board, error)) return nullptr;
   if (!emulated) return std::make_shared<plat::HostMachine>();
-  auto machine = BuildBoard(board, mode, error);
-  if (machine && !ApplyRequestedDumps(*machine, error)) return nullptr;
+  auto machine = emu::BuildBoard(board, mode, error);
+  if (machine && !emu::ApplyRequestedDumps(*machine, error)) return nullptr;
   return machine;
 }
 
@@ -61,4 +61,4 @@ bool SelectMachine(const std::string& spec, std::string* error, TimeBase::Mode m
   return true;
 }
 
-}  // namespace emu
+}  // namespace machines
