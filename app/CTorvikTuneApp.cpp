@@ -143,7 +143,7 @@ void CTorvikTuneApp::StartPolling(bool run) {
 bool CTorvikTuneApp::PollingRunning() const { return m_pPollThread && m_pPollThread->Running(); }
 
 void CTorvikTuneApp::OnPowerResume() {
-  if (LockHardware(plat::kInfinite)) {
+  if (LockHardware(plat::kUserActionSdkTimeoutMs)) {
     if (m_hooks.rereadClockGenerators) m_hooks.rereadClockGenerators(*m_pSDK);
     UnlockHardware();
   }
@@ -192,13 +192,13 @@ void CTorvikTuneApp::ExitInstance() {
   m_pPowerEvents.reset();
   m_bWMIActive = 0;
 
+  m_hardwareLock.reset();
   if (m_pSDK) {
     // Shutdown under the driver lock, the facade released, the channel
     // closed with stop and delete.
     ShutdownSdk(m_pDriver);
     m_pSDK = nullptr;
   } else if (m_pDriver) {
-    m_pDriver->Release();
     m_pDriver->Close(true, true);
   }
   delete m_pDriver;
@@ -221,34 +221,29 @@ void CTorvikTuneApp::UnlockSdk() {
 }
 
 bool CTorvikTuneApp::LockHardware(uint32_t sdkTimeoutMs) {
-  if (!m_pDriver || !LockSdk(sdkTimeoutMs)) return false;
-  uint32_t error = 0;
-  if (!m_pDriver->Acquire(&error, kDriverLockTimeoutMs)) {
-    UnlockSdk();
-    return false;
-  }
+  if (!m_pDriver || !m_pSDK || m_hardwareLock) return false;
+  auto lock = std::make_unique<HardwareLock>(m_pSDK, m_pDriver, sdkTimeoutMs);
+  if (!*lock) return false;
+  m_hardwareLock = std::move(lock);
   return true;
 }
 
-void CTorvikTuneApp::UnlockHardware() {
-  m_pDriver->Release();
-  UnlockSdk();
-}
+void CTorvikTuneApp::UnlockHardware() { m_hardwareLock.reset(); }
 
 int CTorvikTuneApp::ReadMSR(int processor, int core, uint32_t reg, uint32_t* high, uint32_t* low) {
   *high = 0xFFFFFFFF;
   *low = 0xFFFFFFFF;
-  if (!LockHardware(plat::kInfinite)) return 0;
-  int ok = BindToProcessorCore(processor, core) && m_pDriver->ReadMSR(reg, high, low);
-  UnlockHardware();
-  return ok;
+  if (!m_pSDK) return 0;
+  HardwareLock lock(m_pSDK, m_pDriver, plat::kUserActionSdkTimeoutMs);
+  if (!lock) return 0;
+  return BindToProcessorCore(processor, core) && m_pDriver->ReadMSR(reg, high, low);
 }
 
 int CTorvikTuneApp::WriteMSR(int processor, int core, uint32_t reg, uint32_t high, uint32_t low) {
-  if (!LockHardware(plat::kInfinite)) return 0;
-  int ok = BindToProcessorCore(processor, core) && m_pDriver->WriteMSR(reg, high, low);
-  UnlockHardware();
-  return ok;
+  if (!m_pSDK) return 0;
+  HardwareLock lock(m_pSDK, m_pDriver, plat::kUserActionSdkTimeoutMs);
+  if (!lock) return 0;
+  return BindToProcessorCore(processor, core) && m_pDriver->WriteMSR(reg, high, low);
 }
 
 // Configuration space is reached the way the PCI interface reaches it: one
@@ -256,31 +251,31 @@ int CTorvikTuneApp::WriteMSR(int processor, int core, uint32_t reg, uint32_t hig
 int CTorvikTuneApp::ReadPCIConfig(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
                                   uint32_t* value) {
   *value = 0xFFFFFFFF;
-  if (!LockHardware(plat::kInfinite)) return 0;
-  int ok = m_pDriver->ReadPCIConfig(bus, device, function, reg, 4, value);
-  UnlockHardware();
-  return ok;
+  if (!m_pSDK) return 0;
+  HardwareLock lock(m_pSDK, m_pDriver, plat::kUserActionSdkTimeoutMs);
+  if (!lock) return 0;
+  return m_pDriver->ReadPCIConfig(bus, device, function, reg, 4, value);
 }
 
 int CTorvikTuneApp::WritePCIConfig(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg,
                                    uint32_t value) {
-  if (!LockHardware(plat::kInfinite)) return 0;
-  int ok = m_pDriver->WritePCIConfig(bus, device, function, reg, 4, &value);
-  UnlockHardware();
-  return ok;
+  if (!m_pSDK) return 0;
+  HardwareLock lock(m_pSDK, m_pDriver, plat::kUserActionSdkTimeoutMs);
+  if (!lock) return 0;
+  return m_pDriver->WritePCIConfig(bus, device, function, reg, 4, &value);
 }
 
 int CTorvikTuneApp::ReadPhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t* value) {
   *value = 0xFFFFFFFF;
-  if (!LockHardware(plat::kInfinite)) return 0;
-  int ok = m_pDriver->ReadPhysical32(addressHigh, base, offset, value);
-  UnlockHardware();
-  return ok;
+  if (!m_pSDK) return 0;
+  HardwareLock lock(m_pSDK, m_pDriver, plat::kUserActionSdkTimeoutMs);
+  if (!lock) return 0;
+  return m_pDriver->ReadPhysical32(addressHigh, base, offset, value);
 }
 
 int CTorvikTuneApp::WritePhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t value) {
-  if (!LockHardware(plat::kInfinite)) return 0;
-  int ok = m_pDriver->WritePhysical32At(addressHigh, base, offset, value);
-  UnlockHardware();
-  return ok;
+  if (!m_pSDK) return 0;
+  HardwareLock lock(m_pSDK, m_pDriver, plat::kUserActionSdkTimeoutMs);
+  if (!lock) return 0;
+  return m_pDriver->WritePhysical32At(addressHigh, base, offset, value);
 }

@@ -17,6 +17,8 @@
 #include "poll/PollCore.h"
 #include "platform/GlobalMutex.h"
 #include "platform/InstanceGuard.h"
+#include "platform/LockTimeouts.h"
+#include "sdk/core/HardwareLock.h"
 
 class CKMDriver;
 class QUARNSDK;
@@ -45,10 +47,9 @@ class CTorvikTuneApp {
   // The single-instance lock and the mutex the polling thread holds during
   // each cycle.
   static constexpr const char* kInstanceLockName = "TORVIKTUNE";
-  static constexpr uint32_t kPollSdkLockTimeoutMs = 50;
+  static constexpr uint32_t kPollSdkLockTimeoutMs = plat::kPollSdkTimeoutMs;
 
   static constexpr int kSplashScale = 30;
-  static constexpr uint32_t kDriverLockTimeoutMs = 2000;
   static constexpr int kValidationBufferSize = 8192;
 
   CTorvikTuneApp();
@@ -68,9 +69,10 @@ class CTorvikTuneApp {
   // Driver channel, SDK interfaces and installed memory, behind the splash.
   void InitHardware();
 
-  // The hardware lock: the SDK lock (`sdkTimeoutMs`, plat::kInfinite for a
-  // user action) and then the driver channel (2000 ms); released in
-  // reverse. False, holding nothing, when either is not obtained.
+  // The hardware lock: the SDK lock (`sdkTimeoutMs`,
+  // plat::kUserActionSdkTimeoutMs for a user action) and then the driver
+  // channel; released in reverse. False, holding nothing, when either is not
+  // obtained or the lock is already held.
   bool LockHardware(uint32_t sdkTimeoutMs);
   void UnlockHardware();
   // The SDK lock alone (page refreshes).
@@ -120,6 +122,7 @@ class CTorvikTuneApp {
   // State shared with the pages.
   QUARNSDK* m_pSDK = nullptr;
   CKMDriver* m_pDriver = nullptr;
+  std::unique_ptr<HardwareLock> m_hardwareLock;
   std::vector<char> m_pValidationText;
   std::vector<char> m_pValidationList;
   int m_bWMIActive = 0;

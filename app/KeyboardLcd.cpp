@@ -1,6 +1,10 @@
 #include "app/KeyboardLcd.h"
 
+#include <cstdio>
+
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QFont>
 #include <QPainter>
 
@@ -15,26 +19,39 @@ int writePixmapToLCD(unsigned char const* data);
 }
 #endif
 
+// Each frame goes to a new file beside the target and is renamed over it:
+// a reader never sees half a frame, and a link planted at the path is
+// replaced, never followed.
 bool CFileLcdSink::Send(const uint8_t* frame, uint32_t) {
   const int w = CKeyboardLcd::kWidth, h = CKeyboardLcd::kHeight;
+  const QFileInfo target(m_path);
+  QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+  if (!file.open()) return false;
+  bool written = false;
   if (m_path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
     QImage image(w, h, QImage::Format_Grayscale8);
     for (int y = 0; y < h; ++y) std::copy(frame + y * w, frame + (y + 1) * w, image.scanLine(y));
-    return image.save(m_path, "PNG");
-  }
-  // Plain-bits PBM: 1 is black, so a lit pixel is written as 1.
-  QFile file(m_path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  QByteArray out = QByteArray("P4\n") + QByteArray::number(w) + ' ' + QByteArray::number(h) + '\n';
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; x += 8) {
-      char bits = 0;
-      for (int b = 0; b < 8 && x + b < w; ++b)
-        if (frame[y * w + x + b]) bits |= static_cast<char>(0x80 >> b);
-      out.append(bits);
+    written = image.save(&file, "PNG");
+  } else {
+    // Plain-bits PBM: 1 is black, so a lit pixel is written as 1.
+    QByteArray out = QByteArray("P4\n") + QByteArray::number(w) + ' ' + QByteArray::number(h) + '\n';
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; x += 8) {
+        char bits = 0;
+        for (int b = 0; b < 8 && x + b < w; ++b)
+          if (frame[y * w + x + b]) bits |= static_cast<char>(0x80 >> b);
+        out.append(bits);
+      }
     }
+    written = file.write(out) == out.size();
   }
-  return file.write(out) == out.size();
+  if (!written || !file.flush()) return false;
+  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                      QFileDevice::ReadOther);
+  if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(m_path).constData()) != 0)
+    return false;
+  file.setAutoRemove(false);  // it is the target now
+  return true;
 }
 
 #ifdef TORVIK_HAVE_G15

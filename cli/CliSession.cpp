@@ -9,6 +9,7 @@
 #include "driver/DriverEndpoint.h"
 #include "machines/MachineSelect.h"
 #include "platform/Machine.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/QUARNSDK.h"
 
 namespace cli {
@@ -69,35 +70,22 @@ bool Session::StartSdk() {
 
 bool Session::LockHardware() {
   if (!driver_) return false;
-  if (sdkStarted_ && QUARNSDK::HasInstance()) {
-    uint32_t status = 0;
-    // A one-shot user action waits for the lock, but not for ever from a terminal.
-    if (!QUARNSDK::GetInstance()->Lock(&status, 10000)) {
-      std::fprintf(stderr, "torvikctl: the SDK lock is held by another program (status 0x%X)\n", status);
-      return false;
-    }
-    sdkLocked_ = true;
-  }
-  uint32_t error = 0;
-  if (!driver_->Acquire(&error, 2000)) {
-    std::fprintf(stderr, "torvikctl: the driver channel is busy (error 0x%X)\n", error);
-    UnlockHardware();
+  if (lock_) return true;
+  QUARNSDK* sdk = sdkStarted_ && QUARNSDK::HasInstance() ? QUARNSDK::GetInstance() : nullptr;
+  // A one-shot user action waits for the lock, but not for ever from a terminal.
+  auto lock = std::make_unique<HardwareLock>(sdk, driver_.get(), plat::kUserActionSdkTimeoutMs);
+  if (!*lock) {
+    if (sdk && lock->SdkStatus() != 0 && !lock->ChannelError())
+      std::fprintf(stderr, "torvikctl: the SDK lock is held by another program (status 0x%X)\n", lock->SdkStatus());
+    else
+      std::fprintf(stderr, "torvikctl: the driver channel is busy (error 0x%X)\n", lock->ChannelError());
     return false;
   }
-  channelHeld_ = true;
+  lock_ = std::move(lock);
   return true;
 }
 
-void Session::UnlockHardware() {
-  if (channelHeld_) {
-    driver_->Release();
-    channelHeld_ = false;
-  }
-  if (sdkLocked_) {
-    QUARNSDK::GetInstance()->Unlock();
-    sdkLocked_ = false;
-  }
-}
+void Session::UnlockHardware() { lock_.reset(); }
 
 bool ParseNumber(const std::string& text, uint64_t* value) {
   // Decimal, or hexadecimal with 0x: a leading zero never means octal, and
@@ -149,6 +137,25 @@ bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, u
   *bus = b;
   *device = d;
   *function = f;
+  return true;
+}
+
+// OFFSET[.B|.W|.L] like setpci; dword when no width is given.
+bool ParseRegister(const std::string& text, uint32_t* offset, int* width) {
+  std::string num = text;
+  *width = 4;
+  size_t dot = text.find('.');
+  if (dot != std::string::npos) {
+    std::string w = text.substr(dot + 1);
+    num = text.substr(0, dot);
+    if (w == "B" || w == "b") *width = 1;
+    else if (w == "W" || w == "w") *width = 2;
+    else if (w == "L" || w == "l") *width = 4;
+    else return false;
+  }
+  uint64_t v = 0;
+  if (!ParseNumber(num.rfind("0x", 0) == 0 ? num : "0x" + num, &v) || v > 0xFFF || v % *width) return false;
+  *offset = static_cast<uint32_t>(v);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/CKMDriver.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/SdkStartup.h"
 
 namespace cli {
@@ -44,14 +45,16 @@ class Session {
   std::unique_ptr<CKMDriver> driver_;
   uint32_t version_ = 0xFFFFFFFF;
   bool sdkStarted_ = false;
-  bool sdkLocked_ = false;
-  bool channelHeld_ = false;
+  std::unique_ptr<HardwareLock> lock_;
   SdkStartupResult startup_;
 };
 
 // Parsing helpers shared by the verbs.
 bool ParseNumber(const std::string& text, uint64_t* value);
 bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, uint32_t* function);
+// OFFSET[.B|.W|.L] like setpci: a configuration-space offset up to 0xFFF,
+// aligned to its width (dword when none is given).
+bool ParseRegister(const std::string& text, uint32_t* offset, int* width);
 
 // Exit codes.
 inline constexpr int kExitOk = 0;

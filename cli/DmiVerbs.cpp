@@ -1,12 +1,13 @@
 // dmi: the board identity and the SMBIOS structures, laid out like
 // dmidecode; --from-dump decodes a table saved with `dmidecode --dump-bin`.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <deque>
+#include <string>
 
 #include "cli/Json.h"
+#include "cli/Printable.h"
 #include "cli/Verbs.h"
+#include "platform/ReadCappedFile.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/StartupBoardIdentity.h"
 #include "sdk/systables/CDMIInterface.h"
@@ -23,21 +24,35 @@ std::string Uuid(const uint8_t* u) {
   return b;
 }
 
+// Hardware strings made safe for the terminal; each lives as long as the
+// listing that prints it.
+class SafeText {
+ public:
+  const char* operator()(const std::string& text) {
+    kept_.push_back(Printable(text));
+    return kept_.back().c_str();
+  }
+
+ private:
+  std::deque<std::string> kept_;
+};
+
 void PrintText(const BoardIdentity& id, const CDMIInterface& dmi) {
-  std::printf("Board: %s\n", id.name);
+  SafeText P;
+  std::printf("Board: %s\n", P(id.name));
   std::printf("Board id: 0x%08X\n", static_cast<uint32_t>(id.boardHash));
   std::printf("Board checksum: 0x%08X\n", static_cast<uint32_t>(id.boardSum));
-  std::printf("Table: %s, %u bytes", dmi.Source(), dmi.entry.tableLength);
+  std::printf("Table: %s, %u bytes", P(dmi.Source()), dmi.entry.tableLength);
   if (dmi.entry.revision) std::printf(", SMBIOS %u.%u", dmi.entry.revision >> 4, dmi.entry.revision & 0xF);
   if (dmi.entry.tableAddress) std::printf(", at 0x%08X", dmi.entry.tableAddress);
-  std::printf("\nBIOS maker: %s\n", dmi.GetBiosMaker()[0] ? dmi.GetBiosMaker() : "(not found)");
+  std::printf("\nBIOS maker: %s\n", dmi.GetBiosMaker()[0] ? P(dmi.GetBiosMaker()) : "(not found)");
   for (CDMIStructure* s : Items(dmi.structures)) {
     std::printf("\n");
     switch (s->type) {
       case 0: {
         auto* r = static_cast<CDMI_Bios*>(s);
-        std::printf("BIOS Information\n\tVendor: %s\n\tVersion: %s\n\tRelease Date: %s\n", r->vendor, r->version,
-                    r->releaseDate);
+        std::printf("BIOS Information\n\tVendor: %s\n\tVersion: %s\n\tRelease Date: %s\n", P(r->vendor), P(r->version),
+                    P(r->releaseDate));
         if (r->romSizeKB >= 0) std::printf("\tROM Size: %d kB\n", r->romSizeKB);
         break;
       }
@@ -45,27 +60,27 @@ void PrintText(const BoardIdentity& id, const CDMIInterface& dmi) {
         auto* r = static_cast<CDMI_System*>(s);
         std::printf("System Information\n\tManufacturer: %s\n\tProduct Name: %s\n\tVersion: %s\n\tSerial Number: %s\n"
                     "\tUUID: %s\n",
-                    r->manufacturer, r->productName, r->version, r->serialNumber, Uuid(r->uuid).c_str());
+                    P(r->manufacturer), P(r->productName), P(r->version), P(r->serialNumber), Uuid(r->uuid).c_str());
         break;
       }
       case 2: {
         auto* r = static_cast<CDMI_Baseboard*>(s);
         std::printf("Base Board Information\n\tManufacturer: %s\n\tProduct Name: %s\n\tVersion: %s\n"
                     "\tSerial Number: %s\n",
-                    r->manufacturer, r->product, r->version, r->serialNumber);
+                    P(r->manufacturer), P(r->product), P(r->version), P(r->serialNumber));
         break;
       }
       case 3: {
         auto* r = static_cast<CDMI_SystemEnclosure*>(s);
-        std::printf("Chassis Information\n\tManufacturer: %s\n\tType: %s\n\tSerial Number: %s\n", r->manufacturer,
-                    r->chassisType, r->serialNumber);
+        std::printf("Chassis Information\n\tManufacturer: %s\n\tType: %s\n\tSerial Number: %s\n", P(r->manufacturer),
+                    P(r->chassisType), P(r->serialNumber));
         break;
       }
       case 4: {
         auto* r = static_cast<CDMI_Processor*>(s);
         std::printf("Processor Information\n\tFamily: 0x%02X\n\tManufacturer: %s\n\tVersion: %s\n"
                     "\tExternal Clock: %.0f MHz\n\tCurrent Speed: %.0f MHz\n",
-                    r->family, r->manufacturer, r->version, r->externalClockMHz, r->currentSpeedMHz);
+                    r->family, P(r->manufacturer), P(r->version), r->externalClockMHz, r->currentSpeedMHz);
         if (r->multiplier > 0)
           std::printf("\tMultiplier: %.1f\n", r->multiplier);
         else
@@ -74,20 +89,20 @@ void PrintText(const BoardIdentity& id, const CDMIInterface& dmi) {
       }
       case 16: {
         auto* r = static_cast<CDMI_PhysicalMemoryArray*>(s);
-        std::printf("Physical Memory Array\n\tLocation: %s\n\tUse: %s\n\tError Correction Type: %s\n", r->location,
-                    r->use, r->errorCorrection);
+        std::printf("Physical Memory Array\n\tLocation: %s\n\tUse: %s\n\tError Correction Type: %s\n", P(r->location),
+                    P(r->use), P(r->errorCorrection));
         if (r->maxCapacityMB >= 0) std::printf("\tMaximum Capacity: %d MB\n", r->maxCapacityMB);
         std::printf("\tNumber Of Devices: %d\n", r->deviceCount);
         break;
       }
       case 17: {
         auto* r = static_cast<CDMI_MemoryDevice*>(s);
-        std::printf("Memory Device\n\tLocator: %s\n", r->deviceLocator);
+        std::printf("Memory Device\n\tLocator: %s\n", P(r->deviceLocator));
         if (r->sizeMB >= 0)
           std::printf("\tSize: %d MB\n", r->sizeMB);
         else
           std::printf("\tSize: No Module Installed\n");
-        std::printf("\tForm Factor: %s\n\tType: %s\n", r->formFactor, r->memoryType);
+        std::printf("\tForm Factor: %s\n\tType: %s\n", P(r->formFactor), P(r->memoryType));
         if (r->totalWidth >= 0) std::printf("\tTotal Width: %d bits\n", r->totalWidth);
         if (r->dataWidth >= 0) std::printf("\tData Width: %d bits\n", r->dataWidth);
         break;
@@ -139,7 +154,23 @@ void PrintJson(const BoardIdentity& id, const CDMIInterface& dmi) {
       }
       case 17: {
         auto* r = static_cast<CDMI_MemoryDevice*>(s);
-        j.Key("locator").String(r->deviceLocator).Key("sizeMB").Int(r->sizeMB).Key("type").String(r->memoryType);
+        j.Key("locator").String(r->deviceLocator).Key("sizeMB").Int(r->sizeMB);
+        j.Key("memoryType").String(r->memoryType).Key("formFactor").String(r->formFactor);
+        if (r->totalWidth >= 0) j.Key("totalWidth").Int(r->totalWidth);
+        if (r->dataWidth >= 0) j.Key("dataWidth").Int(r->dataWidth);
+        break;
+      }
+      case 3: {
+        auto* r = static_cast<CDMI_SystemEnclosure*>(s);
+        j.Key("manufacturer").String(r->manufacturer).Key("chassisType").String(r->chassisType);
+        j.Key("serialNumber").String(r->serialNumber);
+        break;
+      }
+      case 16: {
+        auto* r = static_cast<CDMI_PhysicalMemoryArray*>(s);
+        j.Key("location").String(r->location).Key("use").String(r->use);
+        j.Key("errorCorrection").String(r->errorCorrection).Key("deviceCount").Int(r->deviceCount);
+        if (r->maxCapacityMB >= 0) j.Key("maxCapacityMB").Int(r->maxCapacityMB);
         break;
       }
       default:
@@ -154,14 +185,13 @@ void PrintJson(const BoardIdentity& id, const CDMIInterface& dmi) {
 int Dmi(Session& s, const Args& a) {
   if (!a.empty() && !(a.size() == 2 && a[0] == "--from-dump")) return Usage(*FindVerb("dmi"));
   if (a.size() == 2) {
-    std::ifstream in(a[1], std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "torvikctl: cannot read %s\n", a[1].c_str());
+    std::string file, error;
+    if (!plat::ReadCappedFile(a[1], plat::kSmbiosDumpMaxBytes, &file, &error)) {
+      std::fprintf(stderr, "torvikctl: %s\n", error.c_str());
       return kExitFailed;
     }
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     CDMIInterface dmi;
-    if (!dmi.LoadDump(file.data(), file.size())) {
+    if (!dmi.LoadDump(reinterpret_cast<const uint8_t*>(file.data()), file.size())) {
       std::fprintf(stderr, "torvikctl: %s is not an SMBIOS dump (no entry point at its start)\n", a[1].c_str());
       return kExitFailed;
     }

@@ -185,25 +185,6 @@ int OutL(Session& s, const Args& a) { return OutPort(s, a, "outl"); }
 
 // ------------------------------------------------------------ PCI configuration
 
-// OFFSET[.B|.W|.L] like setpci; dword when no width is given.
-bool ParseRegister(const std::string& text, uint32_t* offset, int* width) {
-  std::string num = text;
-  *width = 4;
-  size_t dot = text.find('.');
-  if (dot != std::string::npos) {
-    std::string w = text.substr(dot + 1);
-    num = text.substr(0, dot);
-    if (w == "B" || w == "b") *width = 1;
-    else if (w == "W" || w == "w") *width = 2;
-    else if (w == "L" || w == "l") *width = 4;
-    else return false;
-  }
-  uint64_t v = 0;
-  if (!ParseNumber(num.rfind("0x", 0) == 0 ? num : "0x" + num, &v) || v > 0xFFF || v % *width) return false;
-  *offset = static_cast<uint32_t>(v);
-  return true;
-}
-
 int RdPci(Session& s, const Args& a) {
   uint32_t bus, dev, fn, offset;
   int width;
@@ -312,6 +293,19 @@ int Dump(Session& s, const Args& a) {
     std::fprintf(stderr, "torvikctl: reading physical 0x%llX..0x%llX failed\n", static_cast<unsigned long long>(addr),
                  static_cast<unsigned long long>(addr + length - 1));
     return kExitFailed;
+  }
+  if (s.Options().json) {
+    std::string hex;
+    char b[4];
+    for (uint8_t v : buf) {
+      std::snprintf(b, sizeof(b), "%02x", v);
+      hex += b;
+    }
+    Json j;
+    j.BeginObject().Key("address").Hex(addr, 8).Key("length").Int(static_cast<long long>(length));
+    j.Key("bytes").String(hex).EndObject();
+    std::printf("%s\n", j.Text().c_str());
+    return kExitOk;
   }
   for (uint64_t off = 0; off < length; off += 16) {
     std::printf("%08llx:", static_cast<unsigned long long>(addr + off));

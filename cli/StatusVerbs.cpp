@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/Json.h"
+#include "cli/Printable.h"
 #include "cli/Verbs.h"
 #include "driver/DriverEndpoint.h"
 #include "emu/BoardDescription.h"
@@ -106,7 +107,7 @@ int Status(Session& session, const Args& args) {
   if (!sdk->GetInterfaces()->count) std::printf(" none");
   for (CInterface* i : Items(sdk->GetInterfaces())) std::printf(" %s(0x%X)", InterfaceName(i->type), i->type);
   std::printf("\n");
-  std::printf("board:          %s, id 0x%08X, checksum 0x%08X\n", board ? board->name : "-",
+  std::printf("board:          %s, id 0x%08X, checksum 0x%08X\n", Printable(board ? board->name : "-").c_str(),
               static_cast<uint32_t>(board ? board->boardHash : -1), static_cast<uint32_t>(board ? board->boardSum : -1));
   std::printf("processors:     %d logical\n", machine.ProcessorCount());
   std::printf("devices:        %d, sensors: %d\n", sdk->GetDevices()->count, sdk->GetSensors()->count);

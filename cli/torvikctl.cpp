@@ -1,4 +1,5 @@
 // torvikctl: every capability of the tuning utility without a window.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -6,6 +7,7 @@
 #include "cli/Verbs.h"
 #include "emu/BoardDescription.h"
 #include "emu/chips/DumpTargets.h"
+#include "machines/MachineSelect.h"
 
 namespace cli {
 
@@ -30,6 +32,17 @@ bool KnownMachine(const std::string& name) {
   if (name == "host" || name == "emulated") return true;
   const std::string prefix = "emulated:";
   return name.rfind(prefix, 0) == 0 && emu::FindBoard(name.substr(prefix.size())) != nullptr;
+}
+
+// Output that could not be written is a failure, as with any command-line
+// tool: `torvikctl sensors >/dev/full` must not report success.
+int FinishOutput(int rc) {
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  if (flushed && !std::ferror(stdout)) return rc;
+  std::fprintf(stderr, "torvikctl: error writing the output: %s\n",
+               !flushed && errno ? std::strerror(errno) : "write failed");
+  return kExitFailed;
 }
 
 }  // namespace
@@ -60,9 +73,20 @@ int Main(int argc, char** argv) {
     } else if (a.rfind("--machine=", 0) == 0) {
       options.machine = a.substr(10);
     } else if (a == "--load-dump") {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "usage: torvikctl --load-dump CHIP=FILE <command>\n");
+        return kExitUsage;
+      }
+      const std::string spec = argv[++i];
+      const size_t eq = spec.find('=');
+      const bool wellFormed = eq != std::string::npos && eq > 0 && eq + 1 < spec.size();
       std::string error;
-      if (i + 1 >= argc || !emu::RequestDumpLoad(argv[++i], &error)) {
-        std::fprintf(stderr, "torvikctl: %s\n", error.empty() ? "--load-dump takes CHIP=FILE" : error.c_str());
+      if (!emu::RequestDumpLoad(spec, &error)) {
+        // A malformed argument is a usage error; a file that cannot be read
+        // or parsed is a refused operation.
+        std::fprintf(stderr, "torvikctl: %s\n", error.c_str());
+        if (wellFormed) return kExitFailed;
+        std::fprintf(stderr, "usage: torvikctl --load-dump CHIP=FILE <command>\n");
         return kExitUsage;
       }
     } else if (a == "--json") {
@@ -73,13 +97,19 @@ int Main(int argc, char** argv) {
       options.virtualTime = true;
     } else if (a == "--help" || a == "-h") {
       PrintHelp(stdout);
-      return kExitOk;
+      return FinishOutput(kExitOk);
     } else {
       rest.push_back(a);
     }
   }
   if (rest.empty()) {
     PrintHelp(stderr);
+    return kExitUsage;
+  }
+  std::string machineError;
+  if (!machines::MachineSpecValid(options.machine, &machineError)) {
+    std::fprintf(stderr, "torvikctl: %s\nusage: torvikctl --machine host|emulated[:BOARD] <command>\n",
+                 machineError.c_str());
     return kExitUsage;
   }
   const Verb* verb = FindVerb(rest[0]);
@@ -97,7 +127,7 @@ int Main(int argc, char** argv) {
   // Verbs check their arguments first and then ask the session for what
   // they need, so that a bad argument never touches the hardware.
   Session session(options);
-  return verb->run(session, args);
+  return FinishOutput(verb->run(session, args));
 }
 
 }  // namespace cli

@@ -7,6 +7,7 @@
 
 #include "driver/DriverEndpoint.h"
 #include "driver/DriverProtocol.h"
+#include "platform/LockTimeouts.h"
 #include "platform/Machine.h"
 
 using namespace drv;
@@ -62,7 +63,10 @@ bool CKMDriver::Open(const char* base, uint32_t* error, bool install) {
   gethostname(host, sizeof(host) - 1);
   CopyText(computerName, sizeof(computerName), host);
 
-  if (!Acquire(error, 2000)) {
+  // A channel whose previous holder died is free again on the second try.
+  bool acquired = Acquire(error, plat::kChannelTimeoutMs);
+  if (!acquired && *error == plat::kWaitAbandoned) acquired = Acquire(error, plat::kChannelTimeoutMs);
+  if (!acquired) {
     Close(true, true);
     return false;
   }
@@ -122,7 +126,7 @@ void CKMDriver::Release() {
 
 void CKMDriver::Close(bool stop, bool remove) {
   if (mutex) {
-    uint32_t wait = plat::WaitForMutex(mutex, 10000);
+    uint32_t wait = plat::WaitForMutex(mutex, plat::kChannelCloseTimeoutMs);
     if (wait == plat::kWaitObject0 || wait == plat::kWaitAbandoned) {
       if (device) {
         Service()->CloseDevice(device);

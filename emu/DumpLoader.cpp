@@ -5,6 +5,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/ReadCappedFile.h"
+
 namespace emu {
 
 namespace {
@@ -90,15 +92,10 @@ bool ParseRegisterDump(std::string_view text, RegisterDump* out, std::string* er
 }
 
 bool LoadRegisterDumpFile(const std::string& path, RegisterDump* out, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = path + ": cannot open";
-    return false;
-  }
-  std::stringstream ss;
-  ss << in.rdbuf();
+  std::string text;
+  if (!plat::ReadCappedFile(path, plat::kRegisterDumpMaxBytes, &text, error)) return false;
   std::string err;
-  if (!ParseRegisterDump(ss.str(), out, &err)) {
+  if (!ParseRegisterDump(text, out, &err)) {
     if (error) *error = path + ": " + err;
     return false;
   }

@@ -16,6 +16,10 @@ using emu::TimeBase;
 std::shared_ptr<plat::Machine> CreateMachine(const std::string& spec, std::string* error,
                                              TimeBase::Mode mode = TimeBase::Mode::Real);
 
+// True when `spec` names a machine CreateMachine can build (checked without
+// building it); false with `error` set otherwise.
+bool MachineSpecValid(const std::string& spec, std::string* error);
+
 // Creates the machine and makes it the current one.
 bool SelectMachine(const std::string& spec, std::string* error, TimeBase::Mode mode = TimeBase::Mode::Real);
 

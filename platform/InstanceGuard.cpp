@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
+#include "platform/LockFiles.h"
 #include "platform/NamedMutex.h"
 
 namespace plat {
@@ -14,33 +16,33 @@ InstanceGuard::InstanceGuard(std::string name) : name_(std::move(name)) {}
 
 InstanceGuard::~InstanceGuard() { Release(); }
 
-std::string InstanceGuard::PathFor(const std::string& name) {
-  // "/<ns>.<name>" is the segment of a mutex; its lock file sits beside it.
-  return "/dev/shm" + SegmentNameFor(name) + ".lock";
-}
+std::string InstanceGuard::FileFor(const std::string& name) { return SegmentNameFor(name).substr(1) + ".lock"; }
+
+std::string InstanceGuard::PathFor(const std::string& name) { return LockDirectory() + "/" + FileFor(name); }
 
 bool InstanceGuard::TryAcquire() {
   if (Held()) return true;
-  const std::string path = PathFor(name_);
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // A lock file that cannot be had safely tells nothing about another copy:
+  // fail closed rather than risk two copies driving the hardware.
+  int error = 0;
+  int fd = OpenLockFile(FileFor(name_), nullptr, &error);
   if (fd < 0) {
-    heldWithoutFile_ = true;
-    return true;
+    ReportLockProblem("cannot take the single-instance lock \"" + name_ + "\"; not starting");
+    return false;
   }
   while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
-    const bool busy = errno == EWOULDBLOCK;
+    const int e = errno;
     ::close(fd);
-    if (busy) return false;
-    heldWithoutFile_ = true;
-    return true;
+    if (e != EWOULDBLOCK)
+      ReportLockProblem("cannot take the single-instance lock \"" + name_ + "\": " + std::strerror(e));
+    return false;
   }
   fd_ = fd;
   return true;
 }
 
 void InstanceGuard::Release() {
-  heldWithoutFile_ = false;
   if (fd_ < 0) return;
   // The file stays: unlinking it would let a third process lock a fresh
   // inode while a second one still waits on the old.

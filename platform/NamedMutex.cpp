@@ -1,5 +1,8 @@
 #include "platform/NamedMutex.h"
 
+#include "platform/LockFiles.h"
+#include "platform/LockTimeouts.h"
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
@@ -9,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <vector>
@@ -18,6 +22,7 @@ namespace plat {
 namespace {
 
 constexpr uint32_t kMagic = 0x4B4D544Eu;  // "NTMK"
+constexpr uint32_t kBlockVersion = 2;
 
 std::mutex g_nsMutex;
 std::string* g_namespace = nullptr;
@@ -36,6 +41,9 @@ std::string Sanitise(const std::string& name) {
 
 struct SharedMutexBlock {
   uint32_t magic;
+  uint32_t version;
+  uint32_t size;      // sizeof(SharedMutexBlock) of the program that built it
+  uint32_t ownerUid;  // the user the lock belongs to
   pthread_mutex_t mutex;
 };
 
@@ -81,51 +89,69 @@ void ForgetSlot(const void* block) {
 }
 }  // namespace
 
+namespace {
+
+// Takes the flock on the initialisation guard, polling so that a holder that
+// never lets go costs a bounded wait, not a hang.
+bool LockGuard(int fd) {
+  for (uint32_t waited = 0;; ++waited) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (waited >= kLockSetupTimeoutMs) return false;
+    usleep(1000);
+  }
+}
+
+bool HeaderChecksOut(const SharedMutexBlock& b) {
+  return b.magic == kMagic && b.version == kBlockVersion && b.size == sizeof(SharedMutexBlock) &&
+         b.ownerUid == static_cast<uint32_t>(geteuid());
+}
+
+}  // namespace
+
 std::unique_ptr<NamedMutex> NamedMutex::Open(const std::string& name, bool initialOwner, int* error) {
   int dummy = 0;
   if (!error) error = &dummy;
   *error = 0;
-  const std::string seg = SegmentNameFor(name);
+  const std::string file = SegmentNameFor(name).substr(1);
 
   // Initialisation is guarded by a file lock on a sibling file so that two
   // processes opening the same new lock do not both initialise it.
-  const std::string guardPath = "/dev/shm" + seg + ".init";
-  mode_t old = umask(0);
-  int guard = open(guardPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (guard < 0) {
-    umask(old);
-    *error = errno;
+  int guard = OpenLockFile(file + ".init", nullptr, error);
+  if (guard < 0) return nullptr;
+  if (!LockGuard(guard)) {
+    *error = ETIMEDOUT;
+    close(guard);
+    ReportLockProblem("timed out setting up the lock \"" + name + "\"");
     return nullptr;
   }
-  flock(guard, LOCK_EX);
-  int fd = shm_open(seg.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  umask(old);
-  if (fd < 0) {
-    *error = errno;
+  auto fail = [&](int e) -> std::unique_ptr<NamedMutex> {
+    *error = e;
     flock(guard, LOCK_UN);
     close(guard);
     return nullptr;
-  }
+  };
+  bool created = false;
+  int fd = OpenLockFile(file, &created, error);
+  if (fd < 0) return fail(*error);
   struct stat st {};
   fstat(fd, &st);
-  bool fresh = st.st_size < static_cast<off_t>(sizeof(SharedMutexBlock));
-  if (fresh && ftruncate(fd, sizeof(SharedMutexBlock)) != 0) {
-    *error = errno;
+  const bool sized = st.st_size == static_cast<off_t>(sizeof(SharedMutexBlock));
+  if (!sized && ftruncate(fd, sizeof(SharedMutexBlock)) != 0) {
+    int e = errno;
     close(fd);
-    flock(guard, LOCK_UN);
-    close(guard);
-    return nullptr;
+    return fail(e);
   }
   void* mem = mmap(nullptr, sizeof(SharedMutexBlock), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   close(fd);
-  if (mem == MAP_FAILED) {
-    *error = errno;
-    flock(guard, LOCK_UN);
-    close(guard);
-    return nullptr;
-  }
+  if (mem == MAP_FAILED) return fail(errno);
   auto* block = static_cast<SharedMutexBlock*>(mem);
-  if (fresh || block->magic != kMagic) {
+  if (created || !sized || !HeaderChecksOut(*block)) {
+    // The file is ours (OpenLockFile checked that), so a header that does
+    // not check out was left half-made or was damaged: build it afresh.
+    if (!created)
+      ReportLockProblem("the lock \"" + name + "\" had a damaged header; rebuilt it");
+    std::memset(block, 0, sizeof(*block));
     pthread_mutexattr_t attr;
     pthread_mutexattr_init(&attr);
     pthread_mutexattr_setpshared(&attr, PTHREAD_PROCESS_SHARED);
@@ -133,6 +159,9 @@ std::unique_ptr<NamedMutex> NamedMutex::Open(const std::string& name, bool initi
     pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
     pthread_mutex_init(&block->mutex, &attr);
     pthread_mutexattr_destroy(&attr);
+    block->version = kBlockVersion;
+    block->size = sizeof(SharedMutexBlock);
+    block->ownerUid = static_cast<uint32_t>(geteuid());
     block->magic = kMagic;
   }
   flock(guard, LOCK_UN);
@@ -141,7 +170,13 @@ std::unique_ptr<NamedMutex> NamedMutex::Open(const std::string& name, bool initi
   std::unique_ptr<NamedMutex> m(new NamedMutex());
   m->name_ = name;
   m->block_ = block;
-  if (initialOwner) m->Wait(kInfinite, nullptr);
+  if (initialOwner) {
+    uint32_t w = m->Wait(kLockSetupTimeoutMs, error);
+    if (w != kWaitObject0 && w != kWaitAbandoned) {
+      if (w == kWaitTimeout) *error = ETIMEDOUT;
+      return nullptr;
+    }
+  }
   return m;
 }
 
@@ -169,7 +204,11 @@ uint32_t NamedMutex::Wait(uint32_t timeoutMs, int* error) {
     rc = pthread_mutex_clocklock(&block_->mutex, CLOCK_MONOTONIC, &ts);
   }
   if (rc == 0 || rc == EOWNERDEAD) {
-    if (rc == EOWNERDEAD) pthread_mutex_consistent(&block_->mutex);
+    if (rc == EOWNERDEAD) {
+      pthread_mutex_consistent(&block_->mutex);
+      ReportLockProblem("the previous holder of the lock \"" + name_ +
+                        "\" ended without releasing it; the lock is free again");
+    }
     int* d = DepthSlot(block_, true);
     if (d) ++*d;
     return rc == 0 ? kWaitObject0 : kWaitAbandoned;
@@ -199,16 +238,17 @@ bool NamedMutex::OwnedByCaller() const {
 namespace plat {
 void RemoveLockSegments(const std::string& ns) {
   const std::string prefix = Sanitise(ns) + ".";
-  DIR* d = opendir("/dev/shm");
-  if (!d) return;
-  while (dirent* e = readdir(d)) {
-    std::string n = e->d_name;
-    if (n.compare(0, prefix.size(), prefix) != 0) continue;
-    if (n.size() > 5 && n.compare(n.size() - 5, 5, ".init") == 0)
-      unlink(("/dev/shm/" + n).c_str());
-    else
-      shm_unlink(("/" + n).c_str());
+  // A process may have used both scopes (a host run, then an emulated one).
+  std::vector<std::string> dirs = {LockDirectoryFor(LockScope::System)};
+  if (LockDirectoryFor(LockScope::User) != dirs[0]) dirs.push_back(LockDirectoryFor(LockScope::User));
+  for (const std::string& dir : dirs) {
+    DIR* d = opendir(dir.c_str());
+    if (!d) continue;
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.compare(0, prefix.size(), prefix) == 0) unlinkat(dirfd(d), n.c_str(), 0);
+    }
+    closedir(d);
   }
-  closedir(d);
 }
 }  // namespace plat

@@ -5,6 +5,7 @@
 #include "driver/CKMDriver.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CInterface.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CProcessor.h"
@@ -86,16 +87,18 @@ void CPollCore::FeedGauge(QUARNSDK& sdk) {
 }
 
 bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
-  uint32_t status = 0;
-  if (!sdk_ || !sdk_->Lock(&status, sdkLockTimeoutMs)) {
+  if (!sdk_) {
+    skipped_.fetch_add(1);
+    return false;
+  }
+  // The cycle goes on without the channel: cached values stay as they are
+  // where a refresh needs it.
+  HardwareLock lock(sdk_, driver_, sdkLockTimeoutMs, HardwareLock::Channel::Optional);
+  if (!lock) {
     skipped_.fetch_add(1);
     return false;
   }
   const auto locked = std::chrono::steady_clock::now();
-  uint32_t error = 0;
-  // The cycle goes on without the channel: cached values stay as they are
-  // where a refresh needs it.
-  const bool channel = driver_ && driver_->Acquire(&error, kDriverLockTimeoutMs);
 
   RefreshProcessors(*sdk_);
   RefreshChipset(*sdk_);
@@ -106,9 +109,8 @@ bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
   if (zundoPolling_.load() && cycles_.load() % kZundoEveryNthCycle == 0 && hooks_.feedZundo) hooks_.feedZundo(*sdk_);
   FeedGauge(*sdk_);
 
-  if (channel) driver_->Release();
   const auto held = std::chrono::steady_clock::now() - locked;
-  sdk_->Unlock();
+  lock.Unlock();
   lastLockHeldNs_.store(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(held).count()));
   cycles_.fetch_add(1);
   return true;

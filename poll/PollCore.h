@@ -27,7 +27,6 @@ class CPollCore {
     std::function<void(CDevice* device, uint8_t position)> setDialPosition;
   };
 
-  static constexpr uint32_t kDriverLockTimeoutMs = 2000;
   static constexpr int kZundoEveryNthCycle = 3;
 
   // `sdk` and `driver` may be null: then no cycle is ever had.

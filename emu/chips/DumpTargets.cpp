@@ -94,7 +94,7 @@ bool RequestDumpLoad(const std::string& arg, std::string* error) {
   Request r{arg.substr(0, eq), arg.substr(eq + 1), {}};
   std::string why;
   if (!LoadRegisterDumpFile(r.file, &r.dump, &why)) {
-    if (error) *error = r.file + ": " + why;
+    if (error) *error = why;
     return false;
   }
   std::lock_guard<std::mutex> hold(gMutex);

@@ -1,5 +1,6 @@
 #include "sdk/access/CMultiplexer.h"
 
+#include "platform/LockTimeouts.h"
 #include "platform/NamedMutex.h"
 #include "sdk/core/QUARNSDK.h"
 
@@ -10,7 +11,7 @@ CMultiplexer::CMultiplexer(uint32_t board, void* switchTarget) : boardId(board),
 CMultiplexer::~CMultiplexer() { plat::CloseMutex(mutex); }
 
 int CMultiplexer::Select(uint8_t channel) {
-  uint32_t w = plat::WaitForMutex(mutex, plat::kInfinite);
+  uint32_t w = plat::WaitForMutex(mutex, plat::kBusTransactionTimeoutMs);
   if (w != plat::kWaitObject0 && w != plat::kWaitAbandoned) return 0;
   int r = SelectChannel(channel < channelCount ? channel : static_cast<uint8_t>(channelCount - 1));
   plat::ReleaseMutex(mutex);
@@ -18,7 +19,7 @@ int CMultiplexer::Select(uint8_t channel) {
 }
 
 void CMultiplexer::InitDefault() {
-  uint32_t w = plat::WaitForMutex(mutex, plat::kInfinite);
+  uint32_t w = plat::WaitForMutex(mutex, plat::kBusTransactionTimeoutMs);
   if (w != plat::kWaitObject0 && w != plat::kWaitAbandoned) return;
   defaultChannel = GetChannel();
   plat::ReleaseMutex(mutex);

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/GlobalMutex.h"
+#include "platform/LockTimeouts.h"
 #include "sdk/core/CInterface.h"
 #include "sdk/core/CTList.h"
 
@@ -20,7 +21,7 @@ class QUARNSDK;
 
 class CSMBusInterface : public CInterface {
  public:
-  static constexpr uint32_t kLockWaitMs = 1000;
+  static constexpr uint32_t kLockWaitMs = plat::kBusTransactionTimeoutMs;
 
   CSMBusInterface();
   ~CSMBusInterface() override;

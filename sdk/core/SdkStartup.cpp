@@ -4,6 +4,7 @@
 
 #include "driver/CKMDriver.h"
 #include "sdk/core/CDevice.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/StartupBoardIdentity.h"
 
@@ -15,7 +16,7 @@ DriverStartResult StartDriverChannel(CKMDriver& driver, const char* baseDirector
   *version = 0xFFFFFFFF;
   driver.SetResourceIds(106, 107, 108, 109);
   if (!driver.Open(baseDirectory, error, true)) return DriverStartResult::OpenFailed;
-  if (driver.Acquire(error, 2000)) {
+  if (AcquireChannel(driver, error)) {
     driver.GetVersion(version);
     if (*version != KMIO_DRIVER_VERSION) {
       driver.Release();
@@ -34,8 +35,8 @@ SdkStartupResult CreateSdkInterfaces(QUARNSDK& sdk, CKMDriver& driver, const Sdk
   SdkStartupResult result;
   sdk.SetDriver(&driver);
   step(nullptr);
-  uint32_t error = 0;
-  if (!driver.Acquire(&error, 2000)) return result;
+  HardwareLock channel(nullptr, &driver, 0);
+  if (!channel) return result;
   result.acquired = true;
 
   step("WMI");
@@ -73,7 +74,6 @@ SdkStartupResult CreateSdkInterfaces(QUARNSDK& sdk, CKMDriver& driver, const Sdk
   step("SPD");
   if (hooks.memoryModules) hooks.memoryModules();
   step("End");
-  driver.Release();
   return result;
 }
 
@@ -82,11 +82,11 @@ void ShutdownSdk(CKMDriver* driver) {
     QUARNSDK::ReleaseInstance();
     return;
   }
-  uint32_t error = 0;
-  bool acquired = driver->Acquire(&error, 2000);
-  if (acquired && QUARNSDK::HasInstance()) QUARNSDK::GetInstance()->Shutdown();
-  QUARNSDK::ReleaseInstance();
-  // Only a channel this thread acquired is released.
-  if (acquired) driver->Release();
+  {
+    // Only a channel this thread acquired is released.
+    HardwareLock channel(nullptr, driver, 0);
+    if (channel && QUARNSDK::HasInstance()) QUARNSDK::GetInstance()->Shutdown();
+    QUARNSDK::ReleaseInstance();
+  }
   driver->Close(true, true);
 }

@@ -1,12 +1,11 @@
 #include "sdk/cpu/MSR_Register.h"
 
 #include "driver/CKMDriver.h"
-#include "sdk/core/QUARNSDK.h"
+#include "sdk/access/SdkDriver.h"
 #include "sdk/cpu/CpuDriver.h"
 
 CKMDriver* CpuDriver() {
-  if (!QUARNSDK::HasInstance()) return nullptr;
-  CKMDriver* d = QUARNSDK::GetInstance()->GetDriver();
+  CKMDriver* d = SdkDriver();
   return d && d->IsAcquired() ? d : nullptr;
 }
 

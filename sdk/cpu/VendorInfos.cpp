@@ -1,5 +1,8 @@
 #include "sdk/cpu/VendorInfos.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -67,8 +70,13 @@ void WalkCacheLeaf(CCPUThread* t, uint32_t leaf) {
     c->lineSize = static_cast<int>(Bits(r.ebx, 11, 0)) + 1;
     c->partitions = static_cast<int>(Bits(r.ebx, 21, 12)) + 1;
     c->ways = (r.eax & 0x200) ? 255 : static_cast<int>(Bits(r.ebx, 31, 22)) + 1;
-    c->sets = static_cast<int>(r.ecx) + 1;
-    c->sizeKB = static_cast<int>(static_cast<long long>(c->ways) * c->sets * c->partitions * c->lineSize / 1024);
+    // ECX + 1 sets can exceed an int, and the product of all four a 64-bit
+    // signed value: both are computed unsigned and capped.
+    const uint64_t sets = static_cast<uint64_t>(r.ecx) + 1;
+    c->sets = static_cast<int>(std::min<uint64_t>(sets, INT_MAX));
+    const uint64_t bytes = static_cast<uint64_t>(c->ways) * sets * static_cast<uint64_t>(c->partitions) *
+                           static_cast<uint64_t>(c->lineSize);
+    c->sizeKB = static_cast<int>(std::min<uint64_t>(bytes / 1024, INT_MAX));
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
+#include "sdk/access/SdkDriver.h"
 #include "sdk/access/CMemoryIOSpace.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/Timers.h"
@@ -23,8 +24,6 @@ bool NoPmTimerBoard(int32_t hash) {
   return static_cast<uint32_t>(hash) == 0x8014E67Au || static_cast<uint32_t>(hash) == 0xA758B28Au;
 }
 bool NoTablesBoard(int32_t hash) { return hash == 0x35580 || hash == 0x5685A0; }
-
-CKMDriver* Driver() { return QUARNSDK::HasInstance() ? QUARNSDK::GetInstance()->GetDriver() : nullptr; }
 
 bool ReadTable(const char* signature, std::vector<uint8_t>* out) {
   return plat::CurrentMachine().AcpiTable(signature, kTableBufferSize, out);
@@ -104,7 +103,7 @@ bool CACPIInterface::FirmwareTablePath() {
 }
 
 void CACPIInterface::PhysicalPath() {
-  CKMDriver* d = Driver();
+  CKMDriver* d = SdkDriver();
   if (!d) return;
   std::vector<uint8_t> area(0x20000);
   auto findPointer = [&](uint32_t base, uint32_t size) -> int {

@@ -8,6 +8,7 @@
 
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
+#include "sdk/access/SdkDriver.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/systables/CDMIStructure.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 constexpr uint32_t kFirmwareBase = 0xF0000;
 constexpr uint32_t kFirmwareSize = 0x10000;
-
-CKMDriver* Driver() { return QUARNSDK::HasInstance() ? QUARNSDK::GetInstance()->GetDriver() : nullptr; }
 
 struct MakerRow {
   const char* pattern;
@@ -68,7 +67,7 @@ const char* CDMIInterface::FindBiosMaker(const uint8_t* image, size_t length) {
 }
 
 bool CDMIInterface::LoadFromFirmware() {
-  CKMDriver* d = Driver();
+  CKMDriver* d = SdkDriver();
   if (!d) return false;
   std::vector<uint8_t> image(kFirmwareSize);
   if (!d->ReadPhysical(0, kFirmwareBase, kFirmwareSize, image.data())) return false;
@@ -129,7 +128,7 @@ int CDMIInterface::Load() {
   Decode();
 
   biosMaker[0] = 0;
-  if (CKMDriver* d = Driver()) {
+  if (CKMDriver* d = SdkDriver()) {
     std::vector<uint8_t> image(kFirmwareSize);
     if (d->ReadPhysical(0, kFirmwareBase, kFirmwareSize, image.data()))
       std::snprintf(biosMaker, sizeof(biosMaker), "%s", FindBiosMaker(image.data(), image.size()));

@@ -28,7 +28,11 @@ TEST(TorvikctlTest, BadArgumentsPrintUsageAndExit2) {
                          "--machine emulated --yes turbo 30 30 30 30 30 30 30", "--machine emulated --yes turbo on x",
                          "--machine emulated --yes turbo on 1", "--machine emulated --yes turbo 0",
                          // A machine that does not exist is a bad argument too.
-                         "--machine nowhere status", "--machine emulated:nosuch status"};
+                         "--machine nowhere status", "--machine emulated:nosuch status",
+                         "--machine emulated: status", "--machine emulated:nope status",
+                         "--machine emulated --load-dump nofile status",
+                         // A blank and a sign would make strtoull wrap to all ones.
+                         "--machine emulated --yes wrmsr 0 0x1AD ' -1'", "--machine emulated inb +0x80"};
   for (const char* c : cases) {
     CmdResult r = Torvikctl(c);
     EXPECT_EQ(r.status, 2) << c << "\n" << r.out;

@@ -2,7 +2,9 @@
 // sinks, text placed on its baseline, and the Monitoring page's summary.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -106,6 +108,30 @@ TEST(KeyboardLcd, TextSitsOnItsBaselineAndReachesTheFileAsTheFrame) {
     lcd.Shutdown();
     EXPECT_EQ(lcd.m_lcdDevice, -1);
   }
+}
+
+// A link planted at the frame file's path is replaced by the frame, and
+// what it pointed at stays untouched.
+TEST(KeyboardLcd, TheFileSinkReplacesALinkInsteadOfWritingThroughIt) {
+  QTemporaryDir dir;
+  const QString victim = dir.filePath("victim"), path = dir.filePath("frame.pbm");
+  {
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("keep me");
+  }
+  ASSERT_TRUE(QFile::link(victim, path));
+  CFileLcdSink sink(path);
+  std::vector<uint8_t> frame(CKeyboardLcd::kWidth * CKeyboardLcd::kHeight, 0);
+  frame[0] = 255;
+  ASSERT_TRUE(sink.Send(frame.data(), static_cast<uint32_t>(frame.size())));
+  EXPECT_FALSE(QFileInfo(path).isSymLink());
+  EXPECT_EQ(ReadPbm(path), frame);
+  QFile f(victim);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), QByteArray("keep me"));
+  // No temporary files are left beside it.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST(KeyboardLcd, MonitoringPageDrawsTheProcessorLine) {

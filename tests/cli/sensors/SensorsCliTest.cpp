@@ -61,9 +61,11 @@ TEST(TorvikctlSensors, LoadDumpReplaysARealBoardsRegisters) {
     int status;
     const char* message;
   } bad[] = {
-      {"f71882f=" MONITOR_FIXTURES "/malformed.isadump", 2, "malformed.isadump: line 8"},
+      // A file that cannot be read or parsed is a refused operation; a
+      // malformed argument a usage error.
+      {"f71882f=" MONITOR_FIXTURES "/malformed.isadump", 1, "malformed.isadump: line 8"},
       {"f71882f", 2, "CHIP=FILE"},
-      {"f71882f=/nonexistent/dump", 2, "/nonexistent/dump"},
+      {"f71882f=/nonexistent/dump", 1, "/nonexistent/dump: No such file"},
       {"nct7802@0x2d=" MONITOR_FIXTURES "/f71882f-vsa.isadump", 1, "no emulated chip 'nct7802@0x2d'"},
   };
   for (const auto& b : bad) {

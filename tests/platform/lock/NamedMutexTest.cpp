@@ -7,9 +7,12 @@
 #include <chrono>
 #include <thread>
 
+#include "driver/CKMDriver.h"
 #include "machines/MachineSelect.h"
 #include "platform/GlobalMutex.h"
+#include "platform/LockFiles.h"
 #include "platform/NamedMutex.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/QUARNSDK.h"
 
 namespace {
@@ -27,7 +30,8 @@ struct Holder {
     if (pid == 0) {
       close(fds[0]);
       plat::MutexHandle m = plat::CreateGlobalMutex(false, name);
-      if (!m || plat::WaitForMutex(m, plat::kInfinite) != plat::kWaitObject0) _exit(3);
+      const uint32_t w = m ? plat::WaitForMutex(m, 5000) : plat::kWaitFailed;
+      if (w != plat::kWaitObject0 && w != plat::kWaitAbandoned) _exit(3);
       char c = 'x';
       (void)!write(fds[1], &c, 1);
       if (dieHolding) _exit(0);
@@ -134,6 +138,60 @@ TEST_F(SdkLockTest, TimeoutWhileAnotherProgramHoldsTheLock) {
   EXPECT_EQ(status, 0x102u);
   sdk->Unlock();  // not owned: must be harmless
   holder.Stop();
+}
+
+// A program killed while holding the SDK lock and the channel costs the
+// next run a message, not a failure: the hardware lock takes both over.
+TEST_F(SdkLockTest, HardwareLockTakesOverLocksWhoseHolderDied) {
+  CKMDriver driver;
+  uint32_t error = 0;
+  ASSERT_TRUE(driver.Open("/tmp", &error, true)) << error;
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  Holder sdkHolder, channelHolder;
+  sdkHolder.Start("QUARNSDK", true);
+  sdkHolder.Reap();
+  channelHolder.Start("kmio", true);
+  channelHolder.Reap();
+  std::vector<std::string> told;
+  plat::SetLockProblemSink([&](const std::string& text) { told.push_back(text); });
+  {
+    HardwareLock lock(sdk, &driver, 1000);
+    EXPECT_TRUE(lock.Held());
+    EXPECT_TRUE(lock.ChannelHeld());
+    EXPECT_TRUE(driver.IsAcquired());
+    EXPECT_TRUE(sdk->OwnsLock());
+  }
+  plat::SetLockProblemSink(nullptr);
+  EXPECT_FALSE(sdk->OwnsLock());
+  EXPECT_FALSE(driver.IsAcquired());
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_NE(told[0].find("\"Global\\QUARNSDK\" ended without releasing it"), std::string::npos) << told[0];
+  EXPECT_NE(told[1].find("\"Global\\kmio\" ended without releasing it"), std::string::npos) << told[1];
+  driver.Close(false, false);
+}
+
+TEST_F(SdkLockTest, HardwareLockHoldsNothingWhenTheChannelIsBusy) {
+  CKMDriver driver;
+  uint32_t error = 0;
+  ASSERT_TRUE(driver.Open("/tmp", &error, true)) << error;
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  Holder channelHolder;
+  channelHolder.Start("kmio", false);
+  {
+    HardwareLock lock(sdk, &driver, 1000);
+    EXPECT_FALSE(lock.Held());
+    EXPECT_EQ(lock.ChannelError(), 0x102u);
+    EXPECT_FALSE(sdk->OwnsLock()) << "the SDK lock must be given back";
+  }
+  {
+    // The poll goes on without the channel.
+    HardwareLock lock(sdk, &driver, 1000, HardwareLock::Channel::Optional);
+    EXPECT_TRUE(lock.Held());
+    EXPECT_FALSE(lock.ChannelHeld());
+    EXPECT_TRUE(sdk->OwnsLock());
+  }
+  channelHolder.Stop();
+  driver.Close(false, false);
 }
 
 }  // namespace

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <thread>
 
 #include "platform/GlobalMutex.h"
+#include "platform/LockTimeouts.h"
 #include "platform/NamedMutex.h"
+#include "sdk/access/CMultiplexer.h"
 #include "sdk/core/QUARNSDK.h"
 #include "tests/sdk/smbus/IchBench.h"
 
@@ -82,6 +85,49 @@ TEST(SmbusLock, AnotherProcessHoldingTheBusMakesTheReadFailWithoutTouchingTheHos
   EXPECT_EQ(b.Host()->LockedReadByte(kSlave, 0x10, &v), 0) << "the armed fault fires only now";
   EXPECT_EQ(b.Host()->LockedReadByte(kSlave, 0x10, &v), 1);
   EXPECT_EQ(v, 0x5A);
+  for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+
+// A switch that records what it was asked to do.
+class RecordingSwitch : public CMultiplexer {
+ public:
+  RecordingSwitch() : CMultiplexer(0, nullptr) {}
+  int SelectChannel(uint8_t channel) override {
+    ++selects;
+    return 1;
+  }
+  int selects = 0;
+};
+
+// Another process that never lets go of the switch costs one bounded wait
+// and a failed select, not a hang; the switch is not touched meanwhile.
+TEST(SmbusLock, AHeldMultiplexerLockTimesOutLikeATransaction) {
+  int ready[2], release[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(release), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    plat::MutexHandle m = plat::CreateGlobalMutex(false, "Access_MUX");
+    char c = m && plat::WaitForMutex(m, 5000) == plat::kWaitObject0 ? 'y' : 'n';
+    (void)!write(ready[1], &c, 1);
+    (void)!read(release[0], &c, 1);
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  RecordingSwitch mux;
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(mux.Select(1), 0);
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0);
+  EXPECT_GE(waited.count(), static_cast<long>(plat::kBusTransactionTimeoutMs) - 50);
+  EXPECT_LT(waited.count(), static_cast<long>(plat::kBusTransactionTimeoutMs) * 5);
+  EXPECT_EQ(mux.selects, 0);
+  (void)!write(release[1], "x", 1);
+  waitpid(pid, nullptr, 0);
+  EXPECT_EQ(mux.Select(1), 1);
+  EXPECT_EQ(mux.selects, 1);
   for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
 }
 

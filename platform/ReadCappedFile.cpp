@@ -1,0 +1,57 @@
+#include "platform/ReadCappedFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace plat {
+
+bool ReadCappedFile(const std::string& path, size_t maxBytes, std::string* out, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = path + ": " + why;
+    return false;
+  };
+  // O_NONBLOCK: opening a FIFO must not wait for a writer.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return fail(std::strerror(errno));
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    const int e = errno;
+    close(fd);
+    return fail(std::strerror(e));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    return fail(S_ISDIR(st.st_mode) ? "is a directory" : "is not a regular file");
+  }
+  if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
+    close(fd);
+    return fail("larger than " + std::to_string(maxBytes) + " bytes");
+  }
+  std::string data;
+  data.resize(maxBytes + 1);
+  size_t have = 0;
+  // Read at most one byte past the cap, so a file that grows meanwhile is
+  // still refused rather than read without end.
+  while (have < data.size()) {
+    ssize_t n = read(fd, data.data() + have, data.size() - have);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int e = errno;
+      close(fd);
+      return fail(std::strerror(e));
+    }
+    if (n == 0) break;
+    have += static_cast<size_t>(n);
+  }
+  close(fd);
+  if (have > maxBytes) return fail("larger than " + std::to_string(maxBytes) + " bytes");
+  data.resize(have);
+  if (out) *out = std::move(data);
+  return true;
+}
+
+}  // namespace plat
