@@ -104,37 +104,57 @@ TEST_F(ChipDrivers, FintekPwmDutyRoundsHalvesUpAndLimits) {
   }
 }
 
-TEST_F(ChipDrivers, F71808HasFourFansAndCreatesPwmUnread) {
+TEST_F(ChipDrivers, FintekFanOutputsAreTheChipsOwn) {
+  // No phantom fourth fan or "System Fan 3" output on three-fan chips.
+  for (int k = 0; k < 4; ++k) SetFintekFan(space, k, 3000);
+  struct Case {
+    int chip;
+    int fans;
+  } cases[] = {{0x0541, 4}, {0x0723, 3}, {0x0909, 3}, {0x1005, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chip);
+    Fintek_F71882F_HardwareMonitor m(c.chip);
+    m.SetAccess(&space, new CLPCRequest());
+    m.CreateSensors();
+    EXPECT_EQ(m.GetList(SENSOR_FAN)->count, c.fans);
+    EXPECT_EQ(m.GetList(SENSOR_FAN_PWM)->count, c.fans);
+  }
+}
+
+TEST_F(ChipDrivers, F71808HasThreeFansAndCreatesPwmUnread) {
+  SetFintekFan(space, 2, 3000);
   SetFintekFan(space, 3, 3000);
   Fintek_F71808E_HardwareMonitor m(0x0901);
   m.SetAccess(&space, new CLPCRequest());
   m.CreateSensors();
   EXPECT_STREQ(m.name, "Fintek F71808");
   EXPECT_EQ(m.monitorId, 0x19340901);
-  ASSERT_NE(m.fanSensors[3], nullptr);
+  EXPECT_EQ(m.fanSensors[3], nullptr);
+  EXPECT_EQ(m.fanPwmSensors[3], nullptr);
   EXPECT_EQ(m.fanPwmSensors[0]->raw, -1);
   space.Set(0xA3, 0xFF);
   m.Update();
   EXPECT_NEAR(m.fanPwmSensors[0]->value, 100.0, 1e-4);
-  EXPECT_NEAR(m.fanSensors[3]->value, 500.0, 1e-3);
+  EXPECT_NEAR(m.fanSensors[2]->value, 500.0, 1e-3);
 }
 
 TEST_F(ChipDrivers, Nct7802DecodesLikeTheKernelDriver) {
   // nct7802: in = ((hi << 2) | (lo >> 6)) * {4, 2, 2, 2, 2} mV, fan =
-  // 1350000 / ((hi << 5) | (lo >> 3)). The driver reads the pin at 2 mV and
-  // leaves VCC's internal halving to the board's x2 row.
+  // 1350000 / ((hi << 5) | (lo >> 3)); VSEN1-3 only in voltage mode.
   const uint8_t hi[5] = {0xCF, 0x96, 0x00, 0x64, 0xFF};
   const uint8_t regs[5] = {0x09, 0x0A, 0x0C, 0x0D, 0x0E};
   for (int i = 0; i < 5; ++i) space.Set(regs[i], hi[i]);
   space.Set(0x0F, 0x80);  // low bits 2
   space.Set(0x10, 0x20);  // fan 0 high
   space.Set(0x13, 0x28);  // low bits 5
+  space.Set(0x22, 0x7F);  // RTD1-3 pins are voltage inputs
   Nuvoton_NCT7802_HardwareMonitor m;
   m.SetAccess(&space, new CSMBusRequest(0, 0x28));
   m.CreateSensors();
   EXPECT_EQ(m.GetList(SENSOR_VOLTAGE)->count, 3);
   const int kernelMv[2] = {((0xCF << 2) | 2) * 4, ((0x96 << 2) | 2) * 2};
-  EXPECT_NEAR(m.voltageSensors[0]->input * 2, kernelMv[0] / 1000.0, 1e-5);
+  EXPECT_NEAR(m.voltageSensors[0]->input, kernelMv[0] / 1000.0, 1e-5);
+  EXPECT_NEAR(m.voltageSensors[0]->value, 3.32, 1e-5);  // the default table's VCC row: the rail itself
   EXPECT_NEAR(m.voltageSensors[1]->input, kernelMv[1] / 1000.0, 1e-5);
   EXPECT_EQ(m.voltageSensors[4], nullptr);
   EXPECT_NEAR(m.fanSensors[0]->value, 1350000.0 / ((0x20 << 5) | 5), 1e-2);
@@ -145,6 +165,31 @@ TEST_F(ChipDrivers, Nct7802DecodesLikeTheKernelDriver) {
   m.Update();
   EXPECT_NE(m.voltageSensors[2], nullptr);
   EXPECT_EQ(m.fanSensors[0]->value, 0.0f);
+}
+
+TEST_F(ChipDrivers, Nct7802ShowsNoVoltageOnAPinInTemperatureMode) {
+  for (uint8_t r : {0x09, 0x0A, 0x0C, 0x0D, 0x0E}) space.Set(r, 0x80);
+  struct Case {
+    uint8_t mode;
+    bool vin2, vin3, vin4;
+  } cases[] = {
+      {0x7F, true, true, true},
+      {0x7E, false, true, true},   // RTD1 a thermistor: VSEN1 is a temperature
+      {0x75, false, false, true},  // RTD1 and RTD2 diodes
+      {0x40, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    space.Set(0x22, c.mode);
+    Nuvoton_NCT7802_HardwareMonitor m;
+    m.SetAccess(&space, new CSMBusRequest(0, 0x28));
+    m.CreateSensors();
+    EXPECT_NE(m.voltageSensors[0], nullptr);
+    EXPECT_NE(m.voltageSensors[1], nullptr);
+    EXPECT_EQ(m.voltageSensors[2] != nullptr, c.vin2);
+    EXPECT_EQ(m.voltageSensors[3] != nullptr, c.vin3);
+    EXPECT_EQ(m.voltageSensors[4] != nullptr, c.vin4);
+  }
 }
 
 TEST_F(ChipDrivers, Ite87FanModesAndSixteenBitCounts) {

@@ -4,11 +4,15 @@
 // detection.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "emu/DumpLoader.h"
+#include "emu/BoardDescription.h"
 #include "emu/chips/DumpTargets.h"
+#include "emu/chips/FintekHardwareMonitorBlock.h"
 #include "emu/chips/Nct7802.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/SdkStartup.h"
@@ -205,6 +209,58 @@ TEST(MonitorInterface, DumpsNameTheirChipAndLine) {
   EXPECT_NE(error.find("line 8"), std::string::npos) << error;
   EXPECT_FALSE(emu::LoadDumpInto(*board.env.machine, "nct7802@0x2d", dump, &error));
   EXPECT_NE(error.find("f71882f"), std::string::npos) << error;  // the chips the board has
+}
+
+// The Fintek blocks of a board (their dump targets are named after the chip).
+std::vector<std::shared_ptr<emu::FintekHardwareMonitorBlock>> FintekBlocks(MonitorBoard& board) {
+  std::vector<std::shared_ptr<emu::FintekHardwareMonitorBlock>> out;
+  for (const std::string& name : emu::DumpTargetNames(*board.env.machine))
+    if (name.rfind("f71", 0) == 0) out.push_back(board.ChipNamed<emu::FintekHardwareMonitorBlock>(name.c_str()));
+  return out;
+}
+
+TEST(MonitorInterface, ReadingSensorsLeavesTheFanModesAlone) {
+  constexpr uint8_t kFanMode = 0x96;
+  for (const emu::BoardDescription* desc : emu::Boards()) {
+    SCOPED_TRACE(desc->name);
+    MonitorBoard board(desc->name);
+    auto blocks = FintekBlocks(board);
+    std::vector<std::array<uint8_t, 256>> before;
+    for (auto& b : blocks) {
+      b->SetRegister(kFanMode, 0x55);  // every output automatic, duty driven
+      std::array<uint8_t, 256> image;
+      for (int r = 0; r < 256; ++r) image[r] = b->Register(static_cast<uint8_t>(r));
+      before.push_back(image);
+    }
+    CHardwareMonitorInterface* hm = board.Start();
+    ASSERT_TRUE(hm);
+    board.AdvanceSeconds(5);
+    hm->Refresh();
+    QUARNSDK::GetInstance()->Shutdown();
+    for (size_t i = 0; i < blocks.size(); ++i)
+      for (int r = 0; r < 256; ++r)
+        EXPECT_EQ(blocks[i]->Register(static_cast<uint8_t>(r)), before[i][r]) << "register 0x" << std::hex << r;
+  }
+}
+
+TEST(MonitorInterface, ASetDutyTakesTheFansOverUntilShutdown) {
+  // The IOH board's fans only follow a duty in manual mode: the first duty
+  // set switches them, and shutting down gives the firmware's mode back.
+  MonitorBoard board("brenmor-x58");
+  auto blocks = FintekBlocks(board);
+  ASSERT_EQ(blocks.size(), 1u);
+  blocks[0]->SetRegister(0x96, 0x15);
+  CHardwareMonitorInterface* hm = board.Start();
+  ASSERT_TRUE(hm);
+  CHardwareMonitor* fintek = hm->Monitors()->head->item;
+  ASSERT_STREQ(fintek->name, "Fintek F71882F");
+  EXPECT_EQ(blocks[0]->Register(0x96), 0x15);
+  ASSERT_EQ(fintek->SetSensorValue(0, SENSOR_FAN_PWM, 40.0f), 1);
+  EXPECT_EQ(blocks[0]->Register(0x96), 0xFF);
+  EXPECT_EQ(blocks[0]->Register(0xA3), 102);  // 40 % of 255
+  ASSERT_EQ(fintek->SetSensorValue(0, SENSOR_FAN_PWM, 60.0f), 1);
+  QUARNSDK::GetInstance()->Shutdown();
+  EXPECT_EQ(blocks[0]->Register(0x96), 0x15);
 }
 
 }  // namespace
