@@ -67,11 +67,14 @@ int Winbond_W83627HF_HardwareMonitor::CreateSensors() {
 }
 
 int Winbond_W83627HF_HardwareMonitor::Update() {
+  const int chipId = (chipCode >> 16) & 0xFF;
+  uint8_t vrmOvt = 0;
+  bool vrm9 = (chipId == 0x90 || chipId == 0x80) && ReadReg(kRegVrmOvt, &vrmOvt) && (vrmOvt & 0x01);
   for (int i = 0; i < voltageCount; ++i) {
     uint8_t v;
     if (voltageSensors[i] && ReadReg(kRegVoltage + i, &v)) {
       voltageSensors[i]->raw = v;
-      voltageSensors[i]->input = v * kVoltStep;
+      voltageSensors[i]->input = i == 0 && vrm9 ? v * kVrm9Step + kVrm9Offset : v * kVoltStep;
     }
   }
   for (int j = 0; j < temperatureCount; ++j) {

@@ -223,6 +223,51 @@ TEST_F(ChipDrivers, Ite87FanModesAndSixteenBitCounts) {
   EXPECT_NEAR(ITE_IT87_HardwareMonitor::VoltStep(0x8728), 0.012, 1e-7);
 }
 
+TEST_F(ChipDrivers, Ite87ChipGenerationsReadAsTheKernelDoes) {
+  // Fan 1 counts 0x0298 with 0x0C bits 0-2 clear and divisor 2 in 0x0B:
+  // the newer chips' counters are 16 bits whatever 0x0C says (1016 rpm),
+  // the older ones count 8 bits (0x98 x 2 = 4441 rpm). 3VSB (VIN7) and VBAT
+  // (VIN8) reach the newer chips' ADC halved. PWM 1 is automatic: only the
+  // newer chips report its duty (0x63).
+  space.Set(0x0B, 0x01);
+  space.Set(0x0C, 0x00);
+  space.Set(0x0D, 0x98);
+  space.Set(0x18, 0x02);
+  space.Set(0x27, 137);  // 3VSB pin
+  space.Set(0x28, 127);  // VBAT pin
+  space.Set(0x15, 0x80);
+  space.Set(0x63, 0x66);
+  struct Case {
+    int chip;
+    double fanRpm, vsb, vbat, duty;
+  } cases[] = {
+      {0x8718, 1350000.0 / (0x98 * 2), 137 * 0.016, 127 * 0.016, -1},
+      {0x8728, 1350000.0 / (0x298 * 2), 137 * 0.024, 127 * 0.024, 0x66 * 100.0 / 255},
+      {0x8772, 1350000.0 / (0x298 * 2), 137 * 0.024, 127 * 0.024, 0x66 * 100.0 / 255},
+      {0x8721, 1350000.0 / (0x298 * 2), 137 * 0.024, 127 * 0.024, 0x66 * 100.0 / 255},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.chip);
+    ITE_IT87_HardwareMonitor m(c.chip);
+    m.SetAccess(&space, new CLPCRequest());
+    m.CreateSensors();
+    ASSERT_TRUE(m.fanSensors[0]);
+    EXPECT_NEAR(m.fanSensors[0]->value, c.fanRpm, 0.5);
+    EXPECT_NEAR(m.voltageSensors[7]->input, c.vsb, 1e-5);
+    EXPECT_NEAR(m.voltageSensors[8]->input, c.vbat, 1e-5);
+    EXPECT_NEAR(m.fanPwmSensors[0]->value, c.duty, 1e-4);
+    int mode = 0;
+    ASSERT_EQ(m.GetFanMode(0, SENSOR_FAN_PWM, &mode), 1);
+    EXPECT_EQ(mode, FANMODE_AUTOMATIC);
+  }
+  // The default table names the newer chips' VIN7 3VSB, taken as it is.
+  ITE_IT87_HardwareMonitor newer(0x8728);
+  newer.SetAccess(&space, new CLPCRequest());
+  newer.CreateSensors();
+  EXPECT_STREQ(newer.voltageSensors[7]->name, "3VSB");
+  EXPECT_NEAR(newer.voltageSensors[7]->value, 137 * 0.024, 1e-5);
+}
+
 TEST_F(ChipDrivers, W83627DhgReadsBankedTemperaturesAndDividedFans) {
   space.banked = true;
   space.Set(0x20, 150);             // 1.2 V at 8 mV
