@@ -116,6 +116,9 @@ class CHardwareMonitor {
   const FanLabel* fanTable = nullptr;
   // Which board tables apply (MonitorTableFamily); 0 = none.
   int tableFamily = 0;
+  // Banked chips: the bank the chip has selected during a refresh, -1 when
+  // not known (bank 0 as the refresh found it).
+  int selectedBank = -1;
 
  private:
   CTList<CSensor>** ListFor(uint32_t sensorClass);

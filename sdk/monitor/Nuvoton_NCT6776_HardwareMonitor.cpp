@@ -26,5 +26,5 @@ int Nuvoton_NCT6776_HardwareMonitor::ReadFanRpm(int k) {
 int Nuvoton_NCT6776_HardwareMonitor::ReadTemperature(int j) {
   if (j < 3) return Winbond_W83627EHF_HardwareMonitor::ReadTemperature(j);
   uint8_t t;
-  return ReadReg(kRegPeciTemperature, &t) ? t : -1;
+  return ReadBankedReg(*this, kRegPeciTemperature, &t) ? t : -1;
 }

@@ -46,7 +46,7 @@ Winbond_W83627HF_HardwareMonitor::Winbond_W83627HF_HardwareMonitor(int code)
 int Winbond_W83627HF_HardwareMonitor::CreateSensors() {
   for (int i = 0; i < voltageCount; ++i) {
     uint8_t v;
-    if (!ReadReg(kRegVoltage + i, &v) || v == 0x00 || v == 0xFF) continue;
+    if (!ReadBankedReg(*this, static_cast<uint16_t>(kRegVoltage + i), &v) || v == 0x00 || v == 0xFF) continue;
     auto* s = new CVoltageSensor(i);
     std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
     AddSensorEverywhere(s);
@@ -69,10 +69,10 @@ int Winbond_W83627HF_HardwareMonitor::CreateSensors() {
 int Winbond_W83627HF_HardwareMonitor::Update() {
   const int chipId = (chipCode >> 16) & 0xFF;
   uint8_t vrmOvt = 0;
-  bool vrm9 = (chipId == 0x90 || chipId == 0x80) && ReadReg(kRegVrmOvt, &vrmOvt) && (vrmOvt & 0x01);
+  bool vrm9 = (chipId == 0x90 || chipId == 0x80) && ReadBankedReg(*this, kRegVrmOvt, &vrmOvt) && (vrmOvt & 0x01);
   for (int i = 0; i < voltageCount; ++i) {
     uint8_t v;
-    if (voltageSensors[i] && ReadReg(kRegVoltage + i, &v)) {
+    if (voltageSensors[i] && ReadBankedReg(*this, static_cast<uint16_t>(kRegVoltage + i), &v)) {
       voltageSensors[i]->raw = v;
       voltageSensors[i]->input = i == 0 && vrm9 ? v * kVrm9Step + kVrm9Offset : v * kVoltStep;
     }
@@ -81,7 +81,7 @@ int Winbond_W83627HF_HardwareMonitor::Update() {
     if (!temperatureSensors[j]) continue;
     uint8_t hi, lo = 0;
     if (j == 0) {
-      if (ReadReg(kRegTemperature1, &hi)) temperatureSensors[j]->raw = hi;
+      if (ReadBankedReg(*this, kRegTemperature1, &hi)) temperatureSensors[j]->raw = hi;
       continue;
     }
     uint16_t reg = j == 1 ? kRegTemperature2 : kRegTemperature3;
@@ -93,10 +93,11 @@ int Winbond_W83627HF_HardwareMonitor::Update() {
     uint8_t c;
     int rpm = -1;
     // The default table shows rpm directly (rule 2).
-    if (ReadReg(kRegFan + k, &c) && c != 0x00 && c != 0xFF)
+    if (ReadBankedReg(*this, static_cast<uint16_t>(kRegFan + k), &c) && c != 0x00 && c != 0xFF)
       rpm = static_cast<int>(1350000 / (c << WinbondFanDivisorShift(*this, k)));
     relabel |= StoreFanReading(&fanSensors[k], k, rpm);
   }
+  RestoreBankZero(*this);
   if (relabel) ApplyLabels();
   ApplyConversions();
   ConvertUnlabelled(1, 2);

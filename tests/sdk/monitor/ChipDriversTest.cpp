@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "FakeRegisterSpace.h"
 #include "sdk/core/CSensor.h"
@@ -288,6 +289,16 @@ TEST_F(ChipDrivers, W83627DhgReadsBankedTemperaturesAndDividedFans) {
   EXPECT_EQ(m.temperatureSensors[2], nullptr);
   EXPECT_EQ(m.fanSensors[0]->value, static_cast<float>(1350000 / (0x5A * 4)));
   EXPECT_EQ(space.banks[0][0x4E], 0);  // bank 0 restored
+  // A refresh selects each bank it needs once (CPUTIN bank 1, back to 0 for
+  // the fans, bank 5 for the fifth fan, 0 for its divisor), not before and
+  // after every banked register, and ends in bank 0.
+  space.writes.clear();
+  m.Update();
+  std::vector<int> banks;
+  for (const auto& w : space.writes)
+    if (w.first == 0x4E) banks.push_back(w.second);
+  EXPECT_EQ(banks, (std::vector<int>{1, 0, 5, 0}));
+  EXPECT_EQ(space.banks[0][0x4E], 0);
 }
 
 TEST_F(ChipDrivers, FactoryNamesEveryFamilyAndKeepsUnknownChipsById) {
