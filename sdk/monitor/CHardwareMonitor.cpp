@@ -7,6 +7,7 @@
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 CHardwareMonitor::CHardwareMonitor(int cat, int id) : category(cat), monitorId(id) {
   std::snprintf(name, sizeof(name), "Hardware monitor ID=0x%X", static_cast<unsigned>(id));
@@ -18,6 +19,16 @@ CHardwareMonitor::~CHardwareMonitor() {
                              waterLevels, positions, class40000, levels, labelledVoltages, labelledTemperatures,
                              labelledFans})
     delete l;
+}
+
+void CHardwareMonitor::ApplyFamily(const ChipFamily* family) {
+  if (!family) return;
+  std::snprintf(name, sizeof(name), "%s", family->name);
+  if (family->fanConstant > 0) fanConstant = family->fanConstant;
+  voltageTable = family->voltageTable;
+  temperatureTable = family->temperatureTable;
+  fanTable = family->fanTable;
+  tableFamily = family->tableFamily;
 }
 
 void CHardwareMonitor::SetAccess(CRegisterSpace* s, CIORequest* r) {

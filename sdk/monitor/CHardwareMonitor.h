@@ -14,6 +14,7 @@ class CRegisterSpace;
 class CIORequest;
 class CDevice;
 class CCompositeDevice;
+struct ChipFamily;
 
 enum MonitorCategory : int {
   MONITOR_CHIP = 1,
@@ -80,6 +81,10 @@ class CHardwareMonitor {
   // Drivers convert their own temperatures and fans when a board replaced
   // the table by none.
   void ConvertUnlabelled(int temperatureRule, int fanRule);
+
+  // Name, fan constant, default label tables and board-table family from
+  // the chip's family row (nothing without one).
+  void ApplyFamily(const ChipFamily* family);
 
   // Takes ownership of `request`.
   void SetAccess(CRegisterSpace* space, CIORequest* request);

@@ -5,7 +5,7 @@
 #include "sdk/core/CSensor.h"
 #include "sdk/core/RoundToInt.h"
 #include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 namespace {
 
@@ -20,30 +20,14 @@ const char* const kPwmNames[4] = {"CPU", "System Fan 1", "System Fan 2", "System
 
 }  // namespace
 
-const char* Fintek_F71882F_HardwareMonitor::ChipName(int code) {
-  switch (code) {
-    case 0x0501: return "Fintek F71862F";
-    case 0x0541: return "Fintek F71882F";
-    case 0x0601: return "Fintek F71882FG";
-    case 0x0723: return "Fintek F71889F";
-    case 0x0814: return "Fintek F71869";
-    case 0x0909: return "Fintek F71889ED";
-    case 0x1005: return "Fintek F71889A";
-    default: return "Fintek F718xx";
-  }
-}
-
 Fintek_F71882F_HardwareMonitor::Fintek_F71882F_HardwareMonitor(int code)
     : Fintek_F71882F_HardwareMonitor(code, 0x19340541, false) {}
 
 Fintek_F71882F_HardwareMonitor::Fintek_F71882F_HardwareMonitor(int code, int id, bool compact)
     : CHardwareMonitor(MONITOR_CHIP, id), chipCode(code), compact_(compact) {
-  std::snprintf(name, sizeof(name), "%s", ChipName(code));
+  std::snprintf(name, sizeof(name), "Fintek F718xx");
   fanConstant = 1500000.0f;
-  voltageTable = monitor_tables::kFintekVoltages;
-  temperatureTable = monitor_tables::kFintekTemperatures;
-  fanTable = monitor_tables::kFintekFans;
-  tableFamily = TABLES_FINTEK_F71882F;
+  ApplyFamily(FindChipFamily(0x1934, static_cast<uint32_t>(code)));
 }
 
 int Fintek_F71882F_HardwareMonitor::FanCount() const {

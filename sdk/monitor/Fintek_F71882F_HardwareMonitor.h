@@ -26,8 +26,6 @@ class Fintek_F71882F_HardwareMonitor : public CHardwareMonitor {
   // Gives the fans back the mode they had before a duty was set.
   void Close() override;
 
-  // The name a chip code is shown with.
-  static const char* ChipName(int chipCode);
   // Fan inputs (and as many PWM outputs) of the chip.
   int FanCount() const;
 

@@ -4,18 +4,8 @@
 #include <initializer_list>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/DefaultLabelTables.h"
-
-const char* ITE_IT87_HardwareMonitor::ChipName(int chipId) {
-  switch (chipId & 0xFFFF) {
-    case 0x8721: return "ITE IT8721";
-    case 0x8728: return "ITE IT8728";
-    case 0x8771:
-    case 0x8772: return "ITE IT8772";
-    default: return "ITE IT87";
-  }
-}
 
 namespace {
 
@@ -53,11 +43,10 @@ ITE_IT87_HardwareMonitor::ITE_IT87_HardwareMonitor(int code)
       chipCode(code),
       traits(TraitsOf(code)),
       voltStep(traits.voltStep) {
-  std::snprintf(name, sizeof(name), "%s", ChipName(code));
-  voltageTable = traits.scaledInputs ? monitor_tables::kIt87ScaledVoltages : monitor_tables::kIt87Voltages;
-  temperatureTable = monitor_tables::kIt87Temperatures;
-  fanTable = monitor_tables::kIt87Fans;
-  tableFamily = TABLES_ITE_IT87;
+  std::snprintf(name, sizeof(name), "ITE IT87");
+  ApplyFamily(FindChipFamily(0x90, static_cast<uint32_t>(code)));
+  // 3VSB and VBAT come back doubled from the newer chips (see Update).
+  if (traits.scaledInputs) voltageTable = monitor_tables::kIt87ScaledVoltages;
 }
 
 int ITE_IT87_HardwareMonitor::ReadFanCount(int k, int* pulses) {

@@ -28,7 +28,6 @@ class ITE_IT87_HardwareMonitor : public CHardwareMonitor {
   int GetFanMode(int index, uint32_t sensorClass, int* mode) override;
   int SetFanMode(int index, uint32_t sensorClass, int mode) override;
 
-  static const char* ChipName(int chipId);
   // What the chips differ in, as the Linux it87 driver's device table marks
   // them (by the Super I/O chip id).
   struct Traits {

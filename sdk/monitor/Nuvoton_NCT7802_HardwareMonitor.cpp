@@ -3,15 +3,10 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 Nuvoton_NCT7802_HardwareMonitor::Nuvoton_NCT7802_HardwareMonitor() : CHardwareMonitor(MONITOR_CHIP, 0x5CA300C1) {
-  std::snprintf(name, sizeof(name), "Nuvoton NCT7802");
-  fanConstant = 1350000.0f;
-  voltageTable = monitor_tables::kNct7802Voltages;
-  fanTable = monitor_tables::kNct7802Fans;
-  tableFamily = TABLES_NUVOTON_NCT7802;
+  ApplyFamily(FindChipFamily(0x50, 0xC3));
 }
 
 int Nuvoton_NCT7802_HardwareMonitor::CreateSensors() {

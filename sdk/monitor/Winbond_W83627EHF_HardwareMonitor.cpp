@@ -3,17 +3,17 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/WinbondBanks.h"
 
 Winbond_W83627EHF_HardwareMonitor::Winbond_W83627EHF_HardwareMonitor(int code)
     : CHardwareMonitor(MONITOR_CHIP, static_cast<int>(0x5CA30000u | ((code >> 16) & 0xFF))), chipCode(code) {
   std::snprintf(name, sizeof(name), "Winbond W83627EHF");
-  voltageTable = monitor_tables::kW83627EhfVoltages;
-  temperatureTable = monitor_tables::kW83627EhfTemperatures;
-  fanTable = monitor_tables::kW83627EhfFans;
-  tableFamily = TABLES_WINBOND_W83627EHF;
+  const ChipFamily* family = FindChipFamily(0x5CA3, static_cast<uint32_t>(code));
+  ApplyFamily(family);
+  // DHG/667HG and NCT6776 rows: seven voltages; NCT6776 adds PECI.
+  if (family && family->voltages > 0) voltageCount = family->voltages;
+  if (family && family->temperatures > 0) temperatureCount = family->temperatures;
 }
 
 int Winbond_W83627EHF_HardwareMonitor::FanDivisorShift(int k) {

@@ -3,44 +3,18 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/WinbondBanks.h"
-
-namespace {
-
-struct Variant {
-  int chipId;
-  const char* name;
-  int voltages, temperatures, fans;
-};
-constexpr Variant kVariants[] = {
-    {0x21, "Winbond W83627HF", 7, 3, 3},
-    {0x90, "Winbond W83627THF", 5, 3, 3},
-    {0x60, "Winbond W83697HF", 5, 2, 2},
-    {0x80, "Winbond W83637HF", 5, 3, 3},
-};
-const Variant& Find(int chipId) {
-  for (const auto& v : kVariants)
-    if (v.chipId == chipId) return v;
-  return kVariants[0];
-}
-
-}  // namespace
-
-const char* Winbond_W83627HF_HardwareMonitor::ChipName(int chipId) { return Find(chipId).name; }
 
 Winbond_W83627HF_HardwareMonitor::Winbond_W83627HF_HardwareMonitor(int code)
     : CHardwareMonitor(MONITOR_CHIP, static_cast<int>(0x5CA30000u | ((code >> 16) & 0xFF))), chipCode(code) {
-  const Variant& v = Find((code >> 16) & 0xFF);
-  std::snprintf(name, sizeof(name), "%s", v.name);
-  voltageCount = v.voltages;
-  temperatureCount = v.temperatures;
-  fanCount = v.fans;
-  voltageTable = monitor_tables::kW83627HfVoltages;
-  temperatureTable = monitor_tables::kW83627HfTemperatures;
-  fanTable = monitor_tables::kW83627HfFans;
-  tableFamily = TABLES_WINBOND_W83627HF;
+  std::snprintf(name, sizeof(name), "Winbond W83627HF");
+  const ChipFamily* family = FindChipFamily(0x5CA3, static_cast<uint32_t>(code));
+  ApplyFamily(family);
+  // The channel counts of the variant (W83627HF 7/3/3, THF 5/3/3, 697HF 5/2/2, 637HF 5/3/3).
+  voltageCount = family && family->voltages > 0 ? family->voltages : 7;
+  temperatureCount = family && family->temperatures > 0 ? family->temperatures : 3;
+  fanCount = family && family->fans > 0 ? family->fans : 3;
 }
 
 int Winbond_W83627HF_HardwareMonitor::CreateSensors() {

@@ -26,8 +26,6 @@ class Winbond_W83627HF_HardwareMonitor : public CHardwareMonitor {
   int Update() override;
   int CreateSensors() override;
 
-  static const char* ChipName(int chipId);
-
   int chipCode;
   int voltageCount, temperatureCount, fanCount;
   CSensor* voltageSensors[7] = {};

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "FakeRegisterSpace.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/Fintek_F71808E_HardwareMonitor.h"
 #include "sdk/monitor/Fintek_F71882F_HardwareMonitor.h"
 #include "sdk/monitor/ITE_IT87_HardwareMonitor.h"
@@ -222,6 +224,22 @@ TEST_F(ChipDrivers, Ite87FanModesAndSixteenBitCounts) {
   EXPECT_EQ(space.writes[0].second, 0x7F);
   EXPECT_EQ(space.writes[1].second, 0x81);  // the stored temperature input
   EXPECT_NEAR(ITE_IT87_HardwareMonitor::VoltStep(0x8728), 0.012, 1e-7);
+}
+
+TEST_F(ChipDrivers, EveryFamilyRowBuildsItsChipWithTheRowsNameAndTables) {
+  int drivers = 0;
+  for (const ChipFamily* f = kChipFamilies; f->vendor != kChipFamilyEnd; ++f) {
+    uint32_t code = f->lowId << f->shift;
+    if (f->superIoIds) code |= f->superIoIds[0];
+    SCOPED_TRACE(testing::Message() << f->name << " " << std::hex << code);
+    ASSERT_EQ(FindChipFamily(f->vendor, code), f) << "an earlier row takes this chip";
+    std::unique_ptr<CHardwareMonitor> m(BuildMonitor(f->vendor, code, -1, -1, -1));
+    EXPECT_STREQ(m->name, f->name);
+    EXPECT_EQ(m->voltageTable, f->voltageTable);
+    EXPECT_EQ(m->tableFamily, f->tableFamily);
+    drivers += f->create != nullptr;
+  }
+  EXPECT_EQ(drivers, 24);
 }
 
 TEST_F(ChipDrivers, Ite87ChipGenerationsReadAsTheKernelDoes) {
