@@ -31,6 +31,7 @@ constexpr ClassRow kClasses[] = {
     {SENSOR_TEMPERATURE, "temperature", "\xC2\xB0" "C", "%+.1f\xC2\xB0" "C"},
     {SENSOR_FAN, "fan", "RPM", "%.0f RPM"},
     {SENSOR_FAN_PWM, "pwm", "%", "%.0f%%"},
+    {SENSOR_CAPACITY, "charge", "%", "%.0f%%"},  // batteries
 };
 
 std::string Format(const ClassRow& c, float v, bool valid) {

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "platform/PowerSupplies.h"
 
 namespace drv {
 class DriverService;
@@ -51,6 +54,10 @@ class Machine {
 
   // The service the driver channel installs, opens and removes.
   virtual drv::DriverService& DriverService() = 0;
+
+  // Batteries and power supplies the operating system reports; none on a
+  // machine without them.
+  virtual std::vector<PowerSupply> PowerSupplies() { return {}; }
 };
 
 // The machine of this process. Until one is set, the host.

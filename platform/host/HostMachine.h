@@ -79,6 +79,8 @@ class HostMachine : public Machine {
   uint64_t TotalPhysicalMemory() override;
 
   drv::DriverService& DriverService() override { return service_; }
+  // The kernel's list under /sys/class/power_supply.
+  std::vector<PowerSupply> PowerSupplies() override { return ReadPowerSupplies("/sys/class/power_supply"); }
   HostDriverService& HostService() { return service_; }
 
  private:

@@ -402,4 +402,38 @@ TEST(MonitorInterface, ADumpTakenInAnotherBankIsRefusedNamingIt) {
   EXPECT_NE(error.find("bank 1 selected (register 0x4E = 0x81)"), std::string::npos) << error;
 }
 
+TEST(MonitorInterface, TheOperatingSystemsBatteriesAreMonitored) {
+  MonitorBoard board("brenmor-p45");
+  plat::PowerSupply battery;
+  battery.name = "BAT0";
+  battery.type = "Battery";
+  battery.voltageNow = 12600000;
+  battery.capacity = 80;
+  battery.temp = 312;
+  plat::PowerSupply mains;  // only "online": nothing to show
+  mains.name = "AC";
+  mains.type = "Mains";
+  board.env.machine->powerSupplies = {mains, battery};
+  CHardwareMonitorInterface* hm = board.Start();
+  ASSERT_TRUE(hm);
+  CHardwareMonitor* last = nullptr;
+  for (CHardwareMonitor* m : Items(hm->Monitors())) last = m;
+  ASSERT_TRUE(last);
+  EXPECT_STREQ(last->name, "Battery BAT0");
+  EXPECT_EQ(last->category, MONITOR_BATTERY);
+  EXPECT_EQ(Describe(*hm).find("AC"), std::string::npos);
+  ASSERT_TRUE(last->GetSensor(SENSOR_VOLTAGE, 0) && last->GetSensor(SENSOR_CAPACITY, 0) &&
+              last->GetSensor(SENSOR_TEMPERATURE, 0));
+  EXPECT_NEAR(last->GetSensor(SENSOR_VOLTAGE, 0)->value, 12.6, 1e-5);
+  EXPECT_NEAR(last->GetSensor(SENSOR_TEMPERATURE, 0)->value, 31.2, 1e-5);
+  EXPECT_EQ(last->GetSensor(SENSOR_CURRENT, 0), nullptr);
+  // The charge falls; a battery is read every third refresh.
+  board.env.machine->powerSupplies[1].capacity = 79;
+  hm->Refresh();
+  hm->Refresh();
+  EXPECT_EQ(last->GetSensor(SENSOR_CAPACITY, 0)->value, 80.0f);
+  hm->Refresh();
+  EXPECT_EQ(last->GetSensor(SENSOR_CAPACITY, 0)->value, 79.0f);
+}
+
 }  // namespace
