@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/poll/MonitorView.h"
+#include "poll/MonitorView.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
