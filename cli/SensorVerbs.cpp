@@ -31,6 +31,7 @@ constexpr ClassRow kClasses[] = {
     {SENSOR_TEMPERATURE, "temperature", "\xC2\xB0" "C", "%+.1f\xC2\xB0" "C"},
     {SENSOR_FAN, "fan", "RPM", "%.0f RPM"},
     {SENSOR_FAN_PWM, "pwm", "%", "%.0f%%"},
+    {SENSOR_CAPACITY, "charge", "%", "%.0f%%"},  // batteries
 };
 
 std::string Format(const ClassRow& c, float v, bool valid) {
@@ -60,6 +61,8 @@ void PrintText(const CHardwareMonitorInterface& hm) {
       for (CSensor* s : Items(m->GetList(c.cls))) {
         std::string label = std::string(s->name) + ":";
         std::string value = Format(c, s->value, s->raw != -1 || s->input > 0);
+        // A PWM output the chip drives itself and reports no duty for.
+        if (c.cls == SENSOR_FAN_PWM && s->raw != -1 && s->value < 0) value = "auto";
         std::printf("%-16s %*s", label.c_str(), Width(value, 13), value.c_str());
         if (Tracked(*s) && c.cls != SENSOR_FAN_PWM) {
           std::string lo = Format(c, s->min, true), hi = Format(c, s->max, true);

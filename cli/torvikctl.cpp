@@ -102,6 +102,12 @@ int Main(int argc, char** argv) {
       rest.push_back(a);
     }
   }
+  if (emu::HasRequestedDumps() && options.machine.rfind("emulated", 0) != 0) {
+    // A dump only ever replaces an emulated chip's registers.
+    std::fprintf(stderr, "torvikctl: --load-dump needs --machine emulated[:BOARD], not '%s'\n",
+                 options.machine.c_str());
+    return kExitUsage;
+  }
   if (rest.empty()) {
     PrintHelp(stderr);
     return kExitUsage;

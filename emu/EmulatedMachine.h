@@ -84,6 +84,10 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   uint64_t PerformanceFrequency() override { return 1000000000; }
   uint64_t TotalPhysicalMemory() override { return installedMemory_; }
   drv::DriverService& DriverService() override;
+  // The batteries and power supplies the machine reports (a board's own
+  // list; the desktop boards have none).
+  std::vector<plat::PowerSupply> PowerSupplies() override { return powerSupplies; }
+  std::vector<plat::PowerSupply> powerSupplies;
   EmulatedDriverService& Service();
 
   // ---- drv::HardwareAccess

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PowerSupplies.h"
+
 namespace drv {
 class DriverService;
 }
@@ -74,6 +76,10 @@ class Machine {
     (void)bus, (void)device, (void)function;
     return nullptr;
   }
+
+  // Batteries and power supplies the operating system reports; none on a
+  // machine without them.
+  virtual std::vector<PowerSupply> PowerSupplies() { return {}; }
 };
 
 // The machine of this process. Until one is set, the host.

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "emu/DumpLoader.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/chips/DumpTargets.h"
 #include "emu/chips/FintekF71882F.h"
@@ -61,14 +60,6 @@ void Drive(FintekHardwareMonitorBlock& b, const Wiring& w) {
   b.fans[2].stopped = {{0, 20}};
 }
 
-template <typename Chip>
-void Register(EmulatedMachine& m, const std::string& name, const std::shared_ptr<Chip>& chip) {
-  std::weak_ptr<Chip> weak = chip;
-  RegisterDumpTarget(m, name, chip, [weak](const RegisterDump& d) {
-    if (auto c = weak.lock()) c->LoadDump(d);
-  });
-}
-
 }  // namespace
 
 std::shared_ptr<FintekHardwareMonitorBlock> AttachFintekMonitor(EmulatedMachine& m, uint16_t monitorBase,
@@ -76,7 +67,7 @@ std::shared_ptr<FintekHardwareMonitorBlock> AttachFintekMonitor(EmulatedMachine&
   const Wiring& w = WiringOf(wiring);
   auto b = FintekHardwareMonitorBlock::Attach(m, monitorBase, w.fourthFan);
   Drive(*b, w);
-  Register(m, dumpName, b);
+  RegisterDumpChip(m, dumpName, b);
   return b;
 }
 
@@ -118,7 +109,7 @@ std::shared_ptr<Nct7802> AttachBoardNct7802(EmulatedMachine& m, SmbusBus& bus, u
   bus.Attach(address, c);
   char name[32];
   std::snprintf(name, sizeof(name), "nct7802@0x%02x", address);
-  Register(m, name, c);
+  RegisterDumpChip(m, name, c);
   return c;
 }
 

@@ -24,14 +24,6 @@ constexpr uint16_t kIteMonitorBase = 0x0228;
 // classic 0x290, so it answers at 0x295/0x296.
 constexpr uint16_t kWinbondMonitorBase = 0x0290;
 
-template <typename Chip>
-void RegisterDumps(EmulatedMachine& m, const char* name, const std::shared_ptr<Chip>& chip) {
-  std::weak_ptr<Chip> weak = chip;
-  RegisterDumpTarget(m, name, chip, [weak](const RegisterDump& d) {
-    if (auto c = weak.lock()) c->LoadDump(d);
-  });
-}
-
 void AddMonitoringChips(EmulatedMachine& m) {
   auto ite = std::make_shared<SuperIoChip>(SuperIoMaker::Ite, 0x2E);
   ite->SetGlobal(0x20, 0x87);
@@ -56,7 +48,7 @@ void AddMonitoringChips(EmulatedMachine& m) {
   it87->fans[2].rpm = Waveform::Steady(1000);
   it87->fans[3].rpm = Waveform::Steady(800);
   it87->fans[3].stopped = {{0, 20}};
-  RegisterDumps(m, "it8718f", it87);
+  RegisterDumpChip(m, "it8718f", it87);
 
   auto winbond = std::make_shared<SuperIoChip>(SuperIoMaker::Winbond, 0x4E);
   winbond->SetGlobal(0x20, 0xA0);
@@ -71,7 +63,7 @@ void AddMonitoringChips(EmulatedMachine& m) {
   dhg->temperatures[0] = Waveform::Drift(44, 3, 150);
   dhg->temperatures[1] = Waveform::Drift(40.5, 4, 110);
   dhg->fans[0].rpm = Waveform::Drift(1700, 80, 45);
-  RegisterDumps(m, "w83627dhg", dhg);
+  RegisterDumpChip(m, "w83627dhg", dhg);
 }
 
 void Build(EmulatedMachine& m) {

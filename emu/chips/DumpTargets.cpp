@@ -14,7 +14,7 @@ namespace {
 struct Target {
   std::string name;
   std::weak_ptr<void> chip;
-  std::function<void(const RegisterDump&)> load;
+  DumpLoadFn load;
 };
 
 struct Request {
@@ -47,8 +47,7 @@ std::vector<Target>& LiveTargets(EmulatedMachine& m) {
 
 }  // namespace
 
-void RegisterDumpTarget(EmulatedMachine& m, const std::string& name, std::shared_ptr<void> chip,
-                        std::function<void(const RegisterDump&)> load) {
+void RegisterDumpTarget(EmulatedMachine& m, const std::string& name, std::shared_ptr<void> chip, DumpLoadFn load) {
   std::lock_guard<std::mutex> hold(gMutex);
   LiveTargets(m).push_back({Lower(name), chip, std::move(load)});
 }
@@ -68,7 +67,7 @@ std::vector<std::string> DumpTargetNames(EmulatedMachine& m) {
 }
 
 bool LoadDumpInto(EmulatedMachine& m, const std::string& name, const RegisterDump& dump, std::string* error) {
-  std::function<void(const RegisterDump&)> load;
+  DumpLoadFn load;
   std::string known;
   {
     std::lock_guard<std::mutex> hold(gMutex);
@@ -81,8 +80,10 @@ bool LoadDumpInto(EmulatedMachine& m, const std::string& name, const RegisterDum
     if (error) *error = "no emulated chip '" + name + "' on this board; chips:" + (known.empty() ? " none" : known);
     return false;
   }
-  load(dump);
-  return true;
+  std::string why;
+  if (load(dump, &why)) return true;
+  if (error) *error = name + ": " + why;
+  return false;
 }
 
 bool RequestDumpLoad(const std::string& arg, std::string* error) {
@@ -102,14 +103,24 @@ bool RequestDumpLoad(const std::string& arg, std::string* error) {
   return true;
 }
 
+bool HasRequestedDumps() {
+  std::lock_guard<std::mutex> hold(gMutex);
+  return !Requests().empty();
+}
+
 bool ApplyRequestedDumps(EmulatedMachine& m, std::string* error) {
   std::vector<Request> requests;
   {
     std::lock_guard<std::mutex> hold(gMutex);
     requests.swap(Requests());
   }
-  for (const Request& r : requests)
-    if (!LoadDumpInto(m, r.chip, r.dump, error)) return false;
+  for (const Request& r : requests) {
+    std::string why;
+    if (!LoadDumpInto(m, r.chip, r.dump, &why)) {
+      if (error) *error = r.file + ": " + why;
+      return false;
+    }
+  }
   return true;
 }
 

@@ -18,8 +18,9 @@ FintekHardwareMonitorBlock::FintekHardwareMonitorBlock(TimeBase& time, bool four
   regs_[0x5B] = 0x34;
 }
 
-void FintekHardwareMonitorBlock::LoadDump(const RegisterDump& dump) {
-  for (int r = 0; r < 256; ++r) frozen_[r] = dump.values[r];
+bool FintekHardwareMonitorBlock::LoadDump(const RegisterDump& dump, std::string*) {
+  for (int r = 0; r < 256; ++r) frozen_[r] = dump.values[r] >= 0 ? dump.values[r] : 0xFF;
+  return true;
 }
 
 uint8_t FintekHardwareMonitorBlock::Read(uint8_t reg) const {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "emu/Devices.h"
 #include "emu/chips/BoardEnvironment.h"
@@ -32,8 +33,9 @@ class FintekHardwareMonitorBlock : public PortDevice {
 
   void SetRegister(uint8_t reg, uint8_t value) { regs_[reg] = value; }
   uint8_t Register(uint8_t reg) const { return regs_[reg]; }
-  // Replays a register dump: the dump's registers win over the pins.
-  void LoadDump(const RegisterDump& dump);
+  // Replays a register dump: every register answers with the dump's byte,
+  // and one the dump leaves out reads 0xFF, as nothing driving the bus.
+  bool LoadDump(const RegisterDump& dump, std::string* error);
 
   bool PortRead(uint16_t offset, int width, uint32_t* value) override;
   bool PortWrite(uint16_t offset, int width, uint32_t value) override;

@@ -26,8 +26,9 @@ IteIt87Monitor::IteIt87Monitor(TimeBase& time) : time_(time) {
   regs_[0x5B] = 0x12;
 }
 
-void IteIt87Monitor::LoadDump(const RegisterDump& dump) {
-  for (int r = 0; r < 256; ++r) frozen_[r] = dump.values[r];
+bool IteIt87Monitor::LoadDump(const RegisterDump& dump, std::string*) {
+  for (int r = 0; r < 256; ++r) frozen_[r] = dump.values[r] >= 0 ? dump.values[r] : 0xFF;
+  return true;
 }
 
 uint8_t IteIt87Monitor::Read(uint8_t reg) const {

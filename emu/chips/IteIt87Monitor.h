@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "emu/Devices.h"
 #include "emu/chips/BoardEnvironment.h"
@@ -38,7 +39,9 @@ class IteIt87Monitor : public PortDevice {
   std::array<FanWaveform, 5> fans;
 
   uint8_t Register(uint8_t reg) const { return Read(reg); }
-  void LoadDump(const RegisterDump& dump);
+  // Replays a register dump: every register answers with the dump's byte,
+  // and one the dump leaves out reads 0xFF, as nothing driving the bus.
+  bool LoadDump(const RegisterDump& dump, std::string* error);
 
   bool PortRead(uint16_t offset, int width, uint32_t* value) override;
   bool PortWrite(uint16_t offset, int width, uint32_t value) override;

@@ -16,6 +16,7 @@ constexpr double kVoltStep[5] = {0.004, 0.002, 0.002, 0.002, 0.002};
 Nct7802::Nct7802(TimeBase& time) : time_(time) {
   frozen_.fill(-1);
   regs_[0x21] = 0x01;  // start
+  regs_[0x22] = 0x7F;  // RTD1-3 pins as voltage inputs VSEN1-3, local diode on
   regs_[0x24] = 0x07;  // fan inputs enabled
   regs_[0x25] = 0x0F;  // voltage monitoring enabled
   regs_[0xFD] = 0x50;
@@ -23,8 +24,9 @@ Nct7802::Nct7802(TimeBase& time) : time_(time) {
   regs_[0xFF] = 0x21;
 }
 
-void Nct7802::LoadDump(const RegisterDump& dump) {
-  for (int r = 0; r < 256; ++r) frozen_[r] = dump.values[r];
+bool Nct7802::LoadDump(const RegisterDump& dump, std::string*) {
+  for (int r = 0; r < 256; ++r) frozen_[r] = dump.values[r] >= 0 ? dump.values[r] : 0xFF;
+  return true;
 }
 
 bool Nct7802::ReadByteData(uint8_t reg, uint8_t* value) {

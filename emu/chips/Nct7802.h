@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <cstdint>
 
 #include "emu/chips/BoardEnvironment.h"
@@ -34,7 +35,9 @@ class Nct7802 : public SmbusSlave {
   // Write transactions the chip acknowledged (detection must not make any).
   unsigned writes = 0;
 
-  void LoadDump(const RegisterDump& dump);
+  // Replays a register dump: every register answers with the dump's byte,
+  // and one the dump leaves out reads 0xFF, as nothing driving the bus.
+  bool LoadDump(const RegisterDump& dump, std::string* error);
   bool ReadByteData(uint8_t command, uint8_t* value) override;
   bool WriteByteData(uint8_t command, uint8_t value) override;
   // A register as last written (PWM outputs 0x60-0x62 among them).

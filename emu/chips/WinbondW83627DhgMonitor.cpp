@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "emu/DumpLoader.h"
 #include "emu/EmulatedMachine.h"
@@ -21,9 +22,23 @@ WinbondW83627DhgMonitor::WinbondW83627DhgMonitor(TimeBase& time) : time_(time) {
   regs_[0x5D] = 0x00;  // divisor bit 2 clear for fans 1-3
 }
 
-void WinbondW83627DhgMonitor::LoadDump(const RegisterDump& dump) {
-  for (int r = 0; r < 256; ++r)
-    if (r != 0x4E) frozen_[r] = dump.values[r];
+bool WinbondW83627DhgMonitor::LoadDump(const RegisterDump& dump, std::string* error) {
+  int bankSelect = dump.values[0x4E];
+  if (bankSelect >= 0 && (bankSelect & 0x07) != 0) {
+    if (error) {
+      char text[200];
+      std::snprintf(text, sizeof(text),
+                    "the dump was taken with bank %d selected (register 0x4E = 0x%02X): its 0x50-0x5F are bank %d's; "
+                    "dump the chip with bank 0 selected",
+                    bankSelect & 0x07, bankSelect, bankSelect & 0x07);
+      *error = text;
+    }
+    return false;
+  }
+  for (int r = 0; r < 256; ++r) frozen_[r] = dump.values[r] >= 0 ? dump.values[r] : 0xFF;
+  if (bankSelect >= 0) regs_[0x4E] = static_cast<uint8_t>(bankSelect);
+  dumpLoaded_ = true;
+  return true;
 }
 
 uint8_t WinbondW83627DhgMonitor::FanCount(int k, uint64_t now) const {
@@ -53,6 +68,7 @@ uint8_t WinbondW83627DhgMonitor::Read(uint8_t bank, uint8_t reg) const {
     if (reg == 0x3F) return FanCount(3, now);
     return regs_[reg];
   }
+  if (dumpLoaded_) return 0xFF;  // the dump holds bank 0 only
   if ((bank == 1 || bank == 2) && (reg == 0x50 || reg == 0x51)) return halfDegrees(temperatures[bank], reg == 0x50);
   if (bank == 5 && reg >= 0x50 && reg <= 0x52) return volts(pins[7 + reg - 0x50]);
   if (bank == 5 && reg == 0x53) return FanCount(4, now);

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "emu/Devices.h"
 #include "emu/chips/BoardEnvironment.h"
@@ -39,7 +40,11 @@ class WinbondW83627DhgMonitor : public PortDevice {
 
   // Bank 0 registers and the current bank as the chip sees them now.
   uint8_t Register(uint16_t bankedReg) const { return Read(static_cast<uint8_t>(bankedReg >> 8), static_cast<uint8_t>(bankedReg)); }
-  void LoadDump(const RegisterDump& dump);  // bank 0 (and the shared 0x00-0x4F)
+  // Replays a dump of 0x00-0x7F taken with bank 0 selected: those
+  // registers answer with the dump's bytes, the other banks and any row the
+  // dump leaves out with 0xFF. A dump taken with another bank selected holds
+  // that bank's 0x50-0x5F and is refused, naming the bank.
+  bool LoadDump(const RegisterDump& dump, std::string* error);
 
   bool PortRead(uint16_t offset, int width, uint32_t* value) override;
   bool PortWrite(uint16_t offset, int width, uint32_t value) override;
@@ -53,6 +58,7 @@ class WinbondW83627DhgMonitor : public PortDevice {
   uint8_t index_ = 0;
   std::array<uint8_t, 256> regs_{};  // bank 0 and the shared low half
   std::array<int, 256> frozen_;
+  bool dumpLoaded_ = false;
 };
 
 }  // namespace emu

@@ -86,6 +86,8 @@ class HostMachine : public Machine {
   bool SmbiosTables(size_t limit, std::vector<uint8_t>* entryPoint, std::vector<uint8_t>* table) override;
 
   drv::DriverService& DriverService() override { return service_; }
+  // The kernel's list under /sys/class/power_supply.
+  std::vector<PowerSupply> PowerSupplies() override { return ReadPowerSupplies("/sys/class/power_supply"); }
   HostDriverService& HostService() { return service_; }
 
  private:

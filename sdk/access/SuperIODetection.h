@@ -18,5 +18,9 @@ inline constexpr uint16_t kSuperIOPorts[] = {0x2E, 0x4E};
 // facade's device list; returns how many were found. A port that already
 // has a CLPCIO in the facade is not probed again: its record is reported.
 int DetectSuperIOChips(QUARNSDK& sdk, CTList<CLPCIO>* out);
-// The same on one configuration port; the chip's record or null.
-CLPCIO* DetectSuperIOChip(QUARNSDK& sdk, uint16_t port);
+// The same on one configuration port: first the steps that lock a chip left
+// in configuration mode, then the makers' probes in the order National
+// Semiconductor, SMSC, Fintek, Winbond, ITE (only Fintek's with
+// `fintekOnly`). The chip's record, or null; a port space made for the probe
+// is destroyed again when nothing answered.
+CLPCIO* DetectSuperIOChip(QUARNSDK& sdk, uint16_t port, bool fintekOnly = false);

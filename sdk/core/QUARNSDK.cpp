@@ -238,6 +238,16 @@ int QUARNSDK::AdoptInterface(CInterface* candidate, int detected) {
   return detected;
 }
 
+void QUARNSDK::DestroyRegisterSpace(CRegisterSpace* s) {
+  if (!s) return;
+  registerSpaces->Remove(s);
+  if (CIOSpace* window = s->io) {
+    ioSpaces->Remove(window);
+    delete window;
+  }
+  delete s;
+}
+
 void QUARNSDK::Shutdown() {
   for (CCommand* c : Items(commands)) c->Restore();
   for (CMemoryMap* m : Items(memoryMaps)) m->Unmap();

@@ -69,6 +69,9 @@ class QUARNSDK {
   // Takes a device out of the device list (a device that stopped answering);
   // the caller deletes it when this returns true.
   bool RemoveDevice(CDevice* d);
+  // Takes a register space and its port window out of the facade and
+  // deletes both (a space made for a probe that found nothing).
+  void DestroyRegisterSpace(CRegisterSpace* s);
 
   const CTList<CRegisterSpace>* GetRegisterSpaces() const { return registerSpaces; }
   const CTList<CDevice>* GetDevices() const { return devices; }

@@ -81,7 +81,7 @@ const VoltageLabel kNct7802Vccio28Voltages[] = {
     {"Ch0/1 DIMM Ref", 0x101, 1, 2, 1}, {"Ch2/3 DIMM Ref", 0x104, 1, 1, 1}, kEnd,
 };
 const VoltageLabel kNct7802Vccio2dVoltages[] = {
-    {"VCC", 0x02000100, 1, 2, 1}, {"CPU PLL", 0x0C000101, 1, 1, 1}, {"VCCSA", 0x104, 1, 1, 1}, kEnd,
+    {"VCC", 0x02000100, 1, 1, 1}, {"CPU PLL", 0x0C000101, 1, 1, 1}, {"VCCSA", 0x104, 1, 1, 1}, kEnd,
 };
 const VoltageLabel kNct7802Vsa28Voltages[] = {{"PLL", 0x0C000103, 1, 3, 1}, {"CPU VSA", 0x104, 1, 2, 1}, kEnd};
 const VoltageLabel kNct7802Vsa2dVoltages[] = {{"CPU VAXG", 0x104, 1, 2, 1}, kEnd};

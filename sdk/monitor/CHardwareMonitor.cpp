@@ -7,6 +7,7 @@
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 CHardwareMonitor::CHardwareMonitor(int cat, int id) : category(cat), monitorId(id) {
   std::snprintf(name, sizeof(name), "Hardware monitor ID=0x%X", static_cast<unsigned>(id));
@@ -18,6 +19,16 @@ CHardwareMonitor::~CHardwareMonitor() {
                              waterLevels, positions, class40000, levels, labelledVoltages, labelledTemperatures,
                              labelledFans})
     delete l;
+}
+
+void CHardwareMonitor::ApplyFamily(const ChipFamily* family) {
+  if (!family) return;
+  std::snprintf(name, sizeof(name), "%s", family->name);
+  if (family->fanConstant > 0) fanConstant = family->fanConstant;
+  voltageTable = family->voltageTable;
+  temperatureTable = family->temperatureTable;
+  fanTable = family->fanTable;
+  tableFamily = family->tableFamily;
 }
 
 void CHardwareMonitor::SetAccess(CRegisterSpace* s, CIORequest* r) {
@@ -228,8 +239,9 @@ void CHardwareMonitor::ConvertTemperature(CSensor* s, int rule) {
   float p = (s->ClassBits() == SENSOR_TEMPERATURE) ? static_cast<CTemperatureSensor*>(s)->offset : 0.0f;
   double v = s->raw;
   switch (rule) {
-    case 1: v = p + (s->raw <= 128 ? s->raw : s->raw - 256); break;
-    case 2: v = (s->raw & 0x100) ? p + 0.5 * (512 - s->raw) : p + 0.5 * s->raw; break;
+    // Two's complement: a signed byte, or nine bits in half degrees.
+    case 1: v = p + static_cast<int8_t>(s->raw & 0xFF); break;
+    case 2: v = p + 0.5 * ((s->raw & 0x100) ? (s->raw & 0x1FF) - 512 : (s->raw & 0x1FF)); break;
     case 3: v = s->raw + p; break;
     default: break;
   }

@@ -14,6 +14,7 @@ class CRegisterSpace;
 class CIORequest;
 class CDevice;
 class CCompositeDevice;
+struct ChipFamily;
 
 enum MonitorCategory : int {
   MONITOR_CHIP = 1,
@@ -81,6 +82,10 @@ class CHardwareMonitor {
   // the table by none.
   void ConvertUnlabelled(int temperatureRule, int fanRule);
 
+  // Name, fan constant, default label tables and board-table family from
+  // the chip's family row (nothing without one).
+  void ApplyFamily(const ChipFamily* family);
+
   // Takes ownership of `request`.
   void SetAccess(CRegisterSpace* space, CIORequest* request);
 
@@ -116,6 +121,9 @@ class CHardwareMonitor {
   const FanLabel* fanTable = nullptr;
   // Which board tables apply (MonitorTableFamily); 0 = none.
   int tableFamily = 0;
+  // Banked chips: the bank the chip has selected during a refresh, -1 when
+  // not known (bank 0 as the refresh found it).
+  int selectedBank = -1;
 
  private:
   CTList<CSensor>** ListFor(uint32_t sensorClass);

@@ -127,10 +127,10 @@ bool FirmwareForbidsScan(QUARNSDK& sdk) {
 }
 
 // A chip the facade already holds for `port`, or a new detection there.
-CLPCIO* SuperIOOnPort(QUARNSDK& sdk, uint16_t port) {
+CLPCIO* SuperIOOnPort(QUARNSDK& sdk, uint16_t port, bool fintekOnly = false) {
   for (CDevice* d : Items(sdk.GetDevices()))
     if ((d->type & DEVICE_LPCIO) && static_cast<CLPCIO*>(d)->configPort == port) return static_cast<CLPCIO*>(d);
-  return DetectSuperIOChip(sdk, port);
+  return DetectSuperIOChip(sdk, port, fintekOnly);
 }
 
 }  // namespace
@@ -217,7 +217,8 @@ int CHardwareMonitorInterface::DiscoverSuperIO() {
   if (CLPCIO* first = SuperIOOnPort(sdk, 0x2E)) {
     (void)first;
     if (!Listed(kSecondFintekBoards, static_cast<uint32_t>(boardId_))) return 1;
-    CLPCIO* second = SuperIOOnPort(sdk, 0x4E);
+    // These boards carry a second Fintek chip: only its probe runs there.
+    CLPCIO* second = SuperIOOnPort(sdk, 0x4E, true);
     return second && second->vendorCode == LPCIO_FINTEK ? 2 : 1;
   }
   return SuperIOOnPort(sdk, 0x4E) ? 1 : 0;

@@ -35,6 +35,14 @@ const VoltageLabel kIt87Voltages[] = {
     {"VIN6", 0x00000106, 1, 1, 1},      {"5VSB", 0x07000107, 2, 6.8f, 10}, {"VBAT", 0x00000108, 1, 1, 1},
     {nullptr, kLabelEnd, 0, 0, 0},
 };
+// The newer IT87 chips (12 mV and finer steps) measure 3VSB and VBAT
+// through internal dividers the driver has already undone.
+const VoltageLabel kIt87ScaledVoltages[] = {
+    {"CPU VCORE", 0x01000100, 1, 1, 1}, {"VIN1", 0x00000101, 1, 1, 1},   {"+3.3V", 0x02000102, 1, 1, 1},
+    {"+5V", 0x03000103, 2, 6.8f, 10},   {"+12V", 0x04000104, 2, 30, 10}, {"VIN5", 0x00000105, 1, 1, 1},
+    {"VIN6", 0x00000106, 1, 1, 1},      {"3VSB", 0x00000107, 1, 1, 1},   {"VBAT", 0x00000108, 1, 1, 1},
+    {nullptr, kLabelEnd, 0, 0, 0},
+};
 const TemperatureLabel kIt87Temperatures[] = {
     {"TMPIN0", 0x200, 1}, {"TMPIN1", 0x201, 1}, {"TMPIN2", 0x202, 1}, {nullptr, kLabelEnd, 0},
 };

@@ -13,6 +13,7 @@ extern const VoltageLabel kNct7802Voltages[];
 extern const FanLabel kNct7802Fans[];
 
 extern const VoltageLabel kIt87Voltages[];
+extern const VoltageLabel kIt87ScaledVoltages[];  // 3VSB and VBAT already doubled
 extern const TemperatureLabel kIt87Temperatures[];
 extern const FanLabel kIt87Fans[];
 

@@ -5,7 +5,7 @@
 #include "sdk/core/CSensor.h"
 #include "sdk/core/RoundToInt.h"
 #include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 namespace {
 
@@ -20,34 +20,24 @@ const char* const kPwmNames[4] = {"CPU", "System Fan 1", "System Fan 2", "System
 
 }  // namespace
 
-const char* Fintek_F71882F_HardwareMonitor::ChipName(int code) {
-  switch (code) {
-    case 0x0501: return "Fintek F71862F";
-    case 0x0541: return "Fintek F71882F";
-    case 0x0601: return "Fintek F71882FG";
-    case 0x0723: return "Fintek F71889F";
-    case 0x0814: return "Fintek F71869";
-    case 0x0909: return "Fintek F71889ED";
-    case 0x1005: return "Fintek F71889A";
-    default: return "Fintek F718xx";
-  }
-}
-
 Fintek_F71882F_HardwareMonitor::Fintek_F71882F_HardwareMonitor(int code)
     : Fintek_F71882F_HardwareMonitor(code, 0x19340541, false) {}
 
 Fintek_F71882F_HardwareMonitor::Fintek_F71882F_HardwareMonitor(int code, int id, bool compact)
     : CHardwareMonitor(MONITOR_CHIP, id), chipCode(code), compact_(compact) {
-  std::snprintf(name, sizeof(name), "%s", ChipName(code));
+  std::snprintf(name, sizeof(name), "Fintek F718xx");
   fanConstant = 1500000.0f;
-  voltageTable = monitor_tables::kFintekVoltages;
-  temperatureTable = monitor_tables::kFintekTemperatures;
-  fanTable = monitor_tables::kFintekFans;
-  tableFamily = TABLES_FINTEK_F71882F;
+  ApplyFamily(FindChipFamily(0x1934, static_cast<uint32_t>(code)));
 }
 
-bool Fintek_F71882F_HardwareMonitor::HasFourthFan() const {
-  return chipCode == 0x0541 || chipCode == 0x0723 || chipCode == 0x0909;
+int Fintek_F71882F_HardwareMonitor::FanCount() const {
+  // Fan inputs and PWM outputs per chip, as the Linux f71882fg driver
+  // counts them: four on the F71882FG only, two on the F71808A.
+  switch (chipCode) {
+    case 0x0541: return 4;
+    case 0x1001: return 2;
+    default: return 3;
+  }
 }
 
 void Fintek_F71882F_HardwareMonitor::ScanVoltagesAndTemperatures() {
@@ -109,10 +99,6 @@ int Fintek_F71882F_HardwareMonitor::CreateSensors() {
       if ((sel & 3) == 0) temperatureTable = kNbTemperaturesNorthBridge;
       else if ((sel & 3) == 1) temperatureTable = kNbTemperaturesCpu;
     }
-  } else if (IsIohGroupBoard(boardId)) {
-    uint8_t v;
-    ReadReg(0x96, &v);
-    WriteReg(0x96, 0xFF);
   }
   ScanVoltagesAndTemperatures();
   for (int k = 0; k < FanCount(); ++k) ReadFan(k);
@@ -148,11 +134,29 @@ int Fintek_F71882F_HardwareMonitor::SetSensorValue(int index, uint32_t cls, floa
   if (cls == SENSOR_FAN_PWM) {
     for (int k = 0; k < 4; ++k) {
       if (fanPwmSensors[k] != s) continue;
+      if (!TakeManualFanControl()) return 0;
       int duty = RoundToInt(value * 255.0 / 100.0);
       if (duty > 255) duty = 255;
       if (duty < 0) duty = 0;
-      WriteReg(kRegPwm[k], static_cast<uint8_t>(duty));
+      return WriteReg(kRegPwm[k], static_cast<uint8_t>(duty)) ? 1 : 0;
     }
   }
   return 1;
+}
+
+bool Fintek_F71882F_HardwareMonitor::TakeManualFanControl() {
+  // The IOH boards' firmware leaves the fans in automatic (temperature
+  // driven) mode, where a duty write has no effect: the first duty the user
+  // sets switches every output to manual. Reading sensors never does.
+  if (compact_ || !IsIohGroupBoard(boardId) || savedFanMode_ >= 0) return true;
+  uint8_t mode;
+  if (!ReadReg(kRegFanMode, &mode)) return false;
+  if (!WriteReg(kRegFanMode, kAllFansManual)) return false;
+  savedFanMode_ = mode;
+  return true;
+}
+
+void Fintek_F71882F_HardwareMonitor::Close() {
+  if (savedFanMode_ < 0) return;
+  if (WriteReg(kRegFanMode, static_cast<uint8_t>(savedFanMode_))) savedFanMode_ = -1;
 }

@@ -16,16 +16,18 @@ class Fintek_F71882F_HardwareMonitor : public CHardwareMonitor {
   static constexpr uint8_t kRegFan[4] = {0xA0, 0xB0, 0xC0, 0xD0};  // count high, low at +1
   static constexpr uint8_t kRegPwm[4] = {0xA3, 0xB3, 0xC3, 0xD3};  // duty 0-255
   static constexpr float kVoltStep = 0.008f;
+  // Fan mode register: two bits per output, 0b11 = manual duty.
+  static constexpr uint8_t kRegFanMode = 0x96, kAllFansManual = 0xFF;
 
   explicit Fintek_F71882F_HardwareMonitor(int chipCode);
   int Update() override;
   int CreateSensors() override;
   int SetSensorValue(int index, uint32_t sensorClass, float value) override;
+  // Gives the fans back the mode they had before a duty was set.
+  void Close() override;
 
-  // The name a chip code is shown with.
-  static const char* ChipName(int chipCode);
-  // Chips with a fourth fan input and PWM output.
-  bool HasFourthFan() const;
+  // Fan inputs (and as many PWM outputs) of the chip.
+  int FanCount() const;
 
   int chipCode;
   CSensor* voltageSensors[9] = {};
@@ -35,13 +37,18 @@ class Fintek_F71882F_HardwareMonitor : public CHardwareMonitor {
   CSensor* class40000Sensor = nullptr;  // never created
 
  protected:
-  // Shared with the F71808 family, which has no board tweaks and always
-  // four fans, and creates its PWM sensors unread.
+  // Shared with the F71808 family, which has no board tweaks and creates
+  // its PWM sensors unread.
   Fintek_F71882F_HardwareMonitor(int chipCode, int monitorId, bool compact);
   void ScanVoltagesAndTemperatures();
   // Returns true when a new sensor was created.
   bool ReadFan(int k);
   bool ReadPwm(int k, bool createUnread);
-  int FanCount() const { return compact_ || HasFourthFan() ? 4 : 3; }
   bool compact_ = false;
+
+ private:
+  // Saves the fan mode register and switches the outputs to manual duty
+  // where the board needs it; false when that failed.
+  bool TakeManualFanControl();
+  int savedFanMode_ = -1;  // the mode register before our first write
 };

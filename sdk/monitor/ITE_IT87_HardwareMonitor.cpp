@@ -1,46 +1,64 @@
 #include "sdk/monitor/ITE_IT87_HardwareMonitor.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/DefaultLabelTables.h"
 
-const char* ITE_IT87_HardwareMonitor::ChipName(int chipId) {
-  switch (chipId & 0xFFFF) {
-    case 0x8721: return "ITE IT8721";
-    case 0x8728: return "ITE IT8728";
-    case 0x8771:
-    case 0x8772: return "ITE IT8772";
-    default: return "ITE IT87";
-  }
+namespace {
+
+bool In(int id, std::initializer_list<int> ids) {
+  for (int i : ids)
+    if (i == id) return true;
+  return false;
 }
 
-float ITE_IT87_HardwareMonitor::VoltStep(int chipId) {
-  switch (chipId & 0xFFFF) {
-    case 0x8721:
-    case 0x8728:
-    case 0x8771:
-    case 0x8772: return 0.012f;
-    default: return 0.016f;
-  }
+}  // namespace
+
+ITE_IT87_HardwareMonitor::Traits ITE_IT87_HardwareMonitor::TraitsOf(int chipId) {
+  const int id = chipId & 0xFFFF;
+  Traits t{0.016f, false, false, false, false};
+  if (In(id, {0x8721, 0x8728, 0x8771, 0x8772, 0x8785, 0x8786, 0x8603, 0x8606, 0x8607, 0x8620, 0x8622, 0x8628,
+              0x8686, 0x8688, 0x8689}))
+    t.voltStep = 0.012f;
+  else if (In(id, {0x8732, 0x8736, 0x8738, 0x8790, 0x8655, 0x8665}))
+    t.voltStep = 0.0109f;
+  else if (In(id, {0x8792, 0x8613, 0x8625}))
+    t.voltStep = 0.011f;
+  // The chips with the smaller steps are the newer generation: internal
+  // dividers on 3VSB and VBAT, counters always 16 bits, duty registers.
+  const bool newer = t.voltStep < 0.016f;
+  t.scaledInputs = newer;
+  t.always16Bit = newer;
+  t.dutyRegisters = newer && id != 0x8736;
+  t.fiveFans = In(id, {0x8716, 0x8718, 0x8720, 0x8721, 0x8728, 0x8613, 0x8620, 0x8622, 0x8625, 0x8628, 0x8665,
+                       0x8686, 0x8688, 0x8689});
+  return t;
 }
 
 ITE_IT87_HardwareMonitor::ITE_IT87_HardwareMonitor(int code)
-    : CHardwareMonitor(MONITOR_CHIP, (0x90 << 16) | (code & 0xFFFF)), chipCode(code), voltStep(VoltStep(code)) {
-  std::snprintf(name, sizeof(name), "%s", ChipName(code));
-  voltageTable = monitor_tables::kIt87Voltages;
-  temperatureTable = monitor_tables::kIt87Temperatures;
-  fanTable = monitor_tables::kIt87Fans;
-  tableFamily = TABLES_ITE_IT87;
+    : CHardwareMonitor(MONITOR_CHIP, (0x90 << 16) | (code & 0xFFFF)),
+      chipCode(code),
+      traits(TraitsOf(code)),
+      voltStep(traits.voltStep) {
+  std::snprintf(name, sizeof(name), "ITE IT87");
+  ApplyFamily(FindChipFamily(0x90, static_cast<uint32_t>(code)));
+  // 3VSB and VBAT come back doubled from the newer chips (see Update).
+  if (traits.scaledInputs) voltageTable = monitor_tables::kIt87ScaledVoltages;
 }
 
-int ITE_IT87_HardwareMonitor::ReadFanCount(int k) {
-  uint8_t mode, lo;
-  if (!ReadReg(kRegFan16Bit, &mode) || !ReadReg(kRegFanLow[k], &lo)) return -1;
-  // Fans 4 and 5 exist only in 16-bit mode, enabled by 0x0C bits 4 and 5.
-  if (k >= 3 && !(mode & (1 << (k + 1)))) return -1;
-  if (k >= 3 || (mode & (1 << k))) {
+int ITE_IT87_HardwareMonitor::ReadFanCount(int k, int* pulses) {
+  *pulses = 2;
+  uint8_t mode = 0, lo;
+  if (!traits.always16Bit || k >= 3) {
+    if (!ReadReg(kRegFan16Bit, &mode)) return -1;
+  }
+  // Fans 4 and 5 exist on the five-fan chips, enabled by 0x0C bits 4 and 5.
+  if (k >= 3 && (!traits.fiveFans || !(mode & (1 << (k + 1))))) return -1;
+  if (!ReadReg(kRegFanLow[k], &lo)) return -1;
+  if (traits.always16Bit || k >= 3 || (mode & (1 << k))) {
     uint8_t hi;
     if (!ReadReg(kRegFanHigh[k], &hi)) return -1;
     int count = hi << 8 | lo;
@@ -52,12 +70,15 @@ int ITE_IT87_HardwareMonitor::ReadFanCount(int k) {
   uint8_t div;
   if (!ReadReg(kRegFanDivisor, &div)) return -1;
   int shift = k == 0 ? (div & 7) : k == 1 ? ((div >> 3) & 7) : ((div & 0x40) ? 3 : 1);
-  return (lo << shift) / 2;
+  *pulses = 1;
+  return lo << shift;
 }
 
 void ITE_IT87_HardwareMonitor::ReadPwm(int k) {
   uint8_t v;
   if (!ReadReg(kRegPwm[k], &v)) return;
+  uint8_t duty = 0;
+  if (traits.dutyRegisters && !ReadReg(kRegPwmDuty[k], &duty)) return;
   if (!fanPwmSensors[k]) {
     auto* s = new CFanPwmSensor(k);
     std::snprintf(s->name, sizeof(s->name), "PWM%d", k + 1);
@@ -68,7 +89,14 @@ void ITE_IT87_HardwareMonitor::ReadPwm(int k) {
   s->raw = v;
   // In automatic mode the low bits name the temperature input that drives it.
   if (v & 0x80) s->pwm = v & 0x03;
-  s->SetValue((v & 0x7F) * 100.0f / 128.0f, true);
+  if (traits.dutyRegisters) {
+    s->SetValue(duty * 100.0f / 255.0f, true);
+  } else if (v & 0x80) {
+    // The older chips report no duty while they drive the fan themselves.
+    s->SetValue(-1.0f, false);
+  } else {
+    s->SetValue((v & 0x7F) * 100.0f / 128.0f, true);
+  }
 }
 
 int ITE_IT87_HardwareMonitor::CreateSensors() {
@@ -98,7 +126,8 @@ int ITE_IT87_HardwareMonitor::Update() {
     uint8_t v;
     if (voltageSensors[i] && ReadReg(kRegVoltage + i, &v)) {
       voltageSensors[i]->raw = v;
-      voltageSensors[i]->input = v * voltStep;
+      // 3VSB (VIN7) and VBAT (VIN8) reach the newer chips' ADC halved.
+      voltageSensors[i]->input = v * voltStep * (traits.scaledInputs && i >= 7 ? 2 : 1);
     }
   }
   for (int j = 0; j < 3; ++j) {
@@ -106,7 +135,12 @@ int ITE_IT87_HardwareMonitor::Update() {
     if (temperatureSensors[j] && ReadReg(kRegTemperature + j, &t)) temperatureSensors[j]->raw = t;
   }
   bool relabel = false;
-  for (int k = 0; k < 5; ++k) relabel |= StoreFanReading(&fanSensors[k], k, ReadFanCount(k));
+  for (int k = 0; k < 5; ++k) {
+    int pulses;
+    int count = ReadFanCount(k, &pulses);
+    relabel |= StoreFanReading(&fanSensors[k], k, count, pulses);
+    if (fanSensors[k]) static_cast<CFanSensor*>(fanSensors[k])->pulsesPerRevolution = pulses;
+  }
   for (int k = 0; k < 3; ++k) ReadPwm(k);
   if (relabel) ApplyLabels();
   ApplyConversions();

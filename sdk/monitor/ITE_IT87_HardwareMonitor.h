@@ -17,6 +17,7 @@ class ITE_IT87_HardwareMonitor : public CHardwareMonitor {
   static constexpr uint8_t kRegFanLow[5] = {0x0D, 0x0E, 0x0F, 0x80, 0x82};
   static constexpr uint8_t kRegFanHigh[5] = {0x18, 0x19, 0x1A, 0x81, 0x83};
   static constexpr uint8_t kRegPwm[3] = {0x15, 0x16, 0x17};
+  static constexpr uint8_t kRegPwmDuty[3] = {0x63, 0x6B, 0x73};
   static constexpr uint8_t kRegVoltage = 0x20, kRegTemperature = 0x29, kRegVendor = 0x58;
 
   // chipCode: the Super I/O chip id in bits 0-15 (0 on the SMBus), the
@@ -27,11 +28,21 @@ class ITE_IT87_HardwareMonitor : public CHardwareMonitor {
   int GetFanMode(int index, uint32_t sensorClass, int* mode) override;
   int SetFanMode(int index, uint32_t sensorClass, int mode) override;
 
-  static const char* ChipName(int chipId);
-  // Volts per count: 12 mV on the IT8721/28/71/72, 16 mV on the others.
-  static float VoltStep(int chipId);
+  // What the chips differ in, as the Linux it87 driver's device table marks
+  // them (by the Super I/O chip id).
+  struct Traits {
+    float voltStep;      // volts per count: 16 mV, 12 mV, 10.9 mV or 11 mV
+    bool scaledInputs;   // VIN7 (3VSB) and VIN8 (VBAT) halved inside the chip
+    bool always16Bit;    // fan counters always 16 bits, 0x0C bits 0-2 reserved
+    bool fiveFans;       // fans 4 and 5 (enabled by 0x0C bits 4 and 5)
+    bool dutyRegisters;  // duty reported in 0x63/0x6B/0x73 in every mode
+  };
+  static Traits TraitsOf(int chipId);
+  // Volts per count of a chip.
+  static float VoltStep(int chipId) { return TraitsOf(chipId).voltStep; }
 
   int chipCode;
+  Traits traits;
   float voltStep;
   CSensor* voltageSensors[9] = {};
   CSensor* temperatureSensors[3] = {};
@@ -39,7 +50,9 @@ class ITE_IT87_HardwareMonitor : public CHardwareMonitor {
   CSensor* fanPwmSensors[3] = {};
 
  private:
-  // The count scaled so that 1350000 / (count * 2) is the speed; -1 = stopped.
-  int ReadFanCount(int k);
+  // The fan's count, -1 when it does not turn; `*pulses` is 2 for a 16-bit
+  // counter (1350000 / (count * 2) rpm) and 1 for an 8-bit count with its
+  // divisor applied (1350000 / count).
+  int ReadFanCount(int k, int* pulses);
   void ReadPwm(int k);
 };

@@ -1,17 +1,9 @@
 #include "sdk/monitor/Nuvoton_NCT6776_HardwareMonitor.h"
 
-#include <cstdio>
-
-#include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
 #include "sdk/monitor/WinbondBanks.h"
 
 Nuvoton_NCT6776_HardwareMonitor::Nuvoton_NCT6776_HardwareMonitor(int code) : Winbond_W83627EHF_HardwareMonitor(code) {
-  std::snprintf(name, sizeof(name), "Nuvoton NCT6776");
-  voltageCount = 7;
-  temperatureCount = 4;
-  temperatureTable = monitor_tables::kNct6776Temperatures;
-  tableFamily = TABLES_NUVOTON_NCT6776;
+  // Name, counts and tables from the family row (the base constructor).
 }
 
 int Nuvoton_NCT6776_HardwareMonitor::ReadFanRpm(int k) {
@@ -26,5 +18,5 @@ int Nuvoton_NCT6776_HardwareMonitor::ReadFanRpm(int k) {
 int Nuvoton_NCT6776_HardwareMonitor::ReadTemperature(int j) {
   if (j < 3) return Winbond_W83627EHF_HardwareMonitor::ReadTemperature(j);
   uint8_t t;
-  return ReadReg(kRegPeciTemperature, &t) ? t : -1;
+  return ReadBankedReg(*this, kRegPeciTemperature, &t) ? t : -1;
 }

@@ -3,15 +3,10 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 Nuvoton_NCT7802_HardwareMonitor::Nuvoton_NCT7802_HardwareMonitor() : CHardwareMonitor(MONITOR_CHIP, 0x5CA300C1) {
-  std::snprintf(name, sizeof(name), "Nuvoton NCT7802");
-  fanConstant = 1350000.0f;
-  voltageTable = monitor_tables::kNct7802Voltages;
-  fanTable = monitor_tables::kNct7802Fans;
-  tableFamily = TABLES_NUVOTON_NCT7802;
+  ApplyFamily(FindChipFamily(0x50, 0xC3));
 }
 
 int Nuvoton_NCT7802_HardwareMonitor::CreateSensors() {
@@ -22,7 +17,11 @@ int Nuvoton_NCT7802_HardwareMonitor::CreateSensors() {
 
 int Nuvoton_NCT7802_HardwareMonitor::Update() {
   bool relabel = false;
+  uint8_t mode;
+  bool modeRead = ReadReg(kRegMode, &mode) != 0;
   for (int i = 0; i < 5; ++i) {
+    // VSEN1-3 only while their pin is in voltage mode.
+    if (i >= 2 && (!modeRead || ((mode >> (2 * (i - 2))) & 3) != 3)) continue;
     uint8_t h;
     if (!ReadReg(kRegVoltage[i], &h) || h == 0x00 || h == 0xFF) continue;
     if (!voltageSensors[i]) {
@@ -36,7 +35,7 @@ int Nuvoton_NCT7802_HardwareMonitor::Update() {
     uint8_t l;
     ReadReg(kRegVoltageLow, &l);
     voltageSensors[i]->raw = h * 4 + (l >> 6);
-    voltageSensors[i]->input = voltageSensors[i]->raw * kVoltStep;
+    voltageSensors[i]->input = voltageSensors[i]->raw * (i == 0 ? kVccStep : kVoltStep);
   }
   for (int k = 0; k < 3; ++k) {
     // The low bits latch when the high byte is read: read

@@ -1,10 +1,16 @@
 #include "sdk/monitor/PlatformMonitorDetectors.h"
 
+#include "platform/Machine.h"
+#include "sdk/core/CDevice.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/CHardwareMonitorInterface.h"
+#include "sdk/monitor/OSPowerSupplyMonitor.h"
+
 namespace {
 
 // Facilities this platform does not offer: vendor SMI and EC interfaces,
 // the SMC driver, the management engine's device interface, HID feature
-// reports of power supplies and coolers, the OS battery API.
+// reports of power supplies and coolers.
 int NotOffered(CHardwareMonitorInterface&, const char** why) {
   if (why) *why = "the facility it needs is not available on this platform";
   return 0;
@@ -14,6 +20,21 @@ int NotOffered(CHardwareMonitorInterface&, const char** why) {
 int NoDriver(CHardwareMonitorInterface&, const char** why) {
   if (why) *why = "no driver for this chip in this build";
   return 0;
+}
+// The batteries and power supplies the operating system reports (the
+// kernel's power_supply class); supplies that report no reading (a mains
+// adapter's "online" alone) get no monitor.
+int OsPowerSupplies(CHardwareMonitorInterface& monitors, const char** why) {
+  int created = 0;
+  for (const plat::PowerSupply& s : plat::CurrentMachine().PowerSupplies()) {
+    if (!s.voltageNow && !s.currentNow && !s.powerNow && !s.capacity && !s.temp) continue;
+    auto* m = new OSPowerSupplyMonitor(s);
+    m->SetParent(QUARNSDK::GetInstance()->GetMainboard());
+    monitors.monitors->Append(m);
+    ++created;
+  }
+  if (!created && why) *why = "the operating system reports no battery or power supply readings";
+  return created;
 }
 // Domains that bring their own monitors when they are built.
 int OtherDomain(CHardwareMonitorInterface&, const char** why) {
@@ -37,7 +58,7 @@ const PlatformDetector kPlatformDetectors[] = {
     {"memory modules", "FB-DIMM and DIMM thermal sensors", OtherDomain},
     {"graphics", "display-API sensors and graphics-card I2C monitors", OtherDomain},
     {"HID", "power supplies and coolers of known vendors", NotOffered},
-    {"battery", "the operating system's battery interface", NotOffered},
+    {"battery", "the operating system's batteries and power supplies", OsPowerSupplies},
 };
 const int kPlatformDetectorCount = sizeof(kPlatformDetectors) / sizeof(kPlatformDetectors[0]);
 

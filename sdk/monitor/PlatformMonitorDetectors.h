@@ -2,8 +2,9 @@
 // port: other makers' embedded controllers and notebook interfaces,
 // south-bridge and chipset thermal blocks, HID power supplies and coolers,
 // the operating system's battery interface. Each detector states what it
-// looks for; on this platform the facilities they need are not offered, so
-// each reports none found and creates nothing.
+// looks for; most of the facilities they need are not offered on this
+// platform, so those report none found and create nothing. The operating
+// system's batteries and power supplies come through the machine.
 #pragma once
 
 class CHardwareMonitorInterface;

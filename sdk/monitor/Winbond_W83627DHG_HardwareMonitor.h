@@ -8,5 +8,4 @@
 class Winbond_W83627DHG_HardwareMonitor : public Winbond_W83627EHF_HardwareMonitor {
  public:
   explicit Winbond_W83627DHG_HardwareMonitor(int chipCode);
-  static const char* ChipName(int superIoChipId);
 };

@@ -3,24 +3,24 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/WinbondBanks.h"
 
 Winbond_W83627EHF_HardwareMonitor::Winbond_W83627EHF_HardwareMonitor(int code)
     : CHardwareMonitor(MONITOR_CHIP, static_cast<int>(0x5CA30000u | ((code >> 16) & 0xFF))), chipCode(code) {
   std::snprintf(name, sizeof(name), "Winbond W83627EHF");
-  voltageTable = monitor_tables::kW83627EhfVoltages;
-  temperatureTable = monitor_tables::kW83627EhfTemperatures;
-  fanTable = monitor_tables::kW83627EhfFans;
-  tableFamily = TABLES_WINBOND_W83627EHF;
+  const ChipFamily* family = FindChipFamily(0x5CA3, static_cast<uint32_t>(code));
+  ApplyFamily(family);
+  // DHG/667HG and NCT6776 rows: seven voltages; NCT6776 adds PECI.
+  if (family && family->voltages > 0) voltageCount = family->voltages;
+  if (family && family->temperatures > 0) temperatureCount = family->temperatures;
 }
 
 int Winbond_W83627EHF_HardwareMonitor::FanDivisorShift(int k) {
   if (k < 3) return WinbondFanDivisorShift(*this, k);
   uint8_t diode, ovt;
-  ReadReg(0x59, &diode);
-  ReadReg(0x4C, &ovt);
+  ReadBankedReg(*this, 0x59, &diode);
+  ReadBankedReg(*this, 0x4C, &ovt);
   if (k == 3) return (diode & 3) | ((ovt >> 5) & 4);
   return ((diode >> 2) & 3) | ((diode >> 5) & 4);
 }
@@ -33,7 +33,7 @@ int Winbond_W83627EHF_HardwareMonitor::ReadFanRpm(int k) {
 
 int Winbond_W83627EHF_HardwareMonitor::ReadTemperature(int j) {
   uint8_t hi, lo;
-  if (j == 0) return ReadReg(0x27, &hi) ? hi : -1;
+  if (j == 0) return ReadBankedReg(*this, 0x27, &hi) ? hi : -1;
   if (!ReadBankedReg(*this, kRegTemperature[j], &hi) || !ReadBankedReg(*this, kRegTemperature[j] + 1, &lo))
     return -1;
   return (hi << 1) | (lo >> 7);
@@ -57,7 +57,7 @@ int Winbond_W83627EHF_HardwareMonitor::CreateSensors() {
     AddSensorEverywhere(s);
     temperatureSensors[j] = s;
   }
-  Update();
+  Update();  // leaves bank 0 selected
   ApplyLabels();
   return 1;
 }
@@ -77,6 +77,7 @@ int Winbond_W83627EHF_HardwareMonitor::Update() {
   }
   bool relabel = false;
   for (int k = 0; k < fanCount; ++k) relabel |= StoreFanReading(&fanSensors[k], k, ReadFanRpm(k));
+  RestoreBankZero(*this);
   if (relabel) ApplyLabels();
   ApplyConversions();
   ConvertUnlabelled(1, 2);

@@ -3,50 +3,24 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
-#include "sdk/monitor/BoardTables.h"
-#include "sdk/monitor/DefaultLabelTables.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/WinbondBanks.h"
-
-namespace {
-
-struct Variant {
-  int chipId;
-  const char* name;
-  int voltages, temperatures, fans;
-};
-constexpr Variant kVariants[] = {
-    {0x21, "Winbond W83627HF", 7, 3, 3},
-    {0x90, "Winbond W83627THF", 5, 3, 3},
-    {0x60, "Winbond W83697HF", 5, 2, 2},
-    {0x80, "Winbond W83637HF", 5, 3, 3},
-};
-const Variant& Find(int chipId) {
-  for (const auto& v : kVariants)
-    if (v.chipId == chipId) return v;
-  return kVariants[0];
-}
-
-}  // namespace
-
-const char* Winbond_W83627HF_HardwareMonitor::ChipName(int chipId) { return Find(chipId).name; }
 
 Winbond_W83627HF_HardwareMonitor::Winbond_W83627HF_HardwareMonitor(int code)
     : CHardwareMonitor(MONITOR_CHIP, static_cast<int>(0x5CA30000u | ((code >> 16) & 0xFF))), chipCode(code) {
-  const Variant& v = Find((code >> 16) & 0xFF);
-  std::snprintf(name, sizeof(name), "%s", v.name);
-  voltageCount = v.voltages;
-  temperatureCount = v.temperatures;
-  fanCount = v.fans;
-  voltageTable = monitor_tables::kW83627HfVoltages;
-  temperatureTable = monitor_tables::kW83627HfTemperatures;
-  fanTable = monitor_tables::kW83627HfFans;
-  tableFamily = TABLES_WINBOND_W83627HF;
+  std::snprintf(name, sizeof(name), "Winbond W83627HF");
+  const ChipFamily* family = FindChipFamily(0x5CA3, static_cast<uint32_t>(code));
+  ApplyFamily(family);
+  // The channel counts of the variant (W83627HF 7/3/3, THF 5/3/3, 697HF 5/2/2, 637HF 5/3/3).
+  voltageCount = family && family->voltages > 0 ? family->voltages : 7;
+  temperatureCount = family && family->temperatures > 0 ? family->temperatures : 3;
+  fanCount = family && family->fans > 0 ? family->fans : 3;
 }
 
 int Winbond_W83627HF_HardwareMonitor::CreateSensors() {
   for (int i = 0; i < voltageCount; ++i) {
     uint8_t v;
-    if (!ReadReg(kRegVoltage + i, &v) || v == 0x00 || v == 0xFF) continue;
+    if (!ReadBankedReg(*this, static_cast<uint16_t>(kRegVoltage + i), &v) || v == 0x00 || v == 0xFF) continue;
     auto* s = new CVoltageSensor(i);
     std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
     AddSensorEverywhere(s);
@@ -67,18 +41,21 @@ int Winbond_W83627HF_HardwareMonitor::CreateSensors() {
 }
 
 int Winbond_W83627HF_HardwareMonitor::Update() {
+  const int chipId = (chipCode >> 16) & 0xFF;
+  uint8_t vrmOvt = 0;
+  bool vrm9 = (chipId == 0x90 || chipId == 0x80) && ReadBankedReg(*this, kRegVrmOvt, &vrmOvt) && (vrmOvt & 0x01);
   for (int i = 0; i < voltageCount; ++i) {
     uint8_t v;
-    if (voltageSensors[i] && ReadReg(kRegVoltage + i, &v)) {
+    if (voltageSensors[i] && ReadBankedReg(*this, static_cast<uint16_t>(kRegVoltage + i), &v)) {
       voltageSensors[i]->raw = v;
-      voltageSensors[i]->input = v * kVoltStep;
+      voltageSensors[i]->input = i == 0 && vrm9 ? v * kVrm9Step + kVrm9Offset : v * kVoltStep;
     }
   }
   for (int j = 0; j < temperatureCount; ++j) {
     if (!temperatureSensors[j]) continue;
     uint8_t hi, lo = 0;
     if (j == 0) {
-      if (ReadReg(kRegTemperature1, &hi)) temperatureSensors[j]->raw = hi;
+      if (ReadBankedReg(*this, kRegTemperature1, &hi)) temperatureSensors[j]->raw = hi;
       continue;
     }
     uint16_t reg = j == 1 ? kRegTemperature2 : kRegTemperature3;
@@ -90,10 +67,11 @@ int Winbond_W83627HF_HardwareMonitor::Update() {
     uint8_t c;
     int rpm = -1;
     // The default table shows rpm directly (rule 2).
-    if (ReadReg(kRegFan + k, &c) && c != 0x00 && c != 0xFF)
+    if (ReadBankedReg(*this, static_cast<uint16_t>(kRegFan + k), &c) && c != 0x00 && c != 0xFF)
       rpm = static_cast<int>(1350000 / (c << WinbondFanDivisorShift(*this, k)));
     relabel |= StoreFanReading(&fanSensors[k], k, rpm);
   }
+  RestoreBankZero(*this);
   if (relabel) ApplyLabels();
   ApplyConversions();
   ConvertUnlabelled(1, 2);

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
+
+#include <cstdlib>
+#include <functional>
 
 #include "AppTestSupport.h"
 #include "app/CMyTabCtl.h"
@@ -156,6 +160,37 @@ TEST_F(MonitoringPage, GrabbedPicture) {
   QApplication::processEvents();
   const QString path = QStringLiteral(TORVIK_APP_TEST_OUTPUT_DIR) + "/torviktune-monitoring.png";
   ASSERT_TRUE(wnd->grab().save(path));
+
+  // The picture shows the page: the board's first label is drawn where its
+  // row is, and its reading in the value colour beside it. A blank or
+  // unfinished page fails here.
+  const QImage shot(path);
+  ASSERT_FALSE(shot.isNull());
+  const qreal scale = shot.width() / static_cast<qreal>(wnd->width());
+  auto regionOf = [&](QWidget* w) {
+    const QRect r(w->mapTo(wnd, QPoint(0, 0)), w->size());
+    return QRect(static_cast<int>(r.x() * scale), static_cast<int>(r.y() * scale), static_cast<int>(r.width() * scale),
+                 static_cast<int>(r.height() * scale))
+        .intersected(shot.rect());
+  };
+  auto count = [&](const QRect& r, const std::function<bool(QColor)>& match) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x <= r.right(); ++x) n += match(shot.pixelColor(x, y));
+    return n;
+  };
+  ASSERT_EQ(page_->RowLabel(0)->text(), "+3.3V");
+  const QColor background = shot.pixelColor(regionOf(page_->RowLabel(0)).topLeft());
+  const int labelInk = count(regionOf(page_->RowLabel(0)), [&](QColor c) {
+    return std::abs(c.lightness() - background.lightness()) > 80;
+  });
+  EXPECT_GT(labelInk, 10) << "no text where the first label belongs";
+  const QColor valueColour = app_->m_crValueText;
+  const int valueInk = count(regionOf(page_->RowValue(0)), [&](QColor c) {
+    return std::abs(c.red() - valueColour.red()) < 40 && std::abs(c.green() - valueColour.green()) < 40 &&
+           std::abs(c.blue() - valueColour.blue()) < 40;
+  });
+  EXPECT_GT(valueInk, 10) << "no reading in the value colour beside the first label";
 }
 
 }  // namespace

@@ -73,6 +73,17 @@ TEST(TorvikctlSensors, LoadDumpReplaysARealBoardsRegisters) {
     EXPECT_EQ(e.status, b.status) << b.arg << "\n" << e.out;
     EXPECT_NE(e.out.find(b.message), std::string::npos) << e.out;
   }
+  // The malformed file is named once, with its line.
+  CmdResult once = Torvikctl("--machine emulated:brenmor-p45 --load-dump f71882f=" MONITOR_FIXTURES
+                             "/malformed.isadump sensors");
+  std::string path = MONITOR_FIXTURES "/malformed.isadump";
+  EXPECT_EQ(once.out.find(path), once.out.rfind(path)) << once.out;
+  // A dump replaces an emulated chip's registers, never a real one's.
+  for (const char* machine : {"--machine host ", ""}) {
+    CmdResult h = Torvikctl(std::string(machine) + "--load-dump f71882f=" MONITOR_FIXTURES "/f71882f-vsa.isadump sensors");
+    EXPECT_EQ(h.status, 2) << h.out;
+    EXPECT_NE(h.out.find("--load-dump needs --machine emulated"), std::string::npos) << h.out;
+  }
 }
 
 }  // namespace

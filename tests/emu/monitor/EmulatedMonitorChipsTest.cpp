@@ -92,7 +92,7 @@ TEST_F(EmulatedMonitorChips, ReplayedDumpDecodesLikeTheRealBoard) {
   emu::RegisterDump dump;
   std::string err;
   ASSERT_TRUE(emu::LoadRegisterDumpFile(std::string(MONITOR_FIXTURES) + "/f71882f_ioh.isadump", &dump, &err)) << err;
-  block->LoadDump(dump);
+  ASSERT_TRUE(block->LoadDump(dump, &err)) << err;
   PortPairSpace space(*block);
   monitor = BuildMonitor(0x1934, 0x0541, 0x27F0AF90, -1, -1);
   monitor->SetAccess(&space, new CLPCRequest());

@@ -22,6 +22,7 @@ class BoardTables : public ::testing::Test {
     for (int j = 0; j < 3; ++j) space.Set(static_cast<uint8_t>(0x72 + 2 * j), 40);
     for (int k = 0; k < 4; ++k) space.Set(static_cast<uint8_t>(0xA1 + 0x10 * k), 200);
     for (uint8_t r : {0x09, 0x0A, 0x0C, 0x0D, 0x0E, 0x10, 0x11, 0x12}) nct.Set(r, 0x60);
+    nct.Set(0x22, 0x7F);  // VSEN1-3 in voltage mode
   }
   void TearDown() override {
     for (auto* m : monitors) delete m;

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "FakeRegisterSpace.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/Fintek_F71808E_HardwareMonitor.h"
 #include "sdk/monitor/Fintek_F71882F_HardwareMonitor.h"
 #include "sdk/monitor/ITE_IT87_HardwareMonitor.h"
@@ -104,37 +107,57 @@ TEST_F(ChipDrivers, FintekPwmDutyRoundsHalvesUpAndLimits) {
   }
 }
 
-TEST_F(ChipDrivers, F71808HasFourFansAndCreatesPwmUnread) {
+TEST_F(ChipDrivers, FintekFanOutputsAreTheChipsOwn) {
+  // No phantom fourth fan or "System Fan 3" output on three-fan chips.
+  for (int k = 0; k < 4; ++k) SetFintekFan(space, k, 3000);
+  struct Case {
+    int chip;
+    int fans;
+  } cases[] = {{0x0541, 4}, {0x0723, 3}, {0x0909, 3}, {0x1005, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chip);
+    Fintek_F71882F_HardwareMonitor m(c.chip);
+    m.SetAccess(&space, new CLPCRequest());
+    m.CreateSensors();
+    EXPECT_EQ(m.GetList(SENSOR_FAN)->count, c.fans);
+    EXPECT_EQ(m.GetList(SENSOR_FAN_PWM)->count, c.fans);
+  }
+}
+
+TEST_F(ChipDrivers, F71808HasThreeFansAndCreatesPwmUnread) {
+  SetFintekFan(space, 2, 3000);
   SetFintekFan(space, 3, 3000);
   Fintek_F71808E_HardwareMonitor m(0x0901);
   m.SetAccess(&space, new CLPCRequest());
   m.CreateSensors();
   EXPECT_STREQ(m.name, "Fintek F71808");
   EXPECT_EQ(m.monitorId, 0x19340901);
-  ASSERT_NE(m.fanSensors[3], nullptr);
+  EXPECT_EQ(m.fanSensors[3], nullptr);
+  EXPECT_EQ(m.fanPwmSensors[3], nullptr);
   EXPECT_EQ(m.fanPwmSensors[0]->raw, -1);
   space.Set(0xA3, 0xFF);
   m.Update();
   EXPECT_NEAR(m.fanPwmSensors[0]->value, 100.0, 1e-4);
-  EXPECT_NEAR(m.fanSensors[3]->value, 500.0, 1e-3);
+  EXPECT_NEAR(m.fanSensors[2]->value, 500.0, 1e-3);
 }
 
 TEST_F(ChipDrivers, Nct7802DecodesLikeTheKernelDriver) {
   // nct7802: in = ((hi << 2) | (lo >> 6)) * {4, 2, 2, 2, 2} mV, fan =
-  // 1350000 / ((hi << 5) | (lo >> 3)). The driver reads the pin at 2 mV and
-  // leaves VCC's internal halving to the board's x2 row.
+  // 1350000 / ((hi << 5) | (lo >> 3)); VSEN1-3 only in voltage mode.
   const uint8_t hi[5] = {0xCF, 0x96, 0x00, 0x64, 0xFF};
   const uint8_t regs[5] = {0x09, 0x0A, 0x0C, 0x0D, 0x0E};
   for (int i = 0; i < 5; ++i) space.Set(regs[i], hi[i]);
   space.Set(0x0F, 0x80);  // low bits 2
   space.Set(0x10, 0x20);  // fan 0 high
   space.Set(0x13, 0x28);  // low bits 5
+  space.Set(0x22, 0x7F);  // RTD1-3 pins are voltage inputs
   Nuvoton_NCT7802_HardwareMonitor m;
   m.SetAccess(&space, new CSMBusRequest(0, 0x28));
   m.CreateSensors();
   EXPECT_EQ(m.GetList(SENSOR_VOLTAGE)->count, 3);
   const int kernelMv[2] = {((0xCF << 2) | 2) * 4, ((0x96 << 2) | 2) * 2};
-  EXPECT_NEAR(m.voltageSensors[0]->input * 2, kernelMv[0] / 1000.0, 1e-5);
+  EXPECT_NEAR(m.voltageSensors[0]->input, kernelMv[0] / 1000.0, 1e-5);
+  EXPECT_NEAR(m.voltageSensors[0]->value, 3.32, 1e-5);  // the default table's VCC row: the rail itself
   EXPECT_NEAR(m.voltageSensors[1]->input, kernelMv[1] / 1000.0, 1e-5);
   EXPECT_EQ(m.voltageSensors[4], nullptr);
   EXPECT_NEAR(m.fanSensors[0]->value, 1350000.0 / ((0x20 << 5) | 5), 1e-2);
@@ -145,6 +168,31 @@ TEST_F(ChipDrivers, Nct7802DecodesLikeTheKernelDriver) {
   m.Update();
   EXPECT_NE(m.voltageSensors[2], nullptr);
   EXPECT_EQ(m.fanSensors[0]->value, 0.0f);
+}
+
+TEST_F(ChipDrivers, Nct7802ShowsNoVoltageOnAPinInTemperatureMode) {
+  for (uint8_t r : {0x09, 0x0A, 0x0C, 0x0D, 0x0E}) space.Set(r, 0x80);
+  struct Case {
+    uint8_t mode;
+    bool vin2, vin3, vin4;
+  } cases[] = {
+      {0x7F, true, true, true},
+      {0x7E, false, true, true},   // RTD1 a thermistor: VSEN1 is a temperature
+      {0x75, false, false, true},  // RTD1 and RTD2 diodes
+      {0x40, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    space.Set(0x22, c.mode);
+    Nuvoton_NCT7802_HardwareMonitor m;
+    m.SetAccess(&space, new CSMBusRequest(0, 0x28));
+    m.CreateSensors();
+    EXPECT_NE(m.voltageSensors[0], nullptr);
+    EXPECT_NE(m.voltageSensors[1], nullptr);
+    EXPECT_EQ(m.voltageSensors[2] != nullptr, c.vin2);
+    EXPECT_EQ(m.voltageSensors[3] != nullptr, c.vin3);
+    EXPECT_EQ(m.voltageSensors[4] != nullptr, c.vin4);
+  }
 }
 
 TEST_F(ChipDrivers, Ite87FanModesAndSixteenBitCounts) {
@@ -178,6 +226,67 @@ TEST_F(ChipDrivers, Ite87FanModesAndSixteenBitCounts) {
   EXPECT_NEAR(ITE_IT87_HardwareMonitor::VoltStep(0x8728), 0.012, 1e-7);
 }
 
+TEST_F(ChipDrivers, EveryFamilyRowBuildsItsChipWithTheRowsNameAndTables) {
+  int drivers = 0;
+  for (const ChipFamily* f = kChipFamilies; f->vendor != kChipFamilyEnd; ++f) {
+    uint32_t code = f->lowId << f->shift;
+    if (f->superIoIds) code |= f->superIoIds[0];
+    SCOPED_TRACE(testing::Message() << f->name << " " << std::hex << code);
+    ASSERT_EQ(FindChipFamily(f->vendor, code), f) << "an earlier row takes this chip";
+    std::unique_ptr<CHardwareMonitor> m(BuildMonitor(f->vendor, code, -1, -1, -1));
+    EXPECT_STREQ(m->name, f->name);
+    EXPECT_EQ(m->voltageTable, f->voltageTable);
+    EXPECT_EQ(m->tableFamily, f->tableFamily);
+    drivers += f->create != nullptr;
+  }
+  EXPECT_EQ(drivers, 24);
+}
+
+TEST_F(ChipDrivers, Ite87ChipGenerationsReadAsTheKernelDoes) {
+  // Fan 1 counts 0x0298 with 0x0C bits 0-2 clear and divisor 2 in 0x0B:
+  // the newer chips' counters are 16 bits whatever 0x0C says (1016 rpm),
+  // the older ones count 8 bits (0x98 x 2 = 4441 rpm). 3VSB (VIN7) and VBAT
+  // (VIN8) reach the newer chips' ADC halved. PWM 1 is automatic: only the
+  // newer chips report its duty (0x63).
+  space.Set(0x0B, 0x01);
+  space.Set(0x0C, 0x00);
+  space.Set(0x0D, 0x98);
+  space.Set(0x18, 0x02);
+  space.Set(0x27, 137);  // 3VSB pin
+  space.Set(0x28, 127);  // VBAT pin
+  space.Set(0x15, 0x80);
+  space.Set(0x63, 0x66);
+  struct Case {
+    int chip;
+    double fanRpm, vsb, vbat, duty;
+  } cases[] = {
+      {0x8718, 1350000.0 / (0x98 * 2), 137 * 0.016, 127 * 0.016, -1},
+      {0x8728, 1350000.0 / (0x298 * 2), 137 * 0.024, 127 * 0.024, 0x66 * 100.0 / 255},
+      {0x8772, 1350000.0 / (0x298 * 2), 137 * 0.024, 127 * 0.024, 0x66 * 100.0 / 255},
+      {0x8721, 1350000.0 / (0x298 * 2), 137 * 0.024, 127 * 0.024, 0x66 * 100.0 / 255},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.chip);
+    ITE_IT87_HardwareMonitor m(c.chip);
+    m.SetAccess(&space, new CLPCRequest());
+    m.CreateSensors();
+    ASSERT_TRUE(m.fanSensors[0]);
+    EXPECT_NEAR(m.fanSensors[0]->value, c.fanRpm, 0.5);
+    EXPECT_NEAR(m.voltageSensors[7]->input, c.vsb, 1e-5);
+    EXPECT_NEAR(m.voltageSensors[8]->input, c.vbat, 1e-5);
+    EXPECT_NEAR(m.fanPwmSensors[0]->value, c.duty, 1e-4);
+    int mode = 0;
+    ASSERT_EQ(m.GetFanMode(0, SENSOR_FAN_PWM, &mode), 1);
+    EXPECT_EQ(mode, FANMODE_AUTOMATIC);
+  }
+  // The default table names the newer chips' VIN7 3VSB, taken as it is.
+  ITE_IT87_HardwareMonitor newer(0x8728);
+  newer.SetAccess(&space, new CLPCRequest());
+  newer.CreateSensors();
+  EXPECT_STREQ(newer.voltageSensors[7]->name, "3VSB");
+  EXPECT_NEAR(newer.voltageSensors[7]->value, 137 * 0.024, 1e-5);
+}
+
 TEST_F(ChipDrivers, W83627DhgReadsBankedTemperaturesAndDividedFans) {
   space.banked = true;
   space.Set(0x20, 150);             // 1.2 V at 8 mV
@@ -198,6 +307,16 @@ TEST_F(ChipDrivers, W83627DhgReadsBankedTemperaturesAndDividedFans) {
   EXPECT_EQ(m.temperatureSensors[2], nullptr);
   EXPECT_EQ(m.fanSensors[0]->value, static_cast<float>(1350000 / (0x5A * 4)));
   EXPECT_EQ(space.banks[0][0x4E], 0);  // bank 0 restored
+  // A refresh selects each bank it needs once (CPUTIN bank 1, back to 0 for
+  // the fans, bank 5 for the fifth fan, 0 for its divisor), not before and
+  // after every banked register, and ends in bank 0.
+  space.writes.clear();
+  m.Update();
+  std::vector<int> banks;
+  for (const auto& w : space.writes)
+    if (w.first == 0x4E) banks.push_back(w.second);
+  EXPECT_EQ(banks, (std::vector<int>{1, 0, 5, 0}));
+  EXPECT_EQ(space.banks[0][0x4E], 0);
 }
 
 TEST_F(ChipDrivers, FactoryNamesEveryFamilyAndKeepsUnknownChipsById) {

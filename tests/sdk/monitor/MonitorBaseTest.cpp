@@ -48,8 +48,9 @@ TEST_F(MonitorBase, TemperatureAndFanRules) {
     float offset;
     double expected;
   } cases[] = {
-      {1, 128, 0, 128}, {1, 129, 0, -127}, {1, 40, 2.5f, 42.5}, {2, 81, 0, 40.5},
-      {2, 0x1F0, 0, 8.0}, {3, 30, -1, 29}, {4, 77, 5, 77},
+      // Below zero: two's complement bytes and nine-bit half degrees.
+      {1, 128, 0, -128}, {1, 129, 0, -127}, {1, 0xFB, 0, -5}, {1, 40, 2.5f, 42.5}, {2, 81, 0, 40.5},
+      {2, 0x1F0, 0, -8.0}, {2, 0x1FF, 0, -0.5}, {3, 30, -1, 29}, {4, 77, 5, 77},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "rule " << c.rule << " raw " << c.raw);

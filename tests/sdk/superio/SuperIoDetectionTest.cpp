@@ -8,6 +8,7 @@
 
 #include "emu/EmulatedMachine.h"
 #include "emu/chips/FintekF71882F.h"
+#include "emu/chips/SuperIoChip.h"
 #include "sdk/access/CConfigMode.h"
 #include "sdk/access/CLPCIO.h"
 #include "sdk/access/CLPCRegisterSpace.h"
@@ -124,6 +125,110 @@ TEST(SuperIoDetection, WritesOnlyTheLogicalDeviceSelectAndPutsItBack) {
   uint8_t ldn = 0;
   env.driver.ReadPort8(0x2F, &ldn);
   EXPECT_EQ(ldn, 0x05);
+}
+
+struct ChipSpec {
+  emu::SuperIoMaker maker;
+  uint16_t port;
+  uint8_t id20, id21;
+  bool fintekIds;  // 0x23/0x24 = 0x19 0x34
+  uint8_t ldn;     // the logical device holding the monitor block at 0x290
+};
+
+std::shared_ptr<emu::SuperIoChip> Install(testsupport::EmulatedSdk& env, const ChipSpec& c) {
+  auto chip = std::make_shared<emu::SuperIoChip>(c.maker, c.port);
+  chip->SetGlobal(0x20, c.id20);
+  chip->SetGlobal(0x21, c.id21);
+  if (c.fintekIds) {
+    chip->SetGlobal(0x23, 0x19);
+    chip->SetGlobal(0x24, 0x34);
+  }
+  chip->AddLogicalDevice(c.ldn, 0x0290, 0, true);
+  env.machine->AddPortDevice(c.port, emu::SuperIoChip::kPorts, chip);
+  return chip;
+}
+
+TEST(SuperIoDetection, EachMakersAcceptanceAndMonitorDevice) {
+  using M = emu::SuperIoMaker;
+  struct Case {
+    const char* what;
+    ChipSpec chip;
+    int32_t vendor, chipCode;
+    bool monitorFound;
+  } cases[] = {
+      {"ITE by any id, not only 0x87xx", {M::Ite, 0x2E, 0x55, 0x70, false, 0x04}, LPCIO_ITE, 0x5570, true},
+      {"ITE under its 0x4E key", {M::Ite, 0x4E, 0x86, 0x28, false, 0x04}, LPCIO_ITE, 0x8628, true},
+      {"SMSC ids outside 0x40-0x9F", {M::Smsc, 0x2E, 0x0A, 0x00, false, 0x08}, LPCIO_SMSC, 0x0A, true},
+      {"National Semiconductor, always open", {M::NationalSemi, 0x2E, 0xE9, 0x00, false, 0x09}, LPCIO_NS, 0xE9, true},
+      {"only the PC87366 has NS monitor spaces", {M::NationalSemi, 0x2E, 0xE1, 0x00, false, 0x09}, LPCIO_NS, 0xE1,
+       false},
+      {"Winbond", {M::Winbond, 0x2E, 0x88, 0x63, false, 0x0B}, LPCIO_WINBOND, 0x88, true},
+      {"VIA behind the Winbond key", {M::Winbond, 0x2E, 0x3C, 0x01, false, 0x0B}, LPCIO_VIA, 0x3C, true},
+      {"Fintek F8000: monitor in logical device 2", {M::Fintek, 0x2E, 0x05, 0x81, true, 0x02}, LPCIO_FINTEK, 0x0581,
+       false},
+      {"Fintek 0x0507: monitor in logical device 2", {M::Fintek, 0x2E, 0x05, 0x07, true, 0x02}, LPCIO_FINTEK, 0x0507,
+       true},
+      {"Fintek 0x0903 on 0x4E", {M::Fintek, 0x4E, 0x09, 0x03, true, 0x02}, LPCIO_FINTEK, 0x0903, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testsupport::EmulatedSdk env;
+    auto chip = Install(env, c.chip);
+    ASSERT_TRUE(env.Start());
+    CTList<CLPCIO> chips;
+    ASSERT_EQ(DetectSuperIOChips(env.Sdk(), &chips), 1);
+    CLPCIO* found = OnPort(chips, c.chip.port);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->vendorCode, c.vendor);
+    EXPECT_EQ(found->chipCode, c.chipCode);
+    EXPECT_EQ(found->monitorSpaces[0] != nullptr, c.monitorFound);
+    if (c.vendor == LPCIO_SMSC) {
+      // Base 0x290 with the low 7 bits cleared; this chip's pair at +5/+6.
+      auto* smsc = static_cast<CLPCRegisterSpace*>(found->monitorSpaces[0]);
+      EXPECT_EQ(smsc->GetBaseLow(), 0x0280u);
+      EXPECT_EQ(smsc->indexOffset, 5);
+    }
+    EXPECT_FALSE(chip->Unlocked() && c.chip.maker != M::NationalSemi);
+  }
+}
+
+TEST(SuperIoDetection, AChipLeftInConfigurationModeIsLockedBeforeTheProbes) {
+  // An ITE chip left open answers every register: read under the Winbond
+  // key it would pass for a Winbond chip 0x87. The preliminary exit steps
+  // lock it first, so only its own key opens it.
+  for (emu::SuperIoMaker maker : {emu::SuperIoMaker::Ite, emu::SuperIoMaker::Winbond}) {
+    const bool ite = maker == emu::SuperIoMaker::Ite;
+    SCOPED_TRACE(ite ? "ITE" : "Winbond");
+    testsupport::EmulatedSdk env;
+    auto chip = Install(env, {maker, 0x2E, static_cast<uint8_t>(ite ? 0x87 : 0xA0), static_cast<uint8_t>(ite ? 0x18 : 0x25),
+                              false, static_cast<uint8_t>(ite ? 0x04 : 0x0B)});
+    auto logger = std::make_shared<DataPortLogger>(chip);
+    env.machine->AddPortDevice(0x2E, 2, logger);
+    ASSERT_TRUE(env.Start());
+    const std::vector<uint8_t> key = ite ? std::vector<uint8_t>{0x87, 0x01, 0x55, 0x55} : std::vector<uint8_t>{0x87, 0x87};
+    for (uint8_t b : key) env.driver.WritePort8(0x2E, b);
+    ASSERT_TRUE(chip->Unlocked());
+    CTList<CLPCIO> chips;
+    ASSERT_EQ(DetectSuperIOChips(env.Sdk(), &chips), 1);
+    CLPCIO* found = OnPort(chips, 0x2E);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->vendorCode, ite ? LPCIO_ITE : LPCIO_WINBOND);
+    EXPECT_EQ(found->chipCode, ite ? 0x8718 : 0xA0);
+    EXPECT_FALSE(chip->Unlocked());
+    for (uint8_t reg : logger->dataWrites) EXPECT_TRUE(reg == 0x07 || reg == 0x02) << "register " << int(reg);
+  }
+}
+
+TEST(SuperIoDetection, APortWhereNothingAnsweredKeepsNoSpace) {
+  testsupport::EmulatedSdk env;
+  ASSERT_TRUE(env.Start());
+  EXPECT_EQ(DetectSuperIOChip(env.Sdk(), 0x2E), nullptr);
+  EXPECT_EQ(env.Sdk().FindRegisterSpace(0, 0x2E, REGSPACE_LPC), nullptr);
+  // A Winbond chip on 0x4E: the Fintek-only probe of the second port finds nothing.
+  Install(env, {emu::SuperIoMaker::Winbond, 0x4E, 0xA0, 0x25, false, 0x0B});
+  EXPECT_EQ(DetectSuperIOChip(env.Sdk(), 0x4E, true), nullptr);
+  EXPECT_EQ(env.Sdk().FindRegisterSpace(0, 0x4E, REGSPACE_LPC), nullptr);
+  EXPECT_NE(DetectSuperIOChip(env.Sdk(), 0x4E), nullptr);
 }
 
 }  // namespace
