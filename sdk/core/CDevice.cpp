@@ -12,7 +12,7 @@ CMemoryModule::CMemoryModule(const char* moduleName) : CCompositeDevice(DEVICE_M
   std::snprintf(name, sizeof(name), "%s", moduleName ? moduleName : "");
 }
 
-const char* CMemoryModule::GetSerialNumber() { return moduleRecord ? moduleRecord->serialNumber : nullptr; }
+const char* CMemoryModule::GetSerialNumber() { return moduleRecord ? moduleRecord->serialText : nullptr; }
 
 CPowerSupplyUnit::CPowerSupplyUnit(const char* unitName) : CCompositeDevice(DEVICE_POWER_SUPPLY) {
   std::snprintf(name, sizeof(name), "%s", unitName ? unitName : "");
