@@ -59,11 +59,11 @@ bool Session::OpenChannel() {
   return false;
 }
 
-bool Session::StartSdk() {
+bool Session::StartSdk(const SdkStartupHooks& hooks) {
   if (!driver_ && !OpenChannel()) return false;
   QUARNSDK* sdk = QUARNSDK::GetInstance();
   if (!sdk) return false;
-  startup_ = CreateSdkInterfaces(*sdk, *driver_);
+  startup_ = CreateSdkInterfaces(*sdk, *driver_, hooks);
   sdkStarted_ = true;
   return true;
 }

@@ -28,8 +28,8 @@ class Session {
   // Selects the machine and opens the driver channel. On failure prints why
   // to stderr (and, on the host, that --machine emulated exists).
   bool OpenChannel();
-  // Also creates the SDK interfaces.
-  bool StartSdk();
+  // Also creates the SDK interfaces (with the start-up hooks given).
+  bool StartSdk(const SdkStartupHooks& hooks = {});
 
   // The hardware lock for one user action: the SDK lock, then the channel.
   bool LockHardware();

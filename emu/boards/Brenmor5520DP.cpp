@@ -12,10 +12,36 @@
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
+#include "emu/smbus/SmbusPlacement.h"
 
 namespace emu::boards {
 
 namespace {
+
+// Six 2 GB registered ECC DDR3-1333 DIMMs, three per processor (SPD at
+// 0x50-0x52 for the first, 0x53-0x55 for the second), with thermal sensors.
+Ddr3SpdModule Rdimm(uint32_t serial) {
+  Ddr3SpdModule d;
+  d.registered = true;
+  d.partNumber = "TVK3R1333C9-2GE";
+  d.serial = serial;
+  d.makerBank = 0;  // Samsung
+  d.makerCode = 0xCE;
+  return d;
+}
+const SmbusPlacement kDimms[] = {
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Rdimm(0x3D0E0001)},
+    {SmbusBus::kNoSegment, 0x51, SmbusPlacement::Kind::Ddr3Spd, Rdimm(0x3D0E0002)},
+    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Rdimm(0x3D0E0003)},
+    {SmbusBus::kNoSegment, 0x53, SmbusPlacement::Kind::Ddr3Spd, Rdimm(0x3D0E0004)},
+    {SmbusBus::kNoSegment, 0x54, SmbusPlacement::Kind::Ddr3Spd, Rdimm(0x3D0E0005)},
+    {SmbusBus::kNoSegment, 0x55, SmbusPlacement::Kind::Ddr3Spd, Rdimm(0x3D0E0006)},
+};
+
+const parts::NehalemImc kImc = {
+    .testFunctionId = 0x2D9C, .channelIds = {0x2DA0, 0x2DA8, 0x2DB0}, .channels = 3, .qclkRatio = 10,
+    .uncoreRatio = 20, .cl = 9, .tRCD = 9, .tRP = 9, .tRAS = 24, .tRFC = 107, .twoT = false,
+};
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 12);
@@ -29,10 +55,12 @@ void Build(EmulatedMachine& m) {
                                     FintekWiring::DpFirst, "f71882f");
   auto second = InstallFintekMonitor(m, FintekF71882F::kF71808E, 0x4E, 0x0A20, FintekWiring::DpSecond, "f71808");
   InstallDualProcessorRegulators(m, *smbus, *first, *second);
+  PlaceSmbusSlaves(*smbus, kDimms);
   for (uint8_t bus : {uint8_t{0xFE}, uint8_t{0xFF}}) {
     parts::AddUncore(m, bus, 0, 0, 0x2C70, true);  // QPI generic
     parts::AddUncore(m, bus, 3, 0, 0x2D98, true);  // memory controller
     parts::AddUncore(m, bus, 3, 1, 0x2D99, true);
+    parts::AddNehalemMemoryController(m, bus, kImc);
   }
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Xeon(R) CPU X5650 @ 2.67GHz", 133, 2667, 12, 1024));
   InstallAcpiFirmware(m, {parts::kPmBase});

@@ -31,14 +31,31 @@ const Ich10rOptions kIch10r = [] {
   return o;
 }();
 
-// Three DIMMs on the common segment; behind the switch the same address
-// on both segments: an NCT7802 on segment 0 (added in Build), a placeholder
-// answering with a W83795G's identification on segment 1.
+// A triple-channel kit: one 2 GB DDR3-1333 DIMM with an XMP DDR3-1600
+// profile and a thermal sensor in the first slot of each channel (SPD at
+// 0x50, 0x52, 0x54) on the common segment; behind the switch the same
+// address on both segments: an NCT7802 on segment 0 (added in Build), a
+// placeholder answering with a W83795G's identification on segment 1.
+Ddr3SpdModule Kit(uint32_t serial) {
+  Ddr3SpdModule d;
+  d.partNumber = "TVK3X1600C9-2GX";
+  d.serial = serial;
+  d.makerBank = 2;  // Corsair
+  d.makerCode = 0x9E;
+  d.xmp = true;
+  return d;
+}
 const SmbusPlacement kSmbusSlaves[] = {
-    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C01}},
-    {SmbusBus::kNoSegment, 0x51, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C02}},
-    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, {.serial = 0x0A0B0C03}},
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Kit(0x0A0B0C01)},
+    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Kit(0x0A0B0C02)},
+    {SmbusBus::kNoSegment, 0x54, SmbusPlacement::Kind::Ddr3Spd, Kit(0x0A0B0C03)},
     {1, 0x2D, SmbusPlacement::Kind::Registers, {}, {{0xFD, 0x5C}, {0xFE, 0x79}}},
+};
+
+// The controller runs the modules at their JEDEC DDR3-1333 9-9-9-24.
+const parts::NehalemImc kImc = {
+    .testFunctionId = 0x2C1C, .channelIds = {0x2C20, 0x2C28, 0x2C30}, .channels = 3, .qclkRatio = 10,
+    .uncoreRatio = 16, .cl = 9, .tRCD = 9, .tRP = 9, .tRAS = 24, .tRFC = 107, .twoT = false,
 };
 
 void Build(EmulatedMachine& m) {
@@ -67,6 +84,7 @@ void Build(EmulatedMachine& m) {
   parts::AddUncore(m, 0xFF, 0, 0, 0x2C41, true);
   parts::AddUncore(m, 0xFF, 3, 0, 0x2C18, true);
   parts::AddUncore(m, 0xFF, 3, 1, 0x2C19, true);
+  parts::AddNehalemMemoryController(m, 0xFF, kImc);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7 CPU 920 @ 2.67GHz", 133, 2666, 6, 1024));
 }
 

@@ -11,10 +11,50 @@
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
+#include "emu/PciFunction.h"
+#include "emu/smbus/SmbusPlacement.h"
 
 namespace emu::boards {
 
 namespace {
+
+// Four 4 GB DDR3-1600 DIMMs without XMP, one per channel; this board wires
+// their SPD bus to the PCH's SMBus.
+Ddr3SpdModule Module(uint32_t serial) {
+  Ddr3SpdModule d;
+  d.sizeMiB = 4096;
+  d.dataRateMT = 1600;
+  d.partNumber = "TVK1600D3N11/4G";
+  d.serial = serial;
+  d.makerBank = 1;  // Kingston
+  d.makerCode = 0x98;
+  return d;
+}
+const SmbusPlacement kDimms[] = {
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0001)},
+    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0002)},
+    {SmbusBus::kNoSegment, 0x54, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0003)},
+    {SmbusBus::kNoSegment, 0x56, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0004)},
+};
+
+// The processor's memory controller channels on bus 0xFF (Xeon E5-1600/
+// 2600 datasheet volume 2): per channel a thermal/timing function (16.0,
+// 16.1, 16.4, 16.5) and an error function (16.2, 16.3, 16.6, 16.7), and
+// the PCU function 10.1 with the DDR clock ratio. DDR3-1600 11-11-11-28 1T.
+void AddMemoryController(EmulatedMachine& m) {
+  const uint8_t timing[4] = {0, 1, 4, 5}, error[4] = {2, 3, 6, 7};
+  for (int c = 0; c < 4; ++c) {
+    auto& t = parts::AddUncore(m, 0xFF, 16, timing[c], static_cast<uint16_t>(0x3CB0 + timing[c]), true);
+    t.express = true;
+    t.Set32(0x200, 11 | 11 << 5 | 11 << 9 | 28u << 19);  // TCDBP: tRCD tRP CL tRAS
+    t.Set32(0x204, 1u << 30 | 6 << 8 | 6 << 4 | 5);       // TCRAP: 1T, tRTP, tWTR, tRRD
+    t.Set32(0x214, 208u << 15 | 6240);                   // TCRFTP: tRFC, tREFI
+    auto& e = parts::AddUncore(m, 0xFF, 16, error[c], static_cast<uint16_t>(0x3CB0 + error[c]), true);
+    e.Set32(0x80, 0x00000020);
+  }
+  auto& pcu = parts::AddUncore(m, 0xFF, 10, 1, 0x3CC1, true);
+  pcu.Set32(0x98, 12);  // 12 x 66.67 MHz DRAM clock
+}
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 16);
@@ -24,12 +64,14 @@ void Build(EmulatedMachine& m) {
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
+  PlaceSmbusSlaves(*smbus, kDimms);
   InstallFintekMonitor(m, FintekF71882F::kF71889A, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Vsa,
                        "f71882f");
   AttachBoardNct7802(m, *smbus, 0x28);
   AttachBoardNct7802(m, *smbus, 0x2D);
   parts::AddUncore(m, 0xFF, 0x0F, 0, 0x3CA8, true);  // memory controller
   parts::AddUncore(m, 0xFF, 0x0F, 1, 0x3C71, true);  // RAS
+  AddMemoryController(m);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-3930K CPU @ 3.20GHz", 100, 3200, 8, 2048));
   InstallAcpiFirmware(m, {parts::kPmBase});

@@ -12,10 +12,42 @@
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
+#include "emu/smbus/SmbusPlacement.h"
+#include "emu/chips/MchbarRegisters.h"
 
 namespace emu::boards {
 
 namespace {
+
+// Two 4 GB DDR3-1333 DIMMs with an XMP DDR3-1600 profile, one per channel.
+Ddr3SpdModule Module(uint32_t serial) {
+  Ddr3SpdModule d;
+  d.sizeMiB = 4096;
+  d.partNumber = "TVK3-1600C9D-8GX";
+  d.serial = serial;
+  d.makerBank = 4;  // G.Skill
+  d.makerCode = 0xCD;
+  d.xmp = true;
+  return d;
+}
+const SmbusPlacement kDimms[] = {
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Module(0x00000000)},
+    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Module(0x00000000)},
+};
+
+// The controller in MCHBAR (2nd generation Core datasheet volume 2), set
+// up by the firmware for the XMP profile: DDR3-1600 9-9-9-24 1T, both
+// channels with one dual-rank 4 GB DIMM.
+void AddMemoryController(EmulatedMachine& m, PciFunction& host) {
+  auto& mchbar = parts::AddMchbar(m, host, 0xFED10000, 0x8000);
+  for (uint32_t channel : {0x0000u, 0x0400u}) {
+    mchbar.Set32(0x4000 + channel, 9 | 9 << 4 | 9 << 8 | 8 << 12 | 24 << 16);     // TC_DBP: tRCD tRP CL CWL tRAS
+    mchbar.Set32(0x4004 + channel, 1u << 30 | 12 << 24 | 24 << 16 | 6 << 12 | 4 << 8 | 6 << 4 | 5);  // TC_RAP
+  }
+  mchbar.Set32(0x5004, 1u << 17 | 16);  // MAD_DIMM_CH0: DIMM A 16 x 256 MB, dual rank
+  mchbar.Set32(0x5008, 1u << 17 | 16);  // MAD_DIMM_CH1
+  mchbar.Set32(0x5E04, 12);             // MC_BIOS_DATA: 12 x 133.33 MHz
+}
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 8);
@@ -24,7 +56,9 @@ void Build(EmulatedMachine& m) {
   host.SetSubsystem(0x1B3F, 0x0100);
   host.Set32(0x60, parts::kMmconfigBase | 1);  // PCIEXBAR: 256 MB, enabled
   parts::AddRootPort(m, 1, 0, 0x0101);
+  AddMemoryController(m, host);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
+  PlaceSmbusSlaves(*smbus, kDimms);
   auto monitor = InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,
                                       FintekWiring::PchVccio, "f71882f");
   // The NCT7802's second PWM output drives the board's dial gauge.

@@ -1,10 +1,12 @@
 #include "emu/boards/ChipsetParts.h"
 
+#include <cmath>
 #include <memory>
 
 #include "emu/EmulatedMachine.h"
 #include "emu/chips/AcpiPmBlock.h"
 #include "emu/chips/IntelSmbusHost.h"
+#include "emu/chips/MchbarRegisters.h"
 #include "emu/chips/MmconfigWindow.h"
 #include "emu/smbus/SmbusBus.h"
 
@@ -57,6 +59,48 @@ PciFunction& AddUncore(EmulatedMachine& m, uint8_t bus, uint8_t device, uint8_t 
                        bool multiFunction) {
   return m.AddPciFunction(std::make_unique<PciFunction>(bus, device, function, 0x8086, deviceId, 0x06000000,
                                                         multiFunction ? 0x80 : 0x00));
+}
+
+void AddNehalemMemoryController(EmulatedMachine& m, uint8_t bus, const NehalemImc& imc) {
+  if (PciFunction* qpi = m.FindPciFunction(bus, 0, 0)) qpi->Set32(0xC0, static_cast<uint32_t>(imc.uncoreRatio));
+  if (PciFunction* control = m.FindPciFunction(bus, 3, 0))
+    control->Set32(0x48, ((1u << imc.channels) - 1) << 8);  // MC_CONTROL: CHANNEL_ACTIVE
+  AddUncore(m, bus, 3, 4, imc.testFunctionId, true).Set32(0x50, static_cast<uint32_t>(imc.qclkRatio));
+  // DDR3 mode register 0: CL in A6:A4 (CL - 4), write recovery in A11:A9.
+  const uint32_t mr0 = static_cast<uint32_t>((imc.cl - 4) << 4 | 5 << 9);
+  // ODT_PARAMS1 bits 11:8 hold CL less a ratio-dependent offset (5 + (ratio - 6) / 2).
+  const uint32_t odt = static_cast<uint32_t>(imc.cl - (5 + (imc.qclkRatio - 6) / 2)) << 8;
+  for (int c = 0; c < 3; ++c) {
+    auto& f = AddUncore(m, bus, static_cast<uint8_t>(4 + c), 0, imc.channelIds[c], true);
+    if (c >= imc.channels) continue;
+    f.Set32(0x70, imc.mrsShadow ? (0x0044u << 16 | mr0) : 0);                       // MRS_VALUE_0_1
+    f.Set32(0x7C, 0x0000000F);                                                       // RANK_PRESENT
+    f.Set32(0x80, 0x00A2F5CFu);                                                      // RANK_TIMING_A
+    f.Set32(0x88, static_cast<uint32_t>(imc.tRP | imc.tRAS << 4 | imc.tRCD << 9));  // BANK_TIMING
+    f.Set32(0x8C, static_cast<uint32_t>(imc.tRFC) | 0x28u << 9);                    // REFRESH_TIMING
+    f.Set32(0x9C, odt);                                                              // ODT_PARAMS1
+    f.Set32(0xB8, imc.twoT ? 0x08u : 0x00u);                                         // SCHEDULER_PARAMS
+  }
+}
+
+MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size) {
+  host.Set32(0x48, base | 1);
+  host.SetWritable(0x48, 1, 0x01);
+  auto window = std::make_shared<MchbarRegisters>(host, size);
+  m.AddMmio(base, size, window);
+  return *window;
+}
+
+uint32_t ClkcfgFsbCode(double busMHz) {
+  struct Code {
+    double mhz;
+    uint32_t code;
+  };
+  static constexpr Code kCodes[] = {{133.33, 1}, {166.67, 3}, {200, 2}, {266.67, 0}, {333.33, 4}, {400, 6}};
+  const Code* best = &kCodes[0];
+  for (const Code& c : kCodes)
+    if (std::fabs(c.mhz - busMHz) < std::fabs(best->mhz - busMHz)) best = &c;
+  return best->code;
 }
 
 }  // namespace emu::parts

@@ -9,6 +9,7 @@
 namespace emu {
 
 class EmulatedMachine;
+class MchbarRegisters;
 class PciFunction;
 class SmbusBus;
 
@@ -33,6 +34,30 @@ void AddMmconfig(EmulatedMachine& m, uint32_t base, unsigned buses);
 // A function of the processor's uncore (memory controller, QPI) on `bus`.
 PciFunction& AddUncore(EmulatedMachine& m, uint8_t bus, uint8_t device, uint8_t function, uint16_t deviceId,
                        bool multiFunction);
+
+// The integrated memory controller of a Nehalem/Westmere uncore on `bus`
+// (Core i7-900 / Xeon 5500 datasheet volume 2): the test function (3.4),
+// one control function per channel (4.0, 5.0, 6.0) and the channel-active
+// and ratio fields of the existing MC_CONTROL (3.0) and QPI generic (0.0)
+// functions. Timings in DRAM clocks.
+struct NehalemImc {
+  uint16_t testFunctionId;            // 0x2C1C, 0x2C9C, 0x2D9C
+  uint16_t channelIds[3];             // control function of channels 0-2
+  int channels;                       // populated channels (1-3)
+  int qclkRatio;                      // DRAM data rate / bus clock
+  int uncoreRatio;
+  int cl, tRCD, tRP, tRAS, tRFC;
+  bool twoT;                          // command rate 2T
+  bool mrsShadow = true;              // MR0 shadowed in MRS_VALUE_0_1 (else 0)
+};
+void AddNehalemMemoryController(EmulatedMachine& m, uint8_t bus, const NehalemImc& imc);
+
+// The MCHBAR window of `host` at `base` (programmed into register 0x48
+// with its enable bit set; the enable bit is writable).
+MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size);
+// FSB frequency code of the 3- and 4-series CLKCFG register (bits 2:0)
+// for a bus clock: 133, 166, 200, 266, 333 or 400 MHz, the nearest.
+uint32_t ClkcfgFsbCode(double busMHz);
 
 }  // namespace parts
 }  // namespace emu

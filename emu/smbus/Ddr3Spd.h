@@ -14,6 +14,17 @@ struct Ddr3SpdModule {
   unsigned dataRateMT = 1333;    // 1066, 1333 or 1600
   std::string partNumber = "TVK3U1333C9-2G";
   uint32_t serial = 0x00010203;
+  // JEP106 maker: continuation codes before the code (bank - 1), code with parity.
+  uint8_t makerBank = 0;
+  uint8_t makerCode = 0x2C;
+  // Registered ECC module (server boards) instead of an unbuffered one.
+  bool registered = false;
+  // An Intel XMP block with one DDR3-1600 9-9-9-24 1.65 V profile; the
+  // second profile is left empty (cycle time 0), as on single-profile kits.
+  bool xmp = false;
+  // A JC-42.4 temperature sensor on the module (byte 32 bit 7), answering
+  // at 0x18 | slot beside the EEPROM.
+  bool thermalSensor = true;
 };
 
 // 256 bytes with the CRC over bytes 0-116 in bytes 126-127.

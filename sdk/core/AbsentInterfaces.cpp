@@ -3,6 +3,5 @@
 // Each domain replaces its line here with its own creation routine.
 #include "sdk/core/QUARNSDK.h"
 
-int QUARNSDK::CreateChipsetInterface() { return 0; }
 int QUARNSDK::CreateDisplayInterface(uint32_t) { return 0; }
 int QUARNSDK::CreatePLLInterface(int32_t) { return 0; }

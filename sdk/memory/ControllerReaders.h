@@ -1,0 +1,62 @@
+// The memory-controller readers the identification tables name, one per
+// controller generation, and the register access they share. A register
+// that cannot be read, or reads all ones (an absent function, a window
+// that does not decode), is no data: the fields it feeds keep their values.
+#pragma once
+
+#include <cstdint>
+
+class CIOSpace;
+class CMemoryInfo;
+class CNorthBridge;
+
+namespace mc {
+
+// A dword of PCI configuration space through the PCI interface.
+bool ReadPci(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg, uint32_t* value);
+
+// The controller's MCHBAR window (host bridge register 0x48). With
+// `enable`, an MCHBAR whose enable bit is clear is switched on for the
+// reads and switched off again when the window goes out of scope.
+class MchbarWindow {
+ public:
+  MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable);
+  ~MchbarWindow();
+  MchbarWindow(const MchbarWindow&) = delete;
+  MchbarWindow& operator=(const MchbarWindow&) = delete;
+
+  bool Ok() const { return window_ != nullptr; }
+  // A dword at `offset`, aligned or not.
+  bool Read(uint32_t offset, uint32_t* value) const;
+  uint32_t Bits(uint32_t offset, int high, int low, bool* ok) const;
+
+ private:
+  CNorthBridge& bridge_;
+  CIOSpace* window_ = nullptr;
+  bool restore_ = false;
+  uint32_t original_ = 0;
+};
+
+// Bits high..low of `value`.
+inline uint32_t Field(uint32_t value, int high, int low) {
+  return (value >> low) & ((high - low >= 31) ? 0xFFFFFFFFu : ((1u << (high - low + 1)) - 1));
+}
+
+}  // namespace mc
+
+// Nehalem generation (X58 with Bloomfield and Gainestown/Westmere-EP, P55
+// with Lynnfield), from the processor's memory-controller test function.
+void ReadNehalemController(CNorthBridge& bridge, CMemoryInfo& info);
+// Only the uncore ratio (Lynnfield/Clarkdale QPI link function).
+void ReadNehalemUncoreRatio(CNorthBridge& bridge, CMemoryInfo& info);
+// Clarkdale/Havendale host bridge (H55, H57, Q57).
+void ReadClarkdaleController(CNorthBridge& bridge, CMemoryInfo& info);
+// Sandy Bridge and Ivy Bridge host bridges (P67, Z68, H67, Z77, ...).
+void ReadSandyBridgeController(CNorthBridge& bridge, CMemoryInfo& info);
+void ReadIvyBridgeController(CNorthBridge& bridge, CMemoryInfo& info);
+// Sandy Bridge-E (X79): the processor's memory controller on bus 255.
+void ReadSandyBridgeEController(CNorthBridge& bridge, CMemoryInfo& info);
+// Core 2 generation memory controller hubs: the 3-series and X38/X48, the
+// 4-series and the Atom host bridges.
+enum class Core2Hub { Series3, Series4, Atom };
+void ReadCore2Controller(CNorthBridge& bridge, CMemoryInfo& info, Core2Hub hub);
