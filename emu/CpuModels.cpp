@@ -337,7 +337,9 @@ void FillMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, std
   }
   if (d.packageWatts > 0) {
     cpu.SetMsr(0x606, 0xA1003, false);
-    cpu.SetMsr(0x1B1, 0x88000000ull | static_cast<uint64_t>(d.tjMax - d.packageTempC) << 16, false);
+    // IA32_PACKAGE_THERM_STATUS: the digital readout in bits 22:16; unlike
+    // IA32_THERM_STATUS it has no reading-valid or resolution field.
+    cpu.SetMsr(0x1B1, static_cast<uint64_t>(d.tjMax - d.packageTempC) << 16, false);
     auto energy = [&time, pkg](RateCounter PackageState::*c) {
       return MsrHandler{[&time, pkg, c](uint64_t* v) {
                           *v = ((*pkg).*c).Value(time.NowNs()) & 0xFFFFFFFFull;

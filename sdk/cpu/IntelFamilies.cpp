@@ -17,6 +17,18 @@
 
 namespace {
 
+// The last row whose text the brand string contains; -1 for none.
+int RatedFromBrand(const char* brand, const RatedFrequencyRow* rows) {
+  int mhz = -1;
+  for (const RatedFrequencyRow* r = rows; r->mhzText; ++r)
+    if (std::strstr(brand, r->mhzText) || std::strstr(brand, r->ghzText)) mhz = r->mhz;
+  return mhz;
+}
+
+}  // namespace
+
+namespace {
+
 uint32_t Bits(uint64_t v, int last, int first) {
   return static_cast<uint32_t>((v >> first) & ((1ull << (last - first + 1)) - 1));
 }
@@ -214,7 +226,11 @@ float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, con
   Intel_CPU_Infos* vendor = VendorOf(t);
   if (!vendor || !vendor->digitalThermalSensor) return -1.0f;
   MSR_Register* status = t->ReadMSR(msr);
-  if (!status || !(status->low & 0x80000000u)) return -1.0f;
+  if (!status) return -1.0f;
+  // IA32_THERM_STATUS bit 31 is the reading-valid bit; the package register
+  // IA32_PACKAGE_THERM_STATUS has none (bits 31:23 reserved), so its readout
+  // is taken as it stands, as the kernel's coretemp does.
+  if (!package && !(status->low & 0x80000000u)) return -1.0f;
   CSensor*& sensor = package ? t->packageTemperature : t->coreTemperature;
   if (!sensor && QUARNSDK::HasInstance()) {
     sensor = new CTemperatureSensor(index);
@@ -233,6 +249,9 @@ float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, con
 // ------------------------------------------------------------------ Core 2
 
 void Intel_Core_2_Infos::Probe(CCPUThread* t) {
+  // The rated frequency first: the model-number tables and TjMax use it.
+  const int fromBrand = RatedFromBrand(t->specification, kCore2Frequencies);
+  if (fromBrand > 0) t->ratedMHz = fromBrand;
   MSR_Register* platform = t->ReadMSR(0x17);
   if (platform) {
     t->platformId = static_cast<int>(Bits(platform->Value(), 52, 50));
@@ -314,13 +333,13 @@ void Intel_Nehalem_Infos::Probe(CCPUThread* t) {
   }
 }
 
-void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows) {
-  for (const RatedFrequencyRow* r = rows; r->mhzText; ++r)
-    if (std::strstr(t->specification, r->mhzText) || std::strstr(t->specification, r->ghzText)) t->ratedMHz = r->mhz;
+void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows, float nominalBusMHz) {
+  const int fromBrand = RatedFromBrand(t->specification, rows);
+  if (fromBrand > 0) t->ratedMHz = fromBrand;
   t->busCode = 133;
   if (t->ratedMHz == -1 && nonTurboRatio > 0) {
     float bus = GetBusClock(t);
-    if (bus <= 0) bus = 133.33f;
+    if (bus <= 0) bus = nominalBusMHz;
     t->ratedMHz = static_cast<int>(bus * static_cast<float>(nonTurboRatio));
   }
 }
@@ -392,13 +411,13 @@ void Intel_Sandy_Bridge_Infos::Probe(CCPUThread* t) {
 }
 
 void Intel_Sandy_Bridge_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies);
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
   t->busCode = 100;
   NameIntelSandyBridge(t, unlocked);
 }
 
 void Intel_Haswell_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies);
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
   t->busCode = 100;
   NameIntelHaswell(t, unlocked);
 }
