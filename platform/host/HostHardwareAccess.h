@@ -19,6 +19,7 @@
 #include <mutex>
 #include <shared_mutex>
 #include <string>
+#include <vector>
 
 #include "driver/HardwareAccess.h"
 
@@ -123,6 +124,14 @@ class HostHardwareAccess : public drv::HardwareAccess {
   std::map<uint64_t, Mapping> mappings_;  // handle -> mapping
 
   std::mutex configPortsMutex_;  // 0xCF8/0xCFC sequences
+
+  // The functions sysfs lists, so that a bus scan does not open a file for
+  // every absent function; listed again when a lookup misses and the list
+  // is older than a second (hot-plugged functions).
+  bool PciFunctionListed(uint32_t bus, uint32_t device, uint32_t function);
+  std::mutex pciListMutex_;
+  std::vector<bool> pciListed_;
+  uint64_t pciListedAtNs_ = 0;
 };
 
 }  // namespace plat

@@ -1,7 +1,10 @@
 // torvikctl as a user runs it: exit codes, refusals and what it prints.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "tests/support/RunTorvikctl.h"
@@ -65,6 +68,65 @@ TEST(TorvikctlTest, HostEitherOpensOrSaysWhy) {
   } else {
     EXPECT_NE(r.out.find("Error during driver initialization"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("--machine emulated"), std::string::npos) << r.out;
+  }
+}
+
+// Output of a shell command; empty when it cannot run.
+std::string Shell(const std::string& cmd) {
+  std::string out;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(TorvikctlTest, HostProcessorsAgreeWithLscpu) {
+  if (Shell("command -v lscpu").empty()) GTEST_SKIP() << "lscpu is not installed";
+  // CPU,Core,Socket of every online logical processor.
+  std::set<std::string> sockets, cores;
+  size_t threads = 0;
+  std::istringstream rows(Shell("lscpu -p=CPU,CORE,SOCKET"));
+  for (std::string line; std::getline(rows, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t a = line.find(','), b = line.find(',', a + 1);
+    ASSERT_NE(b, std::string::npos) << line;
+    ++threads;
+    sockets.insert(line.substr(b + 1));
+    cores.insert(line.substr(b + 1) + "/" + line.substr(a + 1, b - a - 1));
+  }
+  ASSERT_GT(threads, 0u);
+
+  CmdResult cpu = Torvikctl("--machine host --json cpu");
+  ASSERT_EQ(cpu.status, 0) << cpu.out;
+  EXPECT_EQ(Count(cpu.out, "\"packageId\""), sockets.size()) << cpu.out;
+  EXPECT_EQ(Count(cpu.out, "\"coreId\""), cores.size()) << cpu.out;
+  EXPECT_EQ(Count(cpu.out, "\"apicId\""), threads) << cpu.out;
+
+  // Every cache lscpu lists, with its size and its instances per package.
+  std::istringstream caches(Shell("lscpu -C=LEVEL,TYPE,ONE-SIZE,ALL-SIZE -B"));
+  std::string header;
+  std::getline(caches, header);
+  for (std::string line; std::getline(caches, line);) {
+    std::istringstream f(line);
+    int level = 0;
+    std::string type;
+    unsigned long long one = 0, all = 0;
+    if (!(f >> level >> type >> one >> all) || one == 0) continue;
+    for (char& c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const unsigned long long instances = all / one / sockets.size();
+    const std::string expected = "\"level\":" + std::to_string(level) + ",\"type\":\"" + type +
+                                 "\",\"sizeKB\":" + std::to_string(one / 1024) +
+                                 ",\"instances\":" + std::to_string(instances);
+    EXPECT_NE(cpu.out.find(expected), std::string::npos) << line << "\n" << cpu.out;
   }
 }
 
