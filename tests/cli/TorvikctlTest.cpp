@@ -130,4 +130,19 @@ TEST(TorvikctlTest, HostProcessorsAgreeWithLscpu) {
   }
 }
 
+TEST(TorvikctlTest, SandyBridgeTurboRatioOnTheZ68AndX79Boards) {
+  // The client part keeps the ratio in the host bridge's MCHBAR window, the
+  // X79 part in its power control unit's configuration space (ff:0a.0).
+  for (const char* board : {"brenmor-z68", "brenmor-x79"}) {
+    const std::string machine = std::string("--machine emulated:") + board;
+    CmdResult shown = Torvikctl(machine + " turbo");
+    ASSERT_EQ(shown.status, 0) << board << "\n" << shown.out;
+    EXPECT_NE(shown.out.find("Turbo: on"), std::string::npos) << board << "\n" << shown.out;
+    EXPECT_NE(shown.out.find("cores): 38 38 38 38 38 38"), std::string::npos) << board << "\n" << shown.out;
+    CmdResult set = Torvikctl(machine + " --yes turbo 40");
+    ASSERT_EQ(set.status, 0) << board << "\n" << set.out;
+    EXPECT_NE(set.out.find("cores): 40 40 40 40 40 40"), std::string::npos) << board << "\n" << set.out;
+  }
+}
+
 }  // namespace

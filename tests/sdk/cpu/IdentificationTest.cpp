@@ -34,6 +34,7 @@ std::vector<ModelCase> Models() {
       {&emu::NehalemBloomfieldI7_920(), 1, 4, 2, "Intel Core i7 920", "Bloomfield", "Socket 1366 LGA", 4, 1},
       {&emu::WestmereGulftownI7_980X(), 1, 6, 2, "Intel Core i7 980X", "Gulftown", "Socket 1366 LGA", 6, 1},
       {&emu::SandyBridgeI7_2600K(), 1, 4, 2, "Intel Core i7-2600K", "Sandy Bridge", "Socket 1155 LGA", 4, 1},
+      {&emu::SandyBridgeEI7_3930K(), 1, 6, 2, "Intel Core i7-3930K", "Sandy Bridge-E", "Socket 2011 LGA", 6, 1},
       {&emu::WestmereEpXeonX5650Pair(), 2, 6, 2, "Intel Xeon X5650", "Westmere-EP", "Socket 1366 LGA", 6, 1},
   };
 }
