@@ -16,6 +16,7 @@ class KmioDevice : public DriverDevice {
  public:
   static constexpr int kMaxKeptMappings = 16;
   static constexpr uint32_t kPmTimerTicksToWait = 15000;
+  static constexpr int kBracketTries = 3;  // reading pairs per end of the counter-rate window
   static constexpr double kPmTimerMHz = 3.579545;
 
   explicit KmioDevice(HardwareAccess& hw) : hw_(hw) {}
