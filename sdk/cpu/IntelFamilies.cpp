@@ -168,9 +168,32 @@ float MeasureTSC() {
   return f;
 }
 
+namespace {
+
+// The core and reference cycle counters as one reading: the core counter
+// between two reference reads, the narrowest bracket of three kept, so that
+// a reading split by preemption or an interrupt does not skew the ratio.
+bool ReadFixedPair(double* coreCycles, double* referenceCycles) {
+  MSR_Register core(0x30A), reference(0x30B);
+  double narrowest = -1.0;
+  for (int i = 0; i < 3; ++i) {
+    if (!reference.Read()) return false;
+    const double before = static_cast<double>(reference.Value());
+    if (!core.Read() || !reference.Read()) return false;
+    const double after = static_cast<double>(reference.Value());
+    if (after < before || (narrowest >= 0 && after - before >= narrowest)) continue;
+    narrowest = after - before;
+    *coreCycles = static_cast<double>(core.Value());
+    *referenceCycles = before + narrowest / 2;
+  }
+  return narrowest >= 0;
+}
+
+}  // namespace
+
 bool BeginFixedCounterWindow(FixedCounterWindow* w) {
   w->open = false;
-  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D), core(0x30A), reference(0x30B);
+  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D);
   if (!globalCtrl.Read()) return false;
   w->globalHigh = globalCtrl.high;
   w->globalLow = globalCtrl.low;
@@ -182,13 +205,11 @@ bool BeginFixedCounterWindow(FixedCounterWindow* w) {
   w->fixedHigh = fixedCtrl.high;
   w->fixedLow = fixedCtrl.low;
   fixedCtrl.Write(w->fixedHigh, w->fixedLow | 0x330);
-  if (!core.Read() || !reference.Read()) {
+  if (!ReadFixedPair(&w->core0, &w->reference0)) {
     fixedCtrl.Write(w->fixedHigh, w->fixedLow);
     globalCtrl.Write(w->globalHigh, w->globalLow);
     return false;
   }
-  w->core0 = static_cast<double>(core.Value());
-  w->reference0 = static_cast<double>(reference.Value());
   w->open = true;
   return true;
 }
@@ -196,11 +217,11 @@ bool BeginFixedCounterWindow(FixedCounterWindow* w) {
 float EndFixedCounterWindow(FixedCounterWindow* w, float tscMHz) {
   if (!w->open) return -1.0f;
   w->open = false;
-  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D), core(0x30A), reference(0x30B);
-  bool ok = core.Read() && reference.Read();
+  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D);
+  double u1 = 0, r1 = 0;
+  bool ok = ReadFixedPair(&u1, &r1);
   fixedCtrl.Write(w->fixedHigh, w->fixedLow);
   globalCtrl.Write(w->globalHigh, w->globalLow);
-  double u1 = static_cast<double>(core.Value()), r1 = static_cast<double>(reference.Value());
   if (!ok || tscMHz <= 0 || r1 <= w->reference0) return -1.0f;
   return static_cast<float>((u1 - w->core0) * tscMHz / (r1 - w->reference0));
 }
