@@ -68,6 +68,9 @@ class CCPUThread {
 
   // The register, read now; cached per thread. Null when the read fails.
   MSR_Register* ReadMSR(uint32_t index);
+  // The cached register as last read, without a hardware access; null when
+  // it was never read successfully.
+  MSR_Register* FindMSR(uint32_t index) const;
   int AttachVendorInfos(CCPUInfos* infos);
   int AttachFamilyInfos(CCPUInfos* infos);
   FIDVID_Control* GetRatioControl() const;

@@ -15,6 +15,7 @@
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/CProcessor.h"
 #include "sdk/cpu/IntelNaming.h"
+#include "sdk/cpu/MSR_Register.h"
 #include "tests/sdk/cpu/CpuTestBench.h"
 
 namespace {
@@ -110,6 +111,23 @@ TEST(CpuInterfaceOnBoard, TheX58BoardCarriesABloomfield) {
   uint64_t mask = 0, system = 0;
   ASSERT_TRUE(bench.machine->GetProcessAffinity(0, &mask, &system));
   EXPECT_EQ(mask, system);
+}
+
+TEST(CpuInterfaceOnBoard, FindMsrAnswersFromTheCacheWithoutAnAccess) {
+  CpuTestBench bench(emu::NehalemBloomfieldI7_920());
+  ASSERT_TRUE(bench.Sdk().CreateCPUInterface(0x8000));
+  CCPUThread* t = bench.Sdk().cpuInterface->GetProcessor(0)->FirstThread();
+  t->PinToSelf(0);
+  MSR_Register* read = t->ReadMSR(0xCE);
+  ASSERT_NE(read, nullptr);
+  const uint64_t before = bench.machine->Time().NowNs();  // every access moves virtual time
+  EXPECT_EQ(t->FindMSR(0xCE), read);
+  EXPECT_EQ(t->FindMSR(0x12345), nullptr) << "never read";
+  EXPECT_EQ(t->ReadMSR(0x12345), nullptr) << "a failed read is not cached";
+  const uint64_t after = bench.machine->Time().NowNs();
+  EXPECT_EQ(t->FindMSR(0x12345), nullptr);
+  EXPECT_EQ(bench.machine->Time().NowNs(), after);
+  EXPECT_GT(after, before);
 }
 
 // ------------------------------------------------------------------ topology rules
