@@ -238,7 +238,8 @@ void ApplyAmdTopology(CCPUThread* t, bool limitLogicalToCores) {
     if (c->sets != -1 || c->sharing > 1) continue;
     if (c->level == 3) {
       int package = t->logicalPerPackage;
-      if (t->packageShift > 0 && t->packageShift < 16 && (1 << t->packageShift) > package) package = 1 << t->packageShift;
+      const bool shiftWider = t->packageShift > 0 && t->packageShift < 16 && (1 << t->packageShift) > package;
+      if (shiftWider) package = 1 << t->packageShift;
       c->sharing = package > 1 ? package : 1;
     } else if (t->smtShift > 0 && t->smtShift < 16) {
       c->sharing = 1 << t->smtShift;

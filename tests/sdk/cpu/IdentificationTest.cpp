@@ -314,6 +314,10 @@ TEST(TopologyLeaves, TheKernelsViewWinsWhereTheLeavesContradictIt) {
     const uint32_t apic[4] = {0x7D, 0x6A, 0x21, 0x3C};
     c.SetCpuid(1, 0, {0x00800F11, apic[i] << 24 | 0x00FE0800u, 0, 0x178BFBFF});
     c.SetCpuid(0x80000008, 0, {0x3030, 0, 0, 0});
+    // Caches only in the legacy leaves: L1 data 48 KB 12-way, L2 1 MB 8-way,
+    // L3 whose ways are "see leaf 0x8000001D" (code 9), and that leaf empty.
+    c.SetCpuid(0x80000005, 0, {0xFF60FF40, 0xFF60FF40, 0x300C0140, 0x20080140});
+    c.SetCpuid(0x80000006, 0, {0x40802040, 0x60804040, 0x04006140, 0x0FE09140});
   });
   m->kernel = {{0, 0}, {0, 1}, {0, 0}, {0, 1}};
   {
@@ -326,6 +330,12 @@ TEST(TopologyLeaves, TheKernelsViewWinsWhereTheLeavesContradictIt) {
     std::vector<int> firstCore;
     for (CCPUThread* t : Items(p->GetCore(0)->threads)) firstCore.push_back(t->affinityIndex);
     EXPECT_EQ(firstCore, (std::vector<int>{0, 2}));
+    // The level-3 cache from 0x80000006 is the package's one cache; its ways
+    // are unknown rather than -1-way.
+    EXPECT_EQ(p->GetNumberOfCaches(3, CACHE_UNIFIED), 1);
+    CCacheDescriptor* l3 = p->FirstThread()->FindCache(3, CACHE_UNIFIED);
+    ASSERT_NE(l3, nullptr);
+    EXPECT_EQ(l3->ways, -1);
   }
 
   // Where the leaves agree with the kernel, the leaves' ids stay.
