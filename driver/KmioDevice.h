@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "driver/DriverEndpoint.h"
+#include "driver/DriverProtocol.h"
 #include "driver/HardwareAccess.h"
 
 namespace drv {
@@ -17,7 +18,7 @@ class KmioDevice : public DriverDevice {
   static constexpr int kMaxKeptMappings = 16;
   static constexpr uint32_t kPmTimerTicksToWait = 15000;
   static constexpr int kBracketTries = 3;  // reading pairs per end of the counter-rate window
-  static constexpr double kPmTimerMHz = 3.579545;
+  static constexpr double kPmTimerMHz = kPmTimerHz / 1e6;
 
   explicit KmioDevice(HardwareAccess& hw) : hw_(hw) {}
   ~KmioDevice() override;

@@ -82,10 +82,16 @@ class HostMachine : public Machine {
 
   uint64_t TotalPhysicalMemory() override;
 
+  // From /sys/firmware/acpi/tables and /sys/firmware/dmi/tables (under the
+  // options' root directory).
+  bool AcpiTable(const std::string& signature, size_t limit, std::vector<uint8_t>* out) override;
+  bool SmbiosTables(size_t limit, std::vector<uint8_t>* entryPoint, std::vector<uint8_t>* table) override;
+
   drv::DriverService& DriverService() override { return service_; }
   HostDriverService& HostService() { return service_; }
 
  private:
+  std::string root_;  // prefix of every operating-system path, "" on a real run
   HostDriverService service_;
 };
 
