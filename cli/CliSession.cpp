@@ -59,11 +59,13 @@ bool Session::OpenChannel() {
   return false;
 }
 
-bool Session::StartSdk() {
+bool Session::StartSdk(uint32_t interfaces) {
   if (!driver_ && !OpenChannel()) return false;
   QUARNSDK* sdk = QUARNSDK::GetInstance();
   if (!sdk) return false;
-  startup_ = CreateSdkInterfaces(*sdk, *driver_);
+  SdkStartupHooks hooks;
+  hooks.interfaces = interfaces;
+  startup_ = CreateSdkInterfaces(*sdk, *driver_, hooks);
   sdkStarted_ = true;
   return true;
 }

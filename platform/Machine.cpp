@@ -27,6 +27,13 @@ std::shared_ptr<Machine> CurrentMachinePtr() {
   return g_machine;
 }
 
+std::vector<int> Machine::ProcessorIds() {
+  std::vector<int> ids;
+  const int n = ProcessorCount();
+  for (int i = 0; i < n; ++i) ids.push_back(i);
+  return ids;
+}
+
 Machine& CurrentMachine() {
   if (Machine* m = g_raw.load(std::memory_order_acquire)) return *m;
   return *CurrentMachinePtr();

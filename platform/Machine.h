@@ -46,6 +46,12 @@ class Machine {
   virtual uint64_t GetThreadAffinity() = 0;
   virtual bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) = 0;
   virtual bool SetProcessAffinity(int pid, uint64_t mask) = 0;
+  // The logical processors that are online and that this process may run
+  // on, ascending (the set may be sparse). By default 0 .. count - 1.
+  virtual std::vector<int> ProcessorIds();
+  // The operating system's package and core id of logical processor `cpu`;
+  // false where it does not publish them.
+  virtual bool KernelTopology(int /*cpu*/, int* /*package*/, int* /*core*/) { return false; }
 
   // Time.
   virtual void Sleep(uint32_t ms) = 0;

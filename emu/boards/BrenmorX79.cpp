@@ -18,7 +18,7 @@ namespace {
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 16);
-  AddProcessors(m, NehalemBloomfieldI7_920());
+  AddProcessors(m, SandyBridgeEI7_3930K());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3C00, 0x06000007));
   parts::AddRootPort(m, 1, 0, 0x3C02);
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
@@ -39,7 +39,7 @@ void Build(EmulatedMachine& m) {
 
 extern const BoardDescription kBrenmorX79 = {
     "brenmor-x79", "Brenmor", "Torvik X79 0601022F0021", 0x0AAB5410, "VSA",
-    "Intel X79 PCH, Sandy Bridge-E IIO with MMCONFIG at 00:05.0 (Core i7-920 stands in)", &Build,
+    "Intel X79 PCH, Sandy Bridge-E IIO with MMCONFIG at 00:05.0, Core i7-3930K", &Build,
 };
 
 }  // namespace emu::boards

@@ -69,6 +69,10 @@ class HostMachine : public Machine {
   bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) override;
   // Sets the mask on every thread of the process.
   bool SetProcessAffinity(int pid, uint64_t mask) override;
+  // /sys/devices/system/cpu/online within the process's affinity (cpusets).
+  std::vector<int> ProcessorIds() override;
+  // /sys/devices/system/cpu/cpuN/topology.
+  bool KernelTopology(int cpu, int* package, int* core) override;
 
   void Sleep(uint32_t ms) override;
   void StallMicroseconds(uint32_t us) override;
