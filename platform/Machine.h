@@ -17,6 +17,9 @@ class DriverService;
 
 namespace plat {
 
+class IntegratedClockLibrary;
+class ClockControlComponent;
+
 struct CpuidRegs {
   uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
 };
@@ -51,6 +54,11 @@ class Machine {
 
   // The service the driver channel installs, opens and removes.
   virtual drv::DriverService& DriverService() = 0;
+
+  // The chipset's integrated clock components (ChipsetClock.h); null when
+  // the machine offers no route to them.
+  virtual std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary();
+  virtual std::unique_ptr<ClockControlComponent> CreateClockControlComponent();
 };
 
 // The machine of this process. Until one is set, the host.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "driver/DriverEndpoint.h"
+#include "platform/ChipsetClock.h"
 #include "platform/Machine.h"
 #include "platform/host/HostHardwareAccess.h"
 
@@ -80,6 +81,11 @@ class HostMachine : public Machine {
 
   drv::DriverService& DriverService() override { return service_; }
   HostDriverService& HostService() { return service_; }
+
+  // Linux offers no public route to the chipset's clock firmware: the
+  // integrated clock library and the clock-control component are absent.
+  std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary() override { return nullptr; }
+  std::unique_ptr<ClockControlComponent> CreateClockControlComponent() override { return nullptr; }
 
  private:
   HostDriverService service_;
