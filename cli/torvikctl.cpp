@@ -11,7 +11,7 @@ namespace cli {
 namespace {
 
 const std::vector<const std::vector<Verb>*>& VerbTables() {
-  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs()};
+  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &ClockVerbs()};
   return tables;
 }
 

@@ -11,6 +11,9 @@ extern const BoardDescription kBrenmorP45;
 extern const BoardDescription kBrenmorP55;
 extern const BoardDescription kBrenmorZ68;
 extern const BoardDescription kBrenmorX79;
+extern const BoardDescription kBrenmorX79Silego;
+extern const BoardDescription kBrenmorP67;
+extern const BoardDescription kBrenmorZ77;
 extern const BoardDescription kBrenmor5520DP;
 extern const BoardDescription kKestrelX38;
 extern const BoardDescription kKestrelAm3;
@@ -20,6 +23,7 @@ const std::vector<const BoardDescription*>& Boards() {
   static const std::vector<const BoardDescription*> list = {
       &boards::kBrenmorX58,    &boards::kBrenmorP45, &boards::kBrenmorP55,    &boards::kBrenmorZ68,
       &boards::kBrenmorX79,    &boards::kBrenmor5520DP, &boards::kKestrelX38, &boards::kKestrelAm3,
+      &boards::kBrenmorP67,    &boards::kBrenmorZ77,    &boards::kBrenmorX79Silego,
   };
   return list;
 }

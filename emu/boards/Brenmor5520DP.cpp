@@ -8,6 +8,7 @@
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
@@ -21,7 +22,8 @@ void Build(EmulatedMachine& m) {
   AddProcessors(m, WestmereEpXeonX5650Pair());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3406, 0x06000022));
   parts::AddRootPort(m, 3, 0, 0x340A);
-  parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
+  auto smbus = parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
+  parts::AddIcs9plrs139(m, *smbus);
   // Processor 0's rails on the F71882F at 0x2E, processor 1's on the F71808
   // at 0x4E.
   InstallFintekMonitor(m, FintekF71882F::kF71882F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::DpFirst,
