@@ -26,7 +26,8 @@ void Build(EmulatedMachine& m) {
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
-  auto strap = parts::AddClockStrap(m, *smbus, 0xE0);
+  // The processor runs at 1.25 times the generator (strap code 0xA6).
+  auto strap = parts::AddClockStrap(m, *smbus, 0xA6);
   // Strap code 5 (100 MHz base), fine steps.
   parts::AddSlg505yc264b(m, *smbus, 5, true, strap);
   InstallFintekMonitor(m, FintekF71882F::kF71889A, 0x2E, FintekF71882F::kDefaultMonitorBase,

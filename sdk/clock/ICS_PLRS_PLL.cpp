@@ -112,6 +112,9 @@ int ICS_PLRS_PLL::Apply() {
   const int newN = pendingN_ >= 0 ? pendingN_ : n;
   const int newM = pendingM_ >= 0 ? pendingM_ : m;
   if (newN <= 0 || newM <= 0) return 0;
+  // The synthesiser already runs with these fields (from its N byte or,
+  // before software took it over, from the copy): nothing is written.
+  if (newN == n && newM == m) return 1;
   uint8_t image[kBufferSize];
   std::memcpy(image, buffer, kBufferSize);
   const bool enabled = (image[layout_.enableByte] & layout_.enableMask) != 0;
@@ -120,11 +123,14 @@ int ICS_PLRS_PLL::Apply() {
   image[layout_.nByte] = static_cast<uint8_t>(newN >> 3);
   for (int c : layout_.copies)
     if (c < readCount_) image[c] = static_cast<uint8_t>(newN >> 3);
-  // Nothing to change: nothing is written.
   if (std::memcmp(image, buffer, kBufferSize) == 0) return 1;
   std::memcpy(buffer, image, kBufferSize);
   ++writes_;
-  return enabled ? BlockWrite(layout_.writeStart, layout_.writeLength) : BlockWrite(0, kFullWriteLength);
+  if (!(enabled ? BlockWrite(layout_.writeStart, layout_.writeLength) : BlockWrite(0, kFullWriteLength))) return 0;
+  // The fields the chip now runs with (the frequency waits for the next read).
+  n = newN;
+  m = newM;
+  return 1;
 }
 
 void ICS_PLRS_PLL::MakeCpuOutput() {
