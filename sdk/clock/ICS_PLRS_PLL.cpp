@@ -124,9 +124,14 @@ int ICS_PLRS_PLL::Apply() {
   for (int c : layout_.copies)
     if (c < readCount_) image[c] = static_cast<uint8_t>(newN >> 3);
   if (std::memcmp(image, buffer, kBufferSize) == 0) return 1;
+  uint8_t before[kBufferSize];
+  std::memcpy(before, buffer, kBufferSize);
   std::memcpy(buffer, image, kBufferSize);
   ++writes_;
-  if (!(enabled ? BlockWrite(layout_.writeStart, layout_.writeLength) : BlockWrite(0, kFullWriteLength))) return 0;
+  if (!(enabled ? BlockWrite(layout_.writeStart, layout_.writeLength) : BlockWrite(0, kFullWriteLength))) {
+    std::memcpy(buffer, before, kBufferSize);  // the chip keeps what it had
+    return 0;
+  }
   // The fields the chip now runs with (the frequency waits for the next read).
   n = newN;
   m = newM;

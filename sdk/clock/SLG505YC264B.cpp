@@ -113,7 +113,11 @@ int SLG505YC264B_CPU_PLL::Apply() {
   image[16] = static_cast<uint8_t>(pendingN_ >> 2);
   image[15] = static_cast<uint8_t>((pendingN_ << 6) | (m & 0x3F));
   if (std::memcmp(image, buffer, sizeof(image)) == 0) return 1;
+  uint8_t before[sizeof(image)];
+  std::memcpy(before, buffer, sizeof(image));
   std::memcpy(buffer, image, sizeof(image));
   ++writes_;
-  return BlockWrite(15, 4);
+  if (BlockWrite(15, 4)) return 1;
+  std::memcpy(buffer, before, sizeof(image));  // the chip keeps what it had
+  return 0;
 }
