@@ -242,7 +242,7 @@ bool CPLLDlg::SandyBridgeRatioAddress(uint32_t* base) {
   uint32_t mchbar = 0;
   if (!app->ReadPCIConfig(0, 0, 0, 0x48, &mchbar)) return false;
   *base = mchbar & ~0x3FFFu;
-  return true;
+  return *base != 0;
 }
 
 void CPLLDlg::ReloadTurbo() {

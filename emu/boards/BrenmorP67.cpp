@@ -23,6 +23,7 @@ void Build(EmulatedMachine& m) {
   AddProcessors(m, SandyBridgeI7_2600K());
   auto& host = m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x0100, 0x06000009));
   host.SetSubsystem(0x1B3F, 0x0100);
+  host.Set32(0x48, 0xFED10000 | 1);             // MCHBAR, enabled
   host.Set32(0x60, parts::kMmconfigBase | 1);
   parts::AddRootPort(m, 1, 0, 0x0101);
   parts::AddIntelSouthBridge(m, 0x1C46, 0x1C22);
