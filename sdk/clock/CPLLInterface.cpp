@@ -52,7 +52,7 @@ int QUARNSDK::CreatePLLInterface(int32_t boardHash) {
 
 CPLLInterface::CPLLInterface(int32_t board) : CInterface(INTERFACE_PLL), boardId(board) {}
 
-CPLLInterface::~CPLLInterface() = default;
+CPLLInterface::~CPLLInterface() { Close(); }
 
 int CPLLInterface::Init() {
   plat::Machine& machine = plat::CurrentMachine();
@@ -69,6 +69,11 @@ int CPLLInterface::Init() {
 }
 
 void CPLLInterface::Close() {
+  if (QUARNSDK::HasInstance())
+    for (CPLL* pll : Items(QUARNSDK::GetInstance()->GetPLLs())) {
+      if (auto* p67 = dynamic_cast<INTEL_P67_CPU_PLL*>(pll)) p67->Detach();
+      if (auto* p77 = dynamic_cast<INTEL_P77_PLL*>(pll)) p77->Detach();
+    }
   component_.reset();
   library_.reset();
 }

@@ -68,8 +68,9 @@ int ICS_PLRS_PLL::Read() {
   const int newM = mByte & 0x3F;
   n = newN;
   m = newM;
-  if (newM == 0 || newN == 0) {
-    // A zero divider or multiplier is no clock: the PLL reads as failed.
+  if (newM == 0 || nByte == 0) {
+    // A zero divider, or no N byte at all (neither the field nor its copy
+    // within the bytes read), is no clock: the PLL reads as failed.
     frequency = -1.0f;
     return 0;
   }

@@ -19,6 +19,9 @@ class INTEL_P67_CPU_PLL : public CPLL {
   // The processor base clock of type 0 with the lowest index, or -1.
   static int ChooseClock(plat::IntegratedClockLibrary* library);
 
+  // Forgets the library (it is being released); every later call fails.
+  void Detach() { library_ = nullptr; }
+
   int Read() override;
   int SetFrequency(float mhz) override;
   int Apply() override;

@@ -16,6 +16,9 @@ class INTEL_P77_PLL : public CPLL {
   // The clock of `clockType` with the lowest index, or -1.
   static int ChooseClock(plat::ClockControlComponent* component, uint32_t clockType);
 
+  // Forgets the component (it is being released); every later call fails.
+  void Detach() { component_ = nullptr; }
+
   int Read() override;
   int SetFrequency(float mhz) override;
   int Apply() override;
