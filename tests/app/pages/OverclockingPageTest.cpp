@@ -14,6 +14,7 @@
 #include "app/CTorvikTuneApp.h"
 #include "app/CTorvikTuneDlg.h"
 #include "app/pages/CPLLDlg.h"
+#include "emu/chips/IntegratedClock.h"
 
 namespace {
 
@@ -152,6 +153,16 @@ TEST_F(OverclockingPage, SandyBridgeRatiosMoveTogetherOnTheChipsetClock) {
   EXPECT_EQ(after & 0xFF, 30u);
   EXPECT_EQ(after & ~0xFFu, before & ~0xFFu);
   EXPECT_DOUBLE_EQ(machine_->BclkMHz(), 100.0) << "the clock was not touched";
+}
+
+TEST_F(OverclockingPage, ResumeRereadsTheGeneratorsAndReloadsThePage) {
+  Start("brenmor-p67");
+  EXPECT_EQ(Text(1002), "100.0");
+  // The firmware set another clock while the machine slept.
+  ASSERT_TRUE(machine_->GetIntegratedClock()->Set(0, 1050ull * 100000));
+  app_->OnPowerResume();
+  EXPECT_EQ(Text(1002), "105.0");
+  EXPECT_EQ(Control<QSlider>(1001)->value(), 1050);
 }
 
 }  // namespace
