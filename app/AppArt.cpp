@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
+#include <QtMath>
 
 namespace {
 
@@ -62,5 +64,36 @@ QPixmap VendorStrip(int height) {
   p.setFont(s);
   p.setPen(QColor(0xEE, 0xEE, 0xEE));
   p.drawText(QRect(0, 12, width - 3, 32), Qt::AlignHCenter | Qt::AlignTop, "TORVIK");
+  return pixmap;
+}
+
+QPixmap AppIconPicture(int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal s = size;
+  QLinearGradient g(0, 0, 0, s);
+  g.setColorAt(0, kBrandRed);
+  g.setColorAt(1, kBrandDark);
+  p.setPen(Qt::NoPen);
+  p.setBrush(g);
+  p.drawRoundedRect(QRectF(0, 0, s, s), s * 0.18, s * 0.18);
+
+  // The dial: an arc of ticks from 210 to -30 degrees and a needle.
+  const QPointF centre(s / 2, s * 0.56);
+  const qreal radius = s * 0.36;
+  p.setPen(QPen(Qt::white, qMax<qreal>(1.0, s / 24), Qt::SolidLine, Qt::RoundCap));
+  for (int i = 0; i <= 8; ++i) {
+    const qreal a = qDegreesToRadians(210.0 - i * 30.0);
+    const qreal inner = i % 2 ? radius * 0.82 : radius * 0.70;
+    p.drawLine(centre + QPointF(inner * qCos(a), -inner * qSin(a)), centre + QPointF(radius * qCos(a), -radius * qSin(a)));
+  }
+  const qreal needle = qDegreesToRadians(40.0);
+  p.setPen(QPen(QColor(0xFF, 0xC8, 0x30), qMax<qreal>(1.5, s / 14), Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(centre, centre + QPointF(radius * 0.78 * qCos(needle), -radius * 0.78 * qSin(needle)));
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  p.drawEllipse(centre, s / 14, s / 14);
   return pixmap;
 }

@@ -7,3 +7,5 @@
 QPixmap SplashPicture();
 // The strip along the main window's left edge, `height` pixels tall.
 QPixmap VendorStrip(int height);
+// The program's icon: a clock gauge on the vendor's red, `size` pixels square.
+QPixmap AppIconPicture(int size);

@@ -8,7 +8,7 @@
 #include "app/CWaitDialog.h"
 #include "app/AppMessages.h"
 #include "app/PowerEvents.h"
-#include "app/poll/PollThread.h"
+#include "poll/PollThread.h"
 #include "app/ProcessorList.h"
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/KeyboardLcd.h"
-#include "app/poll/PollCore.h"
+#include "poll/PollCore.h"
 #include "platform/GlobalMutex.h"
 #include "platform/InstanceGuard.h"
 

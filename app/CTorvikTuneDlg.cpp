@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -27,6 +29,11 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("mainWindow");
   setWindowTitle(QString::fromLatin1(kTitle));
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
+  if (windowIcon().isNull()) {
+    QIcon icon;
+    for (int size : {16, 32, 64}) icon.addPixmap(AppIconPicture(size));
+    setWindowIcon(icon);
+  }
   CTorvikTuneApp* app = TheApp();
 
   auto* outer = new QHBoxLayout(this);
@@ -87,9 +94,13 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
     m_pVersion->setFont(app->m_fontLabel);
     m_pQuit->setFont(app->m_fontLabel);
     m_pProcessorList->setFont(app->m_fontValue);
+    // The value colour only while the list can be used: a disabled list keeps
+    // the style's greyed text.
     QPalette p = m_pProcessorList->palette();
-    p.setColor(QPalette::Text, app->m_crValueText);
-    p.setColor(QPalette::ButtonText, app->m_crValueText);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+      p.setColor(group, QPalette::Text, app->m_crValueText);
+      p.setColor(group, QPalette::ButtonText, app->m_crValueText);
+    }
     m_pProcessorList->setPalette(p);
   }
   FillProcessorList();
@@ -98,6 +109,13 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   connect(m_pProcessorList, &QComboBox::currentIndexChanged, this, &CTorvikTuneDlg::OnProcessorSelChange);
   resize(760, kWindowHeight);
   // The keyboard hook is installed here once it exists.
+}
+
+void CTorvikTuneDlg::resizeEvent(QResizeEvent* e) {
+  QDialog::resizeEvent(e);
+  // The vendor strip runs the window's whole height.
+  if (m_pVendorLink && m_pVendorLink->pixmap().height() != e->size().height())
+    m_pVendorLink->setPixmap(VendorStrip(e->size().height()));
 }
 
 // The keyboard hook is removed here once it exists.

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "TorvikVersion.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -16,7 +18,7 @@ class CTorvikTuneDlg : public QDialog {
 
  public:
   static constexpr const char* kTitle = "Brenmor Torvik Tuning Utility";
-  static constexpr const char* kVersionText = "version 1.10.1";
+  static constexpr const char* kVersionText = "version " TORVIK_VERSION;
   static constexpr const char* kVendorUrl = "https://www.brenmor.example/";
 
   explicit CTorvikTuneDlg(QWidget* parent = nullptr);
@@ -40,6 +42,7 @@ class CTorvikTuneDlg : public QDialog {
 
  protected:
   bool event(QEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
   void FillProcessorList();

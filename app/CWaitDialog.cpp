@@ -1,6 +1,8 @@
 #include "app/CWaitDialog.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QProgressBar>
@@ -37,6 +39,11 @@ CWaitDialog::CWaitDialog(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Q
   m_pStatus->setAttribute(Qt::WA_TranslucentBackground);
   layout->addWidget(m_pStatus);
   adjustSize();
+  // Centred on the screen the program starts on.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
 }
 
 void CWaitDialog::OnSplashProgress(int position, const char* text) {

@@ -2,12 +2,15 @@
 //
 //   torviktune [--machine host|emulated[:BOARD]]
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "TorvikVersion.h"
+#include "app/AppArt.h"
 #include "app/CTorvikTuneApp.h"
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 
 int main(int argc, char** argv) {
   std::string machine = "host";
@@ -22,14 +25,17 @@ int main(int argc, char** argv) {
     }
   }
   std::string error;
-  if (!emu::SelectMachine(machine, &error)) {
+  if (!machines::SelectMachine(machine, &error)) {
     std::fprintf(stderr, "torviktune: %s\n", error.c_str());
     return 2;
   }
 
   QApplication qapp(argc, argv);
   QApplication::setApplicationName(QStringLiteral("torviktune"));
-  QApplication::setApplicationVersion(QStringLiteral("1.10.1"));
+  QApplication::setApplicationVersion(QStringLiteral(TORVIK_VERSION));
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(AppIconPicture(size));
+  QApplication::setWindowIcon(icon);
 
   CTorvikTuneApp app;
   // A second copy ends here, without a window.

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "driver/CKMDriver.h"
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 #include "platform/NamedMutex.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/SdkStartup.h"
@@ -14,7 +14,7 @@ struct Channel {
   Channel() {
     plat::SetLockNamespace("torvik-bench");
     std::string err;
-    emu::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual);
+    machines::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual);
     uint32_t e = 0;
     driver.Open("/tmp", &e, true);
     driver.Acquire(&e, 2000);
@@ -63,7 +63,7 @@ void BM_SdkStartup(benchmark::State& state) {
   plat::SetLockNamespace("torvik-bench");
   for (auto _ : state) {
     std::string err;
-    emu::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual);
+    machines::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual);
     CKMDriver driver;
     uint32_t e = 0;
     StartDriverChannel(driver, "/tmp", &e, nullptr);

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <memory>
 
-#include "app/poll/PollCore.h"
+#include "poll/PollCore.h"
 #include "driver/CKMDriver.h"
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 #include "platform/Machine.h"
 #include "platform/NamedMutex.h"
 #include "sdk/core/QUARNSDK.h"
@@ -30,7 +30,7 @@ struct Board {
   bool Start(benchmark::State& state) {
     plat::SetLockNamespace("torvik-poll-bench");
     std::string error;
-    if (!emu::SelectMachine("emulated", &error, emu::TimeBase::Mode::Virtual)) {
+    if (!machines::SelectMachine("emulated", &error, emu::TimeBase::Mode::Virtual)) {
       state.SkipWithError(error.c_str());
       return false;
     }

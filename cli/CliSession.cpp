@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "driver/DriverEndpoint.h"
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 #include "platform/Machine.h"
 #include "sdk/core/QUARNSDK.h"
 
@@ -27,7 +27,7 @@ Session::~Session() {
 bool Session::OpenChannel() {
   std::string error;
   auto mode = options_.virtualTime ? emu::TimeBase::Mode::Virtual : emu::TimeBase::Mode::Real;
-  if (!emu::SelectMachine(options_.machine, &error, mode)) {
+  if (!machines::SelectMachine(options_.machine, &error, mode)) {
     std::fprintf(stderr, "torvikctl: %s\n", error.c_str());
     return false;
   }

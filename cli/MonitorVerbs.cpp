@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/poll/MonitorView.h"
-#include "app/poll/PollCore.h"
+#include "poll/MonitorView.h"
+#include "poll/PollCore.h"
 #include "cli/Json.h"
 #include "cli/Verbs.h"
 #include "platform/Machine.h"

@@ -299,16 +299,16 @@ bool CKMDriver::WritePCIConfig(uint32_t bus, uint32_t dev, uint32_t function, ui
 
 bool CKMDriver::PortsConfigAccess(uint32_t address, bool write, uint32_t* value) {
   uint32_t saved = 0;
-  if (!ReadPort32(0xCF8, &saved)) return false;
-  bool ok = WritePort32(0xCF8, address & ~3u);
+  if (!ReadPort32(drv::kPciConfigAddressPort, &saved)) return false;
+  bool ok = WritePort32(drv::kPciConfigAddressPort, address & ~3u);
   if (ok) {
     if (write) {
-      ok = WritePort32(0xCFC, *value);
+      ok = WritePort32(drv::kPciConfigDataPort, *value);
     } else {
-      ok = ReadPort32(0xCFC, value);
+      ok = ReadPort32(drv::kPciConfigDataPort, value);
     }
   }
-  bool restored = WritePort32(0xCF8, saved);
+  bool restored = WritePort32(drv::kPciConfigAddressPort, saved);
   return ok && restored;
 }
 
@@ -350,7 +350,7 @@ float CKMDriver::MeasureCounterRate(double referenceHz, uint32_t pmTimerPort, ui
   float answer = -1.0f;
   uint32_t in[2] = {pmTimerPort, msrIndex}, out[2] = {};
   if (Request(kMsrRate, in, sizeof(in), out, sizeof(out))) std::memcpy(&answer, &out[1], sizeof(answer));
-  return static_cast<float>(answer / 3.579545 * referenceHz / 1e6);
+  return static_cast<float>(answer / (drv::kPmTimerHz / 1e6) * referenceHz / 1e6);
 }
 
 bool CKMDriver::CallSMI(SMIRegisters* r) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "driver/DriverProtocol.h"
 #include "platform/GlobalMutex.h"
 
 namespace drv {
@@ -18,7 +19,7 @@ inline constexpr uint32_t KMIO_ERROR_IMAGE_WRITE = 0x5001;
 inline constexpr uint32_t KMIO_ERROR_UNSUPPORTED_PLATFORM = 0x5002;
 inline constexpr uint32_t KMIO_ERROR_NO_MUTEX = 0x5003;
 
-inline constexpr uint32_t KMIO_DRIVER_VERSION = 0x135;
+inline constexpr uint32_t KMIO_DRIVER_VERSION = drv::kDriverVersion;
 
 // Registers of a system management interrupt call.
 struct SMIRegisters {

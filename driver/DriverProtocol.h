@@ -10,6 +10,13 @@ namespace drv {
 inline constexpr uint32_t kDeviceType = 0x9C40;
 inline constexpr uint32_t kDriverVersion = 0x135;
 
+// The ACPI power-management timer counts at 3.579545 MHz on every chipset.
+inline constexpr double kPmTimerHz = 3579545.0;
+
+// Configuration mechanism #1: address latch at 0xCF8, data window 0xCFC-0xCFF.
+inline constexpr uint16_t kPciConfigAddressPort = 0xCF8;
+inline constexpr uint16_t kPciConfigDataPort = 0xCFC;
+
 constexpr uint32_t ControlCode(uint32_t function) { return kDeviceType << 16 | function << 2; }
 constexpr uint32_t FunctionOf(uint32_t code) { return (code >> 2) & 0xFFF; }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "driver/DriverEndpoint.h"
+#include "driver/DriverProtocol.h"
 #include "driver/HardwareAccess.h"
 
 namespace drv {
@@ -16,7 +17,7 @@ class KmioDevice : public DriverDevice {
  public:
   static constexpr int kMaxKeptMappings = 16;
   static constexpr uint32_t kPmTimerTicksToWait = 15000;
-  static constexpr double kPmTimerMHz = 3.579545;
+  static constexpr double kPmTimerMHz = kPmTimerHz / 1e6;
 
   explicit KmioDevice(HardwareAccess& hw) : hw_(hw) {}
   ~KmioDevice() override;

@@ -1,30 +1,43 @@
+#include <algorithm>
 #include <sstream>
+#include <tuple>
 
 #include "emu/BoardDescription.h"
 #include "emu/EmulatedMachine.h"
 
 namespace emu {
 
+// Every board file under boards/ defines one description; the build lists
+// them in BoardList.inc.
 namespace boards {
-extern const BoardDescription kBrenmorX58;
-extern const BoardDescription kBrenmorP45;
-extern const BoardDescription kBrenmorP55;
-extern const BoardDescription kBrenmorZ68;
-extern const BoardDescription kBrenmorX79;
-extern const BoardDescription kBrenmorX79Silego;
-extern const BoardDescription kBrenmorP67;
-extern const BoardDescription kBrenmorZ77;
-extern const BoardDescription kBrenmor5520DP;
-extern const BoardDescription kKestrelX38;
-extern const BoardDescription kKestrelAm3;
+#define TORVIK_BOARD(symbol) extern const BoardDescription symbol;
+#include "BoardList.inc"
+#undef TORVIK_BOARD
 }  // namespace boards
 
+namespace {
+
+// The board a bare --machine emulated starts.
+constexpr const char* kDefaultBoard = "brenmor-x58";
+
+}  // namespace
+
 const std::vector<const BoardDescription*>& Boards() {
-  static const std::vector<const BoardDescription*> list = {
-      &boards::kBrenmorX58,    &boards::kBrenmorP45, &boards::kBrenmorP55,    &boards::kBrenmorZ68,
-      &boards::kBrenmorX79,    &boards::kBrenmor5520DP, &boards::kKestrelX38, &boards::kKestrelAm3,
-      &boards::kBrenmorP67,    &boards::kBrenmorZ77,    &boards::kBrenmorX79Silego,
-  };
+  static const std::vector<const BoardDescription*> list = [] {
+    std::vector<const BoardDescription*> boards = {
+#define TORVIK_BOARD(symbol) &boards::symbol,
+#include "BoardList.inc"
+#undef TORVIK_BOARD
+    };
+    // The default board first, then the vendor's boards, then other makers',
+    // each by name.
+    auto rank = [](const BoardDescription* b) {
+      return std::make_tuple(std::string(b->name) != kDefaultBoard, std::string(b->maker) != "Brenmor",
+                             std::string(b->name));
+    };
+    std::sort(boards.begin(), boards.end(), [&](auto* a, auto* b) { return rank(a) < rank(b); });
+    return boards;
+  }();
   return list;
 }
 

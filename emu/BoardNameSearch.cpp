@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 
 namespace emu {
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "driver/DriverProtocol.h"
 #include "emu/EmulatedDriverService.h"
 #include "emu/chips/IntegratedClockComponents.h"
 
@@ -172,8 +173,8 @@ bool EmulatedMachine::SetProcessAffinity(int pid, uint64_t mask) {
 // ------------------------------------------------------------ ports
 
 bool EmulatedMachine::Mechanism1(uint16_t port, int width, uint32_t* value, bool write) {
-  if (port >= 0xCF8 && port < 0xCFC) {
-    if (width != 4 || port != 0xCF8) {
+  if (port >= drv::kPciConfigAddressPort && port < drv::kPciConfigDataPort) {
+    if (width != 4 || port != drv::kPciConfigAddressPort) {
       // Byte and word accesses to 0xCF8 are ordinary I/O, not the address latch.
       if (!write) *value = width == 1 ? 0xFF : 0xFFFF;
       return true;
@@ -185,7 +186,7 @@ bool EmulatedMachine::Mechanism1(uint16_t port, int width, uint32_t* value, bool
     return true;
   }
   // 0xCFC..0xCFF: the data window.
-  uint32_t offset = (cf8_ & 0xFC) + (port - 0xCFC);
+  uint32_t offset = (cf8_ & 0xFC) + (port - drv::kPciConfigDataPort);
   uint32_t bus = (cf8_ >> 16) & 0xFF, dev = (cf8_ >> 11) & 0x1F, fn = (cf8_ >> 8) & 7;
   if (!(cf8_ & 0x80000000u)) {
     if (!write) *value = width == 4 ? 0xFFFFFFFF : width == 2 ? 0xFFFF : 0xFF;
@@ -199,7 +200,7 @@ bool EmulatedMachine::Mechanism1(uint16_t port, int width, uint32_t* value, bool
 }
 
 bool EmulatedMachine::PortAccess(uint16_t port, int width, uint32_t* value, bool write) {
-  if (port >= 0xCF8 && port <= 0xCFF) return Mechanism1(port, width, value, write);
+  if (port >= drv::kPciConfigAddressPort && port < drv::kPciConfigDataPort + 4) return Mechanism1(port, width, value, write);
   if (port == 0xB2 && write && smiHandler_) {
     uint32_t regs[4] = {*value, 0, 0, 0};
     smiHandler_(regs);

@@ -1,15 +1,17 @@
 // The machine the program runs on: the real host or an emulated board.
 //
-// Everything that a Windows program would get from the processor or the OS
-// directly (CPUID, the time-stamp counter, affinity, sleeping, tick and
-// performance counters, installed memory) and the driver service behind the
-// driver channel comes from the selected machine. SDK code never asks which
-// machine it is on; only the user interface shows it.
+// What the SDK needs from the processor and the operating system rather than
+// from the driver channel (CPUID, the time-stamp counter, affinity, sleeping,
+// tick and performance counters, installed memory, the firmware tables the
+// kernel exports) and the driver service behind the driver channel comes from
+// the selected machine. SDK code never asks which machine it is on; only the
+// user interface shows it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace drv {
 class DriverService;
@@ -51,6 +53,16 @@ class Machine {
 
   // Installed physical memory in bytes as the operating system reports it.
   virtual uint64_t TotalPhysicalMemory() = 0;
+
+  // Firmware tables as the operating system exports them: the ACPI table
+  // with a four-character signature ("FACP", "HPET", ...), and the SMBIOS
+  // entry point and structure table. False where the operating system has no
+  // copy; callers then look in the firmware's own memory through the driver
+  // channel. At most `limit` bytes are returned.
+  virtual bool AcpiTable(const std::string& signature, size_t limit, std::vector<uint8_t>* out) { return false; }
+  virtual bool SmbiosTables(size_t limit, std::vector<uint8_t>* entryPoint, std::vector<uint8_t>* table) {
+    return false;
+  }
 
   // The service the driver channel installs, opens and removes.
   virtual drv::DriverService& DriverService() = 0;

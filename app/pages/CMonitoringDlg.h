@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/pages/CTunePage.h"
-#include "app/poll/MonitorView.h"
+#include "poll/MonitorView.h"
 
 class QLabel;
 class QGroupBox;

@@ -1,4 +1,4 @@
-// Brenmor Torvik SR-2: two-socket board with the Intel 5520 I/O hub and
+// Brenmor Torvik 5520 DP: two-socket board with the Intel 5520 I/O hub and
 // ICH10R (DP group). Each socket's uncore answers on its own bus (0xFE,
 // 0xFF).
 #include <memory>
@@ -41,7 +41,7 @@ void Build(EmulatedMachine& m) {
 }  // namespace
 
 extern const BoardDescription kBrenmor5520DP = {
-    "brenmor-sr2", "Brenmor", "Torvik SR-2 200348;01358>", 0x4FC5613E, "DP",
+    "brenmor-5520dp", "Brenmor", "Torvik 5520 DP 000200348;01358>", 0x4FC5613E, "DP",
     "Intel 5520 IOH + ICH10R, two Xeon X5650 (Westmere-EP, 6 cores, 12 threads each)", &Build,
 };
 

@@ -14,7 +14,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
-#include "sdk/core/BoardVendor.h"
+#include "boardid/BoardVendor.h"
 
 namespace emu::boards {
 

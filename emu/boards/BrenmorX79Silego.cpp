@@ -42,7 +42,7 @@ void Build(EmulatedMachine& m) {
 }  // namespace
 
 extern const BoardDescription kBrenmorX79Silego = {
-    "brenmor-x79-slg", "Brenmor", "Torvik X79 Silego 10023KJ012750", 0x07FCD4D0, "PCH-VCCIO",
+    "brenmor-x79-slg", "Brenmor", "Torvik X79 SG 014L000321200", 0x07FCD4D0, "PCH-VCCIO",
     "Intel X79 PCH with a Silego SLG505YC264B generator and the 0x6D clock strap (Core i7-920 stands in)", &Build,
 };
 

@@ -1,4 +1,4 @@
-// Kestrel KA790XT-AM3 Ultra: another maker's Socket AM3 board with a Phenom
+// Kestrel 790X AM3: another maker's Socket AM3 board with a Phenom
 // II X4 955. Its id is in no vendor group; it carries the processor, the
 // host bridge, the ACPI power-management timer and the firmware tables, and
 // no monitoring chips.
@@ -30,7 +30,7 @@ void Build(EmulatedMachine& m) {
 }  // namespace
 
 extern const BoardDescription kKestrelAm3 = {
-    "kestrel-am3", "Kestrel Technology", "KA790XT-AM3 Ultra", 0x57EC2B10, "other",
+    "kestrel-am3", "Kestrel Technology", "Kestrel 790X AM3 1=00124<0001", 0x57EC2B10, "other",
     "another maker's board: AMD 790X, Socket AM3 with a Phenom II X4 955", &Build,
 };
 

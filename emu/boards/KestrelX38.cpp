@@ -1,4 +1,4 @@
-// Kestrel KX38-DQ6 Ultra: another maker's board with the Intel X38 memory
+// Kestrel X38: another maker's board with the Intel X38 memory
 // controller hub and ICH9R. Not one of the vendor's boards: its id is in no
 // vendor group.
 #include <memory>
@@ -90,7 +90,7 @@ void Build(EmulatedMachine& m) {
 }  // namespace
 
 extern const BoardDescription kKestrelX38 = {
-    "kestrel-x38", "Kestrel Technology", "KX38-DQ6 Ultra", 0x23236EA6, "other",
+    "kestrel-x38", "Kestrel Technology", "Kestrel X38 10116N800043F", 0x23236EA6, "other",
     "another maker's board: Intel X38 + ICH9R (Core i7-920 stands in)", &Build,
 };
 

@@ -3,6 +3,7 @@
 // on the machine's time base.
 #pragma once
 
+#include "driver/DriverProtocol.h"
 #include "emu/Devices.h"
 #include "emu/TimeBase.h"
 
@@ -10,7 +11,7 @@ namespace emu {
 
 class AcpiPmBlock : public PortDevice {
  public:
-  static constexpr double kTimerHz = 3579545.0;
+  static constexpr double kTimerHz = drv::kPmTimerHz;
   static constexpr uint16_t kSize = 0x80;
 
   explicit AcpiPmBlock(TimeBase& time) : time_(time), timer_(kTimerHz, time.NowNs()) {}

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/sysinfo.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -175,7 +176,46 @@ std::string HostDriverService::Describe() {
 
 // ---------------------------------------------------------------- machine
 
-HostMachine::HostMachine(HostAccessOptions options) : service_(std::move(options)) {}
+HostMachine::HostMachine(HostAccessOptions options) : root_(options.root), service_(std::move(options)) {}
+
+namespace {
+
+// Reads a regular file of at most `limit` bytes; anything else (a
+// directory, a device, a FIFO, a link) is not a firmware table.
+bool ReadTableFile(const std::string& path, size_t limit, std::vector<uint8_t>* out) {
+  int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok) {
+    out->assign(limit, 0);
+    size_t n = 0;
+    while (n < limit) {
+      ssize_t r = read(fd, out->data() + n, limit - n);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) break;
+      n += static_cast<size_t>(r);
+    }
+    out->resize(n);
+    ok = n > 0;
+  }
+  close(fd);
+  return ok;
+}
+
+}  // namespace
+
+bool HostMachine::AcpiTable(const std::string& signature, size_t limit, std::vector<uint8_t>* out) {
+  if (signature.size() != 4 || signature.find('/') != std::string::npos) return false;
+  return ReadTableFile(root_ + "/sys/firmware/acpi/tables/" + signature, limit, out);
+}
+
+bool HostMachine::SmbiosTables(size_t limit, std::vector<uint8_t>* entryPoint, std::vector<uint8_t>* table) {
+  const std::string dir = root_ + "/sys/firmware/dmi/tables/";
+  if (!ReadTableFile(dir + "DMI", limit, table)) return false;
+  if (!ReadTableFile(dir + "smbios_entry_point", 64, entryPoint)) entryPoint->clear();
+  return true;
+}
 
 int HostMachine::ProcessorCount() {
   long n = sysconf(_SC_NPROCESSORS_ONLN);

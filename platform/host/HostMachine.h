@@ -79,6 +79,11 @@ class HostMachine : public Machine {
 
   uint64_t TotalPhysicalMemory() override;
 
+  // From /sys/firmware/acpi/tables and /sys/firmware/dmi/tables (under the
+  // options' root directory).
+  bool AcpiTable(const std::string& signature, size_t limit, std::vector<uint8_t>* out) override;
+  bool SmbiosTables(size_t limit, std::vector<uint8_t>* entryPoint, std::vector<uint8_t>* table) override;
+
   drv::DriverService& DriverService() override { return service_; }
   HostDriverService& HostService() { return service_; }
 
@@ -88,6 +93,7 @@ class HostMachine : public Machine {
   std::unique_ptr<ClockControlComponent> CreateClockControlComponent() override { return nullptr; }
 
  private:
+  std::string root_;  // prefix of every operating-system path, "" on a real run
   HostDriverService service_;
 };
 

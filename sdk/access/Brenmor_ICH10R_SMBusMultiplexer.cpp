@@ -1,7 +1,7 @@
 #include "sdk/access/Brenmor_ICH10R_SMBusMultiplexer.h"
 
 #include "sdk/access/CIOSpace.h"
-#include "sdk/core/BoardVendor.h"
+#include "boardid/BoardVendor.h"
 
 Brenmor_ICH10R_SMBusMultiplexer::Brenmor_ICH10R_SMBusMultiplexer(CIOSpace* gpio)
     : CMultiplexer(static_cast<uint32_t>(kBoardVendorPciSubsystemId) << 16 | kBoardVendorIch10rMuxSubsystemDevice,

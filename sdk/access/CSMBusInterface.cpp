@@ -19,7 +19,7 @@
 #include "sdk/access/Intel_S5500BC_SMBusMultiplexer.h"
 #include "sdk/access/SiS_96x_SMBusControllerStatus.h"
 #include "sdk/access/Winbond_LPCIO_ConfigMode.h"
-#include "sdk/core/BoardVendor.h"
+#include "boardid/BoardVendor.h"
 #include "sdk/core/QUARNSDK.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "sdk/access/CMemoryMap.h"
 #include "sdk/access/CRegisterSpace.h"
 #include "sdk/clock/CPLL.h"
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CInterface.h"
 #include "sdk/core/CSensor.h"

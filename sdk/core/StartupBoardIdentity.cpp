@@ -5,7 +5,7 @@
 #include <string>
 
 #include "sdk/access/CPCIInterface.h"
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/systables/CDMIInterface.h"
 #include "sdk/systables/CDMIStructure.h"

@@ -10,7 +10,7 @@ constexpr VoltageLabel kEnd = {nullptr, kLabelEnd, 0, 0, 0};
 constexpr TemperatureLabel kTEnd = {nullptr, kLabelEnd, 0};
 constexpr FanLabel kFEnd = {nullptr, kLabelEnd, 0};
 
-// Kestrel KX38-DQ6 family (IT8718F): the maker's +5 V and +12 V dividers.
+// Kestrel X38 board (IT8718F): the maker's +5 V and +12 V dividers.
 const VoltageLabel kKestrelIt87Voltages[] = {
     {"CPU VCORE", 0x01000100, 1, 1, 1}, {"DDR2 1.8V", 0x08000101, 1, 1, 1}, {"+3.3V", 0x02000102, 1, 1, 1},
     {"+5V", 0x03000103, 2, 6.8f, 10},   {"+12V", 0x04000104, 2, 30, 10},   {"VBAT", 0x00000108, 1, 1, 1},

@@ -26,22 +26,11 @@ bool NoTablesBoard(int32_t hash) { return hash == 0x35580 || hash == 0x5685A0; }
 
 CKMDriver* Driver() { return QUARNSDK::HasInstance() ? QUARNSDK::GetInstance()->GetDriver() : nullptr; }
 
-bool ReadFile(const std::string& path, std::vector<uint8_t>* out) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  out->assign(kTableBufferSize, 0);
-  size_t n = std::fread(out->data(), 1, out->size(), f);
-  std::fclose(f);
-  out->resize(n);
-  return n > 0;
+bool ReadTable(const char* signature, std::vector<uint8_t>* out) {
+  return plat::CurrentMachine().AcpiTable(signature, kTableBufferSize, out);
 }
 
 }  // namespace
-
-std::string& CACPIInterface::TableDirectory() {
-  static std::string dir = "/sys/firmware/acpi/tables";
-  return dir;
-}
 
 CACPIInterface::CACPIInterface(int32_t hash, int32_t sum, int32_t detectionMask)
     : CInterface(INTERFACE_ACPI), boardHash(hash), boardSum(sum), mask(detectionMask) {}
@@ -101,19 +90,16 @@ void CACPIInterface::HandleHpet(const uint8_t* t, uint32_t length) {
 }
 
 bool CACPIInterface::FirmwareTablePath() {
-  // The operating system's copy of the tables exists only on the real machine.
-  if (plat::CurrentMachine().IsEmulated()) return false;
-  const std::string& dir = TableDirectory();
+  // The operating system's copy of the tables, where it has one.
   std::vector<uint8_t> table;
-  if (!ReadFile(dir + "/FACP", &table) && !ReadFile(dir + "/RSDT", &table) && !ReadFile(dir + "/HPET", &table))
-    return false;
-  if (ReadFile(dir + "/RSDT", &table)) {
+  if (!ReadTable("FACP", &table) && !ReadTable("RSDT", &table) && !ReadTable("HPET", &table)) return false;
+  if (ReadTable("RSDT", &table)) {
     rsdt = new uint8_t[104]();
     std::memcpy(rsdt, table.data(), table.size() < 104 ? table.size() : 104);
   }
-  if (ReadFile(dir + "/FACP", &table)) HandleFadt(table.data(), static_cast<uint32_t>(table.size()), true);
-  if (ReadFile(dir + "/TAMG", &table)) HandleVendorTable(table.data(), static_cast<uint32_t>(table.size()));
-  if (ReadFile(dir + "/HPET", &table)) HandleHpet(table.data(), static_cast<uint32_t>(table.size()));
+  if (ReadTable("FACP", &table)) HandleFadt(table.data(), static_cast<uint32_t>(table.size()), true);
+  if (ReadTable("TAMG", &table)) HandleVendorTable(table.data(), static_cast<uint32_t>(table.size()));
+  if (ReadTable("HPET", &table)) HandleHpet(table.data(), static_cast<uint32_t>(table.size()));
   return true;
 }
 

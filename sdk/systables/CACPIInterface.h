@@ -21,10 +21,6 @@ class CACPIInterface : public CInterface {
   int32_t GetPm1aEventBlock() const { return pm1aEventBlock; }
   const uint8_t* GetVendorRecord() const { return vendorRecord; }
 
-  // Where the operating system exposes the tables by signature (tests point
-  // this elsewhere); the firmware-table path is used when it exists.
-  static std::string& TableDirectory();
-
   // Handlers of one table's bytes (both paths).
   void HandleFadt(const uint8_t* table, uint32_t length, bool checkFirstReading);
   void HandleVendorTable(const uint8_t* table, uint32_t length);

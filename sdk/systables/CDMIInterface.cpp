@@ -16,11 +16,6 @@ namespace {
 constexpr uint32_t kFirmwareBase = 0xF0000;
 constexpr uint32_t kFirmwareSize = 0x10000;
 
-std::string& SysfsDirectory() {
-  static std::string dir = "/sys/firmware/dmi/tables";
-  return dir;
-}
-
 CKMDriver* Driver() { return QUARNSDK::HasInstance() ? QUARNSDK::GetInstance()->GetDriver() : nullptr; }
 
 struct MakerRow {
@@ -42,8 +37,6 @@ CDMIInterface::~CDMIInterface() {
   structures->DeleteAll();
   delete structures;
 }
-
-void CDMIInterface::SetSysfsDirectory(const std::string& dir) { SysfsDirectory() = dir; }
 
 int QUARNSDK::CreateDMIInterface() {
   auto* dmi = new CDMIInterface();
@@ -97,17 +90,13 @@ bool CDMIInterface::LoadFromFirmware() {
 }
 
 bool CDMIInterface::LoadFromSysfs() {
-  std::ifstream in(SysfsDirectory() + "/DMI", std::ios::binary);
-  if (!in) return false;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.empty()) return false;
+  std::vector<uint8_t> bytes, e;
+  if (!plat::CurrentMachine().SmbiosTables(dmi::kMaxTable, &e, &bytes) || bytes.empty()) return false;
   size_t length = bytes.size() < dmi::kMaxTable ? bytes.size() : dmi::kMaxTable;
   std::memcpy(table, bytes.data(), length);
   tableLength_ = length;
   entry.tableLength = static_cast<uint16_t>(length);
-  std::ifstream ep(SysfsDirectory() + "/smbios_entry_point", std::ios::binary);
-  if (ep) {
-    std::vector<uint8_t> e((std::istreambuf_iterator<char>(ep)), std::istreambuf_iterator<char>());
+  if (!e.empty()) {
     DmiEntryPoint parsed;
     if (ParseEntryPoint(e.data(), e.size(), &parsed)) {
       entry.tableAddress = parsed.tableAddress;
@@ -132,9 +121,9 @@ int CDMIInterface::Load() {
   tableLength_ = 0;
   if (!LoadFromFirmware()) {
     tableLength_ = 0;
-    // The kernel's copy of the same bytes, where the firmware area is not
-    // readable (a host without physical-memory access).
-    if (!plat::CurrentMachine().IsEmulated()) LoadFromSysfs();
+    // The operating system's copy of the same bytes, where the firmware area
+    // is not readable (a host without physical-memory access).
+    LoadFromSysfs();
   }
   if (tableLength_ == 0) return 0;
   Decode();

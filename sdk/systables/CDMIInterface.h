@@ -41,8 +41,6 @@ class CDMIInterface : public CInterface {
   // Where the table came from: "firmware", "sysfs", "dump" or "".
   const char* Source() const { return source_; }
 
-  // The directory of the kernel's exported tables (tests point it elsewhere).
-  static void SetSysfsDirectory(const std::string& dir);
   // The maker whose identification string is at a 16-byte boundary of the
   // firmware image, lowest first; "" when none.
   static const char* FindBiosMaker(const uint8_t* image, size_t length);

@@ -111,7 +111,7 @@ TEST_F(AppShell, StartsOnTheEmulatedBoardWithEightPagesInOrder) {
   // Without the SDK's processor interface there is nothing to choose from.
   EXPECT_LT(wnd->ProcessorList()->count(), 2);
   EXPECT_FALSE(wnd->ProcessorList()->isEnabled());
-  EXPECT_EQ(wnd->ProcessorList()->palette().color(QPalette::Text), QColor(0, 0, 0x80));
+  EXPECT_EQ(wnd->ProcessorList()->palette().color(QPalette::Active, QPalette::Text), QColor(0, 0, 0x80));
 
   // Installed memory of the board, by the rounding rule.
   EXPECT_EQ(app->m_nMemoryMB, CTorvikTuneApp::MemoryMBFromBytes(machine_->TotalPhysicalMemory()));
@@ -267,7 +267,7 @@ TEST_F(AppShell, ProcessorListHoldsEveryProcessorAndNeedsTwoToBeChosen) {
     const char* board;
     QStringList entries;
     bool enabled;
-  } rows[] = {{"brenmor-x58", {"Processor #0"}, false}, {"brenmor-sr2", {"Processor #0", "Processor #1"}, true}};
+  } rows[] = {{"brenmor-x58", {"Processor #0"}, false}, {"brenmor-5520dp", {"Processor #0", "Processor #1"}, true}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.board);
     machine_ = apptest::SelectEmulatedBoard(r.board);
@@ -280,8 +280,24 @@ TEST_F(AppShell, ProcessorListHoldsEveryProcessorAndNeedsTwoToBeChosen) {
     EXPECT_EQ(entries, r.entries);
     EXPECT_EQ(list->isEnabled(), r.enabled);
     EXPECT_EQ(list->currentIndex(), 0);
+    // A list that cannot be used looks it: greyed, not in the value colour.
+    const QPalette::ColorGroup shown = r.enabled ? QPalette::Active : QPalette::Disabled;
+    EXPECT_EQ(list->palette().color(shown, QPalette::ButtonText) == app->m_crValueText, r.enabled);
     app->ExitInstance();
   }
+}
+
+TEST_F(AppShell, WindowHasAnIconAndTheStripFollowsItsHeight) {
+  auto app = MakeApp();
+  ASSERT_TRUE(app->InitInstance());
+  CTorvikTuneDlg* wnd = app->MainWindow();
+  EXPECT_FALSE(wnd->windowIcon().isNull());
+  for (int height : {480, 720}) {
+    wnd->resize(800, height);
+    QApplication::processEvents();
+    EXPECT_EQ(wnd->VendorLink()->pixmap().height(), wnd->height());
+  }
+  app->ExitInstance();
 }
 
 TEST_F(AppShell, VendorStripOpensTheSiteThroughTheOpener) {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 #include "platform/GlobalMutex.h"
 #include "platform/InstanceGuard.h"
 #include "platform/Machine.h"
@@ -36,7 +36,7 @@ void EnsureQApplication() {
 std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard(const std::string& board) {
   std::string error;
   const std::string spec = board.empty() ? "emulated" : "emulated:" + board;
-  if (!emu::SelectMachine(spec, &error, emu::TimeBase::Mode::Virtual)) return nullptr;
+  if (!machines::SelectMachine(spec, &error, emu::TimeBase::Mode::Virtual)) return nullptr;
   return std::dynamic_pointer_cast<emu::EmulatedMachine>(plat::CurrentMachinePtr());
 }
 

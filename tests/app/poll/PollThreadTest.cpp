@@ -11,8 +11,8 @@
 
 #include "AppTestSupport.h"
 #include "app/CTorvikTuneApp.h"
-#include "app/poll/PollCore.h"
-#include "app/poll/PollThread.h"
+#include "poll/PollCore.h"
+#include "poll/PollThread.h"
 #include "driver/CKMDriver.h"
 #include "sdk/core/QUARNSDK.h"
 

@@ -36,9 +36,9 @@ TEST(TorvikctlSensors, RowsPerChipWithUnitsAndRange) {
 }
 
 TEST(TorvikctlSensors, JsonCarriesKeysKindsAndProcessors) {
-  CmdResult r = Torvikctl("--machine emulated:brenmor-sr2 --json sensors");
+  CmdResult r = Torvikctl("--machine emulated:brenmor-5520dp --json sensors");
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_TRUE(Matches(r.out, "^\\{\"machine\":\"emulated:brenmor-sr2\",\"emulated\":true,\"board_id\":\"0x4FC5613E\","
+  EXPECT_TRUE(Matches(r.out, "^\\{\"machine\":\"emulated:brenmor-5520dp\",\"emulated\":true,\"board_id\":\"0x4FC5613E\","
                              "\"chips\":\\[\\{\"name\":\"Fintek F71882F\""))
       << r.out;
   EXPECT_TRUE(Matches(r.out, "\"label\":\"CPU0 VCORE\",\"class\":\"voltage\",\"key\":\"0x000101\",\"kind\":1,"

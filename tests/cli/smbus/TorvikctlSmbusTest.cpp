@@ -64,7 +64,7 @@ TEST(TorvikctlSmbus, SuperioFindsTheFintekChips) {
   ASSERT_EQ(x58.status, 0) << x58.out;
   EXPECT_TRUE(Has(x58.out, "0x2E: Fintek F71882F, chip 0x0541\n")) << x58.out;
   EXPECT_TRUE(Has(x58.out, "logical device 0x04 at 0x0A00\n")) << x58.out;
-  CmdResult dp = Torvikctl("--machine emulated:brenmor-sr2 --json superio");
+  CmdResult dp = Torvikctl("--machine emulated:brenmor-5520dp --json superio");
   ASSERT_EQ(dp.status, 0) << dp.out;
   EXPECT_TRUE(Has(dp.out, "\"port\":\"0x4E\",\"vendor\":\"Fintek\",\"chip\":\"F71808E\"")) << dp.out;
 }

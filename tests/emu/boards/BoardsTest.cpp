@@ -1,5 +1,6 @@
-// Every emulated board: its product string hashes to its board id, the
-// vendor groups are all present, and start-up on the board finds the
+// Every emulated board: its product string hashes to its board id, its
+// vendor group agrees with the SDK's board tables, the vendor groups are all
+// present, and start-up on the board finds the
 // identity from SMBIOS and the chipset on the PCI bus.
 #include <gtest/gtest.h>
 
@@ -10,9 +11,10 @@
 #include "sdk/access/CPCIDevice.h"
 #include "sdk/access/CPCIHeader.h"
 #include "sdk/access/CPCIInterface.h"
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/StartupBoardIdentity.h"
+#include "sdk/monitor/BoardTables.h"
 #include "tests/support/EmulatedSdk.h"
 
 namespace {
@@ -23,6 +25,9 @@ TEST(BoardCatalogue, ProductsHashToTheBoardIdsAndEveryGroupIsThere) {
     EXPECT_EQ(sdk::BoardHash(b->product), b->boardId) << b->name;
     EXPECT_TRUE(names.insert(b->name).second) << "duplicate board name " << b->name;
     groups.insert(b->group);
+    // The board's group is what the SDK's board tables make of its id.
+    const char* sdkGroup = VendorBoardGroup(static_cast<int32_t>(b->boardId));
+    EXPECT_STREQ(sdkGroup ? sdkGroup : "other", b->group) << b->name;
   }
   for (const char* g : {"NB", "PCH-VTT", "PCH-VCCIO", "VSA", "IOH", "DP", "other"})
     EXPECT_TRUE(groups.count(g)) << "no emulated board of group " << g;
@@ -79,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, EmulatedBoard,
                                            BoardExpectation{"brenmor-p55", false, 5},
                                            BoardExpectation{"brenmor-z68", true, 0},
                                            BoardExpectation{"brenmor-x79", true, 2},
-                                           BoardExpectation{"brenmor-sr2", false, 6},
+                                           BoardExpectation{"brenmor-5520dp", false, 6},
                                            BoardExpectation{"kestrel-x38", true, 0}),
                          [](const auto& info) {
                            std::string n = info.param.board;

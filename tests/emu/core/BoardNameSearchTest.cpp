@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "emu/BoardNameSearch.h"
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "emu/BoardDescription.h"
 #include "emu/EmulatedMachine.h"
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 
 namespace {
 

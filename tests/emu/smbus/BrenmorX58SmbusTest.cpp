@@ -8,7 +8,7 @@
 #include "SmbusHostTestSupport.h"
 #include "emu/BoardDescription.h"
 #include "emu/EmulatedMachine.h"
-#include "sdk/core/BoardVendor.h"
+#include "boardid/BoardVendor.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 #include "platform/GlobalMutex.h"
 #include "platform/NamedMutex.h"
 #include "sdk/core/QUARNSDK.h"
@@ -106,7 +106,7 @@ class SdkLockTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string err;
-    ASSERT_TRUE(emu::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual)) << err;
+    ASSERT_TRUE(machines::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual)) << err;
   }
   void TearDown() override { QUARNSDK::ReleaseInstance(); }
 };

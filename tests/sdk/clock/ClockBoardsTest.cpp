@@ -54,7 +54,7 @@ TEST(ClockBoardsTest, EachBoardGetsItsGenerators) {
   } cases[] = {
       {"brenmor-p45", "ICS 9PLRS139 CPU PLL:133.33(1/1/1 )|ICS 9PLRS139 PCIE PLL:100.00(4/1/1 )|"
                       "ICS 9PLRS139 PCI PLL:33.34(5/1/1 )|"},
-      {"brenmor-sr2", "ICS 9PLRS139 CPU PLL:133.33(1/1/1 )|ICS 9PLRS139 PCIE PLL:100.00(4/1/1 )|"
+      {"brenmor-5520dp", "ICS 9PLRS139 CPU PLL:133.33(1/1/1 )|ICS 9PLRS139 PCIE PLL:100.00(4/1/1 )|"
                       "ICS 9PLRS139 PCI PLL:33.34(5/1/1 )|"},
       {"brenmor-x58", "ICS 9PLRS133 CPU PLL:133.33(1/1/1 )|"},
       // The strap device at 0x6D reads 0xA6: the processor clock is × 1.25.

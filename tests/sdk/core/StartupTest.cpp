@@ -9,7 +9,7 @@
 #include "driver/DriverEndpoint.h"
 #include "driver/DriverProtocol.h"
 #include "emu/EmulatedMachine.h"
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/SdkStartup.h"
@@ -44,7 +44,7 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string err;
-    ASSERT_TRUE(emu::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual)) << err;
+    ASSERT_TRUE(machines::SelectMachine("emulated", &err, emu::TimeBase::Mode::Virtual)) << err;
   }
   void TearDown() override { QUARNSDK::ReleaseInstance(); }
 };

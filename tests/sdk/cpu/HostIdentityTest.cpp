@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 #include "platform/Machine.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/CCPUInterface.h"
@@ -52,7 +52,7 @@ class HostIdentityTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(emu::SelectMachine("host", &error)) << error;
+    ASSERT_TRUE(machines::SelectMachine("host", &error)) << error;
     cpuinfo = ReadCpuinfo();
     if (cpuinfo.empty() || cpuinfo[0].Get("vendor_id").empty()) GTEST_SKIP() << "no x86 /proc/cpuinfo";
   }

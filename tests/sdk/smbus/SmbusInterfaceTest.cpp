@@ -7,7 +7,7 @@
 #include "sdk/access/CMultiplexer.h"
 #include "sdk/access/CPCIDevice.h"
 #include "sdk/access/CSMBusDevice.h"
-#include "sdk/core/BoardVendor.h"
+#include "boardid/BoardVendor.h"
 #include "tests/sdk/smbus/IchBench.h"
 
 namespace {

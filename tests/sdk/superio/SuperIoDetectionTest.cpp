@@ -32,8 +32,8 @@ TEST(SuperIoDetection, FintekChipsOnTheVendorBoards) {
     uint16_t monitorBase;
   } cases[] = {
       {"brenmor-x58", 0x2E, 0x0541, "F71882F", 1, 0x0A00},
-      {"brenmor-sr2", 0x2E, 0x0541, "F71882F", 2, 0x0A00},
-      {"brenmor-sr2", 0x4E, 0x0901, "F71808E", 2, 0x0A20},
+      {"brenmor-5520dp", 0x2E, 0x0541, "F71882F", 2, 0x0A00},
+      {"brenmor-5520dp", 0x4E, 0x0901, "F71808E", 2, 0x0A20},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.board) + " " + std::to_string(c.port));

@@ -80,7 +80,7 @@ TEST(MonitorInterface, EachBoardFindsItsChipsWithItsGroupsLabels) {
       {"brenmor-x58",
        "Fintek F71882F:+3.3V|CPU VCORE|+5V|+12V|VSB3V|VBAT|CPU|IOH|System|CPU|FANIN1| "
        "Nuvoton NCT7802:VCC|VCORE|VIN4|FANIN0| "},
-      {"brenmor-sr2",
+      {"brenmor-5520dp",
        "Fintek F71882F:CPU0 VCORE|CPU0 VTT|CPU0 DRAM|IOH VCore|+5V|+12V|CPU0 Socket|CPU0 PWM|System|JCPU|JSYS| "
        "Fintek F71808:CPU1 VCORE|CPU1 VTT|CPU1 DRAM|IOH PLL|CPU1 PWM|System 2|CPU1|JSYS1| "},
       // Another maker's board: the IT8718F's table, and the W83627DHG's
@@ -99,7 +99,7 @@ TEST(MonitorInterface, EachBoardFindsItsChipsWithItsGroupsLabels) {
 }
 
 TEST(MonitorInterface, KindsAndProcessorsOfTheDualProcessorBoard) {
-  MonitorBoard board("brenmor-sr2");
+  MonitorBoard board("brenmor-5520dp");
   CHardwareMonitorInterface* hm = board.Start();
   ASSERT_TRUE(hm);
   CSensor* cpu0 = Row(*hm, 0, SENSOR_VOLTAGE, "CPU0 VCORE");

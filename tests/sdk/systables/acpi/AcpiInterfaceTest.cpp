@@ -2,14 +2,17 @@
 // the table handlers on hand-made tables.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
-#include "emu/MachineSelect.h"
 #include "emu/chips/Hpet.h"
+#include "platform/host/HostMachine.h"
 #include "sdk/access/CIOSpace.h"
 #include "sdk/cpu/Timers.h"
 #include "sdk/systables/CACPIInterface.h"
@@ -113,24 +116,24 @@ std::vector<uint8_t> Fadt(uint8_t revision, uint32_t length, uint32_t pmTimer) {
 class AcpiFirmwareTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(emu::SelectMachine("host", &error)) << error;
-    dir = std::filesystem::temp_directory_path() / ("torvik-acpi-" + std::to_string(getpid()));
+    // The host machine under a scratch root: its operating-system copy of the
+    // tables is whatever the test writes there.
+    root = std::filesystem::temp_directory_path() / ("torvik-acpi-" + std::to_string(getpid()));
+    dir = root / "sys/firmware/acpi/tables";
     std::filesystem::create_directories(dir);
-    saved = CACPIInterface::TableDirectory();
-    CACPIInterface::TableDirectory() = dir.string();
+    plat::HostAccessOptions options;
+    options.root = root.string();
+    plat::SetCurrentMachine(std::make_shared<plat::HostMachine>(options));
   }
   void TearDown() override {
-    CACPIInterface::TableDirectory() = saved;
-    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(root);
     QUARNSDK::ReleaseInstance();
     plat::SetCurrentMachine(nullptr);
   }
   void Write(const char* name, const std::vector<uint8_t>& bytes) {
     std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
-  std::filesystem::path dir;
-  std::string saved;
+  std::filesystem::path root, dir;
 };
 
 TEST_F(AcpiFirmwareTablesTest, ReadsTheOperatingSystemsCopyOfTheTables) {
@@ -157,6 +160,19 @@ TEST_F(AcpiFirmwareTablesTest, LongModernFadtIsLeftAlone) {
   ASSERT_TRUE(sdk->CreateACPIInterface(0, 0, 0x7FFFFFFF));
   EXPECT_EQ(sdk->acpiInterface->GetFacsAddress(), -1);
   EXPECT_EQ(sdk->acpiInterface->GetPm1aEventBlock(), -1);
+}
+
+TEST_F(AcpiFirmwareTablesTest, OnlyRegularFilesAreTables) {
+  // A table name that is a directory, a link or a FIFO is not read (and a
+  // FIFO never blocks the start-up).
+  std::filesystem::create_directory(dir / "FACP");
+  Write("elsewhere", Fadt(4, 276, 0x1808));
+  std::filesystem::create_symlink(dir / "elsewhere", dir / "RSDT");
+  ASSERT_EQ(mkfifo((dir / "HPET").c_str(), 0600), 0);
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  EXPECT_EQ(sdk->CreateACPIInterface(0, 0, 0x7FFFFFFF), 1);
+  EXPECT_EQ(sdk->acpiInterface->GetFacsAddress(), -1);
+  EXPECT_EQ(sdk->acpiInterface->rsdt, nullptr);
 }
 
 TEST_F(AcpiFirmwareTablesTest, ShortTablesAreIgnored) {

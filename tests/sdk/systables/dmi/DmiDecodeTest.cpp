@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 #include "sdk/core/StartupBoardIdentity.h"
 #include "sdk/systables/CDMIInterface.h"
 #include "sdk/systables/CDMIStructure.h"

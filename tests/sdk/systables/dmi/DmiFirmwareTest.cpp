@@ -10,7 +10,7 @@
 #include <string>
 
 #include "emu/firmware/SmbiosTable.h"
-#include "sdk/core/BoardHash.h"
+#include "boardid/BoardHash.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/StartupBoardIdentity.h"
 #include "sdk/systables/CDMIInterface.h"
@@ -60,19 +60,20 @@ TEST(DmiFirmware, UnreadableFirmwareAreaFindsNothing) {
 }
 
 TEST(DmiFirmware, HostWithoutFirmwareAccessReadsTheKernelsCopy) {
-  std::string dir = "/tmp/torvik-dmi-sysfs-" + std::to_string(getpid());
+  const std::string root = "/tmp/torvik-dmi-sysfs-" + std::to_string(getpid());
+  const std::string dir = root + "/sys/firmware/dmi/tables";
   ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
   std::vector<uint8_t> table;
   testsupport::AppendBaseboard(table, 1, 2, {"Maker", " From Kernel "});
   std::ofstream(dir + "/DMI", std::ios::binary)
       .write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size()));
-  plat::SetCurrentMachine(std::make_shared<plat::HostMachine>());
-  CDMIInterface::SetSysfsDirectory(dir);
+  plat::HostAccessOptions options;
+  options.root = root;
+  plat::SetCurrentMachine(std::make_shared<plat::HostMachine>(options));
   CDMIInterface dmi;  // no facade and no channel: the firmware area is out of reach
   int loaded = dmi.Load();
-  CDMIInterface::SetSysfsDirectory("/sys/firmware/dmi/tables");
   plat::SetCurrentMachine(nullptr);
-  std::system(("rm -rf " + dir).c_str());
+  std::system(("rm -rf " + root).c_str());
   ASSERT_EQ(loaded, 1);
   EXPECT_STREQ(dmi.Source(), "sysfs");
   EXPECT_STREQ(static_cast<CDMI_Baseboard*>(dmi.FindStructure(2))->product, "From Kernel");

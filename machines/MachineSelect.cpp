@@ -1,11 +1,11 @@
-#include "emu/MachineSelect.h"
+#include "machines/MachineSelect.h"
 
 #include "emu/BoardDescription.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/chips/DumpTargets.h"
 #include "platform/host/HostMachine.h"
 
-namespace emu {
+namespace machines {
 
 std::shared_ptr<plat::Machine> CreateMachine(const std::string& spec, std::string* error, TimeBase::Mode mode) {
   if (spec == "host") return std::make_shared<plat::HostMachine>();
@@ -19,8 +19,8 @@ std::shared_ptr<plat::Machine> CreateMachine(const std::string& spec, std::strin
       }
       board = spec.substr(prefix.size() + 1);
     }
-    auto machine = BuildBoard(board, mode, error);
-    if (machine && !ApplyRequestedDumps(*machine, error)) return nullptr;
+    auto machine = emu::BuildBoard(board, mode, error);
+    if (machine && !emu::ApplyRequestedDumps(*machine, error)) return nullptr;
     return machine;
   }
   if (error) *error = "unknown machine '" + spec + "' (use host or emulated[:BOARD])";
@@ -34,4 +34,4 @@ bool SelectMachine(const std::string& spec, std::string* error, TimeBase::Mode m
   return true;
 }
 
-}  // namespace emu
+}  // namespace machines

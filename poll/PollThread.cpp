@@ -1,4 +1,4 @@
-#include "app/poll/PollThread.h"
+#include "poll/PollThread.h"
 
 #include <chrono>
 

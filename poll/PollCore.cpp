@@ -1,4 +1,4 @@
-#include "app/poll/PollCore.h"
+#include "poll/PollCore.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "app/poll/MonitorView.h"
+#include "poll/MonitorView.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -7,7 +7,9 @@
 #include "emu/TimeBase.h"
 #include "platform/Machine.h"
 
-namespace emu {
+namespace machines {
+
+using emu::TimeBase;
 
 // Builds the machine named by `spec`. Emulated machines run on real time
 // unless `mode` says otherwise. Null with `error` set for a bad spec.
@@ -17,4 +19,4 @@ std::shared_ptr<plat::Machine> CreateMachine(const std::string& spec, std::strin
 // Creates the machine and makes it the current one.
 bool SelectMachine(const std::string& spec, std::string* error, TimeBase::Mode mode = TimeBase::Mode::Real);
 
-}  // namespace emu
+}  // namespace machines
