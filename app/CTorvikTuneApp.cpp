@@ -12,6 +12,9 @@
 #include "app/ProcessorList.h"
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
+#include "sdk/clock/CPLL.h"
+#include "sdk/clock/CPLLInterface.h"
+#include "sdk/core/CInterface.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/SdkStartup.h"
 
@@ -145,12 +148,25 @@ bool CTorvikTuneApp::PollingRunning() const { return m_pPollThread && m_pPollThr
 void CTorvikTuneApp::OnPowerResume() {
   if (LockHardware(plat::kUserActionSdkTimeoutMs)) {
     if (m_hooks.rereadClockGenerators) m_hooks.rereadClockGenerators(*m_pSDK);
+    else if (m_pSDK && m_pSDK->FindInterface(INTERFACE_PLL))
+      for (int i = 0; i < PLLCount(); ++i) PLLAt(i)->Read();
     UnlockHardware();
   }
   if (m_pMainWnd) {
     CAppMessageEvent reload(WM_RELOAD_SETTINGS);
     QCoreApplication::sendEvent(m_pMainWnd, &reload);
   }
+}
+
+int CTorvikTuneApp::SetGeneratorFrequency(int index, float mhz, float step) {
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int r = SetPLLFrequency(index, mhz, step);
+  UnlockHardware();
+  return r;
+}
+
+void CTorvikTuneApp::Warn(const QString& text, const QString& caption) {
+  if (m_hooks.warningBox) m_hooks.warningBox(text, caption);
 }
 
 int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {

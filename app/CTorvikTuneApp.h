@@ -88,6 +88,12 @@ class CTorvikTuneApp {
   int ReadPhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t* value);
   int WritePhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t value);
 
+  // The stepped change of clock generator `index` to `mhz` (steps of
+  // `step` MHz) under the hardware lock; nonzero = success.
+  int SetGeneratorFrequency(int index, float mhz, float step);
+  // A warning message box through the application's hook.
+  void Warn(const QString& text, const QString& caption);
+
   // Installed memory in MB from a byte count: the integer part of MB + 0.95,
   // made even by rounding an odd result up.
   static int MemoryMBFromBytes(uint64_t bytes);

@@ -31,5 +31,6 @@ const std::vector<Verb>& SuperioVerbs();
 const std::vector<Verb>& MonitorVerbs();
 const std::vector<Verb>& SensorVerbs();
 const std::vector<Verb>& VoltVerbs();
+const std::vector<Verb>& ClockVerbs();
 
 }  // namespace cli

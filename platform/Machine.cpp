@@ -1,5 +1,7 @@
 #include "platform/Machine.h"
 
+#include "platform/ChipsetClock.h"
+
 #include <cstdlib>
 #include <cstdio>
 #include <atomic>
@@ -49,5 +51,8 @@ void SetDefaultMachineFactory(MachineFactory factory) {
   std::lock_guard<std::mutex> g(g_mutex);
   g_factory = factory;
 }
+
+std::unique_ptr<IntegratedClockLibrary> Machine::LoadIntegratedClockLibrary() { return nullptr; }
+std::unique_ptr<ClockControlComponent> Machine::CreateClockControlComponent() { return nullptr; }
 
 }  // namespace plat

@@ -25,6 +25,9 @@ class SmbusAdapter;
 
 namespace plat {
 
+class IntegratedClockLibrary;
+class ClockControlComponent;
+
 struct CpuidRegs {
   uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
 };
@@ -86,6 +89,11 @@ class Machine {
   // Batteries and power supplies the operating system reports; none on a
   // machine without them.
   virtual std::vector<PowerSupply> PowerSupplies() { return {}; }
+
+  // The chipset's integrated clock components (ChipsetClock.h); null when
+  // the machine offers no route to them.
+  virtual std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary();
+  virtual std::unique_ptr<ClockControlComponent> CreateClockControlComponent();
 };
 
 // The machine of this process. Until one is set, the host.

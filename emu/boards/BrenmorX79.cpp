@@ -8,6 +8,7 @@
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
@@ -24,6 +25,7 @@ void Build(EmulatedMachine& m) {
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
+  parts::AddClockStrap(m, *smbus, 0xE0);
   InstallFintekMonitor(m, FintekF71882F::kF71889A, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Vsa,
                        "f71882f");
   AttachBoardNct7802(m, *smbus, 0x28);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "driver/DriverEndpoint.h"
+#include "platform/ChipsetClock.h"
 #include "platform/Machine.h"
 #include "platform/host/HostHardwareAccess.h"
 
@@ -93,6 +94,11 @@ class HostMachine : public Machine {
   // The kernel's list under /sys/class/power_supply.
   std::vector<PowerSupply> PowerSupplies() override { return ReadPowerSupplies("/sys/class/power_supply"); }
   HostDriverService& HostService() { return service_; }
+
+  // Linux offers no public route to the chipset's clock firmware: the
+  // integrated clock library and the clock-control component are absent.
+  std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary() override { return nullptr; }
+  std::unique_ptr<ClockControlComponent> CreateClockControlComponent() override { return nullptr; }
 
  private:
   std::string root_;  // prefix of every operating-system path, "" on a real run

@@ -5,4 +5,3 @@
 
 int QUARNSDK::CreateChipsetInterface() { return 0; }
 int QUARNSDK::CreateDisplayInterface(uint32_t) { return 0; }
-int QUARNSDK::CreatePLLInterface(int32_t) { return 0; }
