@@ -64,10 +64,10 @@ int ClockOfOutput(int key) {
 }
 
 // The hardware lock for the length of a scope.
-class HardwareLock {
+class PageHardwareLock {
  public:
-  HardwareLock() : app_(TheApp()), held_(app_ && app_->LockHardware(plat::kInfinite)) {}
-  ~HardwareLock() {
+  PageHardwareLock() : app_(TheApp()), held_(app_ && app_->LockHardware(plat::kInfinite)) {}
+  ~PageHardwareLock() {
     if (held_) app_->UnlockHardware();
   }
   bool Held() const { return held_; }
@@ -251,7 +251,7 @@ void CPLLDlg::ReloadTurbo() {
   uint32_t type = 0;
   int model = 0;
   {
-    HardwareLock lock;
+    PageHardwareLock lock;
     m_nCores = p ? p->GetNumberOfCores() : 0;
     m_fMultiplier = p ? p->GetCoreMultiplier(0) : -1.0f;
     type = p ? p->GetTypeCode() : 0;
@@ -313,7 +313,7 @@ void CPLLDlg::ReloadClocks() {
     float f = -1, min = -1, max = -1;
   } limits[2];
   {
-    HardwareLock lock;
+    PageHardwareLock lock;
     for (int i = 0; i < PLLCount(); ++i) {
       CPLL* pll = PLLAt(i);
       if (pll->GetKind() == PLL_KIND_CPU) m_nBclkGenerator = i;
@@ -371,7 +371,7 @@ void CPLLDlg::ShowRatioTexts() {
 
 bool CPLLDlg::UpdateSelection(int g, int mhz) {
   {
-    HardwareLock lock;
+    PageHardwareLock lock;
     CPLL* pll = PLLAt(g);
     if (!pll) return false;
     for (CPLLOutput* o : Items(pll->GetOutputs())) {
@@ -444,7 +444,7 @@ void CPLLDlg::Apply() {
     uint32_t type = 0;
     int model = 0;
     {
-      HardwareLock lock;
+      PageHardwareLock lock;
       type = p ? p->GetTypeCode() : 0;
       model = p ? p->GetModel() : 0;
     }
