@@ -12,6 +12,10 @@
 #include "app/ProcessorList.h"
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
+#include "sdk/clock/CPLL.h"
+#include "sdk/clock/CPLLInterface.h"
+#include "sdk/core/CInterface.h"
+#include "sdk/core/CDevice.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/SdkStartup.h"
 
@@ -94,9 +98,9 @@ void CTorvikTuneApp::SplashStep(const char* text) {
 
 void CTorvikTuneApp::InitHardware() {
   SplashStep(nullptr);
-  // The process-rule list and the memory-module reader are created here
-  // once they exist.
+  // The process-rule list is created here once it exists.
   m_pDriver = new CKMDriver;
+  m_pSPD = std::make_unique<CSPDInterface>();
   const QByteArray temp = QDir::toNativeSeparators(QDir::tempPath()).toLocal8Bit();
   uint32_t error = 0, version = 0;
   DriverStartResult started = StartDriverChannel(*m_pDriver, temp.constData(), &error, &version);
@@ -112,11 +116,20 @@ void CTorvikTuneApp::InitHardware() {
   m_pSDK = QUARNSDK::GetInstance();
   SdkStartupHooks hooks;
   hooks.step = [this](const char* text) { SplashStep(text); };
+  // The memory modules, last: found on the buses everything before set up.
+  hooks.memoryModules = [this] {
+    CMainboard* board = m_pSDK->GetMainboard();
+    m_pSPD->boardHash = board ? board->boardHash : -1;
+    if (m_pSPD->Detect()) {
+      SplashStep(nullptr);
+      m_pSPD->Decode();
+    }
+  };
   SdkStartupResult result = CreateSdkInterfaces(*m_pSDK, *m_pDriver, hooks);
   m_nBoardId = result.boardHash;
 
-  m_nMemoryMB = MemoryMBFromBytes(plat::CurrentMachine().TotalPhysicalMemory());
-  // The memory modules' sum replaces it when larger, once SPD exists.
+  // The modules' sum replaces the system's figure when it is larger.
+  m_nMemoryMB = InstalledMemoryMB(MemoryMBFromBytes(plat::CurrentMachine().TotalPhysicalMemory()), m_pSPD.get());
 
   m_lcd.Start();
   StartPowerEvents();
@@ -145,12 +158,25 @@ bool CTorvikTuneApp::PollingRunning() const { return m_pPollThread && m_pPollThr
 void CTorvikTuneApp::OnPowerResume() {
   if (LockHardware(plat::kUserActionSdkTimeoutMs)) {
     if (m_hooks.rereadClockGenerators) m_hooks.rereadClockGenerators(*m_pSDK);
+    else if (m_pSDK && m_pSDK->FindInterface(INTERFACE_PLL))
+      for (int i = 0; i < PLLCount(); ++i) PLLAt(i)->Read();
     UnlockHardware();
   }
   if (m_pMainWnd) {
     CAppMessageEvent reload(WM_RELOAD_SETTINGS);
     QCoreApplication::sendEvent(m_pMainWnd, &reload);
   }
+}
+
+int CTorvikTuneApp::SetGeneratorFrequency(int index, float mhz, float step) {
+  if (!LockHardware(plat::kInfinite)) return 0;
+  int r = SetPLLFrequency(index, mhz, step);
+  UnlockHardware();
+  return r;
+}
+
+void CTorvikTuneApp::Warn(const QString& text, const QString& caption) {
+  if (m_hooks.warningBox) m_hooks.warningBox(text, caption);
 }
 
 int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {
@@ -201,6 +227,7 @@ void CTorvikTuneApp::ExitInstance() {
   } else if (m_pDriver) {
     m_pDriver->Close(true, true);
   }
+  m_pSPD.reset();
   delete m_pDriver;
   m_pDriver = nullptr;
 

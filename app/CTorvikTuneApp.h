@@ -19,6 +19,7 @@
 #include "platform/InstanceGuard.h"
 #include "platform/LockTimeouts.h"
 #include "sdk/core/HardwareLock.h"
+#include "sdk/memory/CSPDInterface.h"
 
 class CKMDriver;
 class QUARNSDK;
@@ -88,6 +89,12 @@ class CTorvikTuneApp {
   int ReadPhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t* value);
   int WritePhysDword(uint32_t addressHigh, uint32_t base, uint32_t offset, uint32_t value);
 
+  // The stepped change of clock generator `index` to `mhz` (steps of
+  // `step` MHz) under the hardware lock; nonzero = success.
+  int SetGeneratorFrequency(int index, float mhz, float step);
+  // A warning message box through the application's hook.
+  void Warn(const QString& text, const QString& caption);
+
   // Installed memory in MB from a byte count: the integer part of MB + 0.95,
   // made even by rounding an odd result up.
   static int MemoryMBFromBytes(uint64_t bytes);
@@ -122,6 +129,8 @@ class CTorvikTuneApp {
   // State shared with the pages.
   QUARNSDK* m_pSDK = nullptr;
   CKMDriver* m_pDriver = nullptr;
+  // The memory modules' SPD records (decoded once at start-up).
+  std::unique_ptr<CSPDInterface> m_pSPD;
   std::unique_ptr<HardwareLock> m_hardwareLock;
   std::vector<char> m_pValidationText;
   std::vector<char> m_pValidationList;

@@ -29,7 +29,9 @@ bool BindToProcessorCore(int processor, int core) {
   if (!cpu) return false;
   CProcessor* p = cpu->GetProcessor(processor);
   if (!p) return false;
-  CCPUCore* c = p->GetCore(core);
-  CCPUThread* t = c ? c->FirstThread() : p->FirstThread();
+  // A core the processor does not have is an error, never its first thread:
+  // the access would reach a core nobody asked for.
+  CCPUCore* c = core >= 0 ? p->GetCore(core) : nullptr;
+  CCPUThread* t = c ? c->FirstThread() : nullptr;
   return t && t->PinToSelf(0) != 0;
 }

@@ -59,6 +59,12 @@ bool Session::OpenChannel() {
   return false;
 }
 
+bool Session::StartSdk(uint32_t interfaces) {
+  SdkStartupHooks hooks;
+  hooks.interfaces = interfaces;
+  return StartSdk(hooks);
+}
+
 bool Session::StartSdk(const SdkStartupHooks& hooks) {
   if (!driver_ && !OpenChannel()) return false;
   QUARNSDK* sdk = QUARNSDK::GetInstance();

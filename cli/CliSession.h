@@ -28,8 +28,11 @@ class Session {
   // Selects the machine and opens the driver channel. On failure prints why
   // to stderr (and, on the host, that --machine emulated exists).
   bool OpenChannel();
-  // Also creates the SDK interfaces (with the start-up hooks given).
-  bool StartSdk(const SdkStartupHooks& hooks = {});
+  // Also creates the SDK interfaces: those in `interfaces` (SdkInterfaceSet)
+  // and the ones they depend on.
+  bool StartSdk(uint32_t interfaces = kSdkAll);
+  // The same with the start-up hooks given (their interface set included).
+  bool StartSdk(const SdkStartupHooks& hooks);
 
   // The hardware lock for one user action: the SDK lock, then the channel.
   bool LockHardware();

@@ -19,7 +19,7 @@ namespace cli {
 namespace {
 
 CCPUInterface* Cpu(Session& s) {
-  if (!s.StartSdk()) return nullptr;
+  if (!s.StartSdk(kSdkCpu)) return nullptr;
   auto* cpu = static_cast<CCPUInterface*>(QUARNSDK::GetInstance()->FindInterface(INTERFACE_CPU));
   if (!cpu) std::fprintf(stderr, "torvikctl: the processors could not be identified\n");
   return cpu;
@@ -33,6 +33,25 @@ const char* CacheTypeName(int type) {
     case CACHE_TRACE: return "trace";
     default: return "?";
   }
+}
+
+// "L3 unified cache: 8192 KB, 16-way, 64-byte lines" with "N x" in front
+// when the package holds more than one instance; unknown fields left out.
+std::string CacheLine(CProcessor* p, CCacheDescriptor* c) {
+  char b[160];
+  const int instances = p->GetNumberOfCaches(c->level, c->type);
+  std::string line;
+  std::snprintf(b, sizeof(b), "L%d %s cache: ", c->level, CacheTypeName(c->type));
+  line = b;
+  if (instances > 1) line += std::to_string(instances) + " x ";
+  line += c->sizeKB > 0 ? std::to_string(c->sizeKB) + " KB" : "size unknown";
+  if (c->ways == 255) {
+    line += ", fully associative";
+  } else if (c->ways > 0) {
+    line += ", " + std::to_string(c->ways) + "-way";
+  }
+  if (c->lineSize > 0) line += ", " + std::to_string(c->lineSize) + "-byte lines";
+  return line;
 }
 
 std::string Value(float v, const char* format) {
@@ -55,11 +74,11 @@ void PrintText(CCPUInterface* cpu) {
                 p->GetRevisionName());
     std::printf("\tFamily %d, model %d, stepping %d (extended family %d, model %d)\n", p->GetFamily(), p->GetModel(),
                 p->GetStepping(), p->GetExtendedFamily(), p->GetExtendedModel());
-    std::printf("\tTechnology: %s um\n\tRated frequency: %s MHz\n", Value(p->GetTechnology(), "%.3f").c_str(),
+    // The process size is known in micrometres; shown in nanometres.
+    if (p->GetTechnology() > 0) std::printf("\tTechnology: %.0f nm\n", p->GetTechnology() * 1000.0f);
+    std::printf("\tRated frequency: %s MHz\n",
                 p->GetRatedFrequency() > 0 ? std::to_string(p->GetRatedFrequency()).c_str() : "n/a");
-    for (CCacheDescriptor* c : Items(t ? t->caches : nullptr))
-      std::printf("\tL%d %s cache: %d x %d KB, %d-way, %d-byte lines\n", c->level, CacheTypeName(c->type),
-                  p->GetNumberOfCaches(c->level, c->type), c->sizeKB, c->ways, c->lineSize);
+    for (CCacheDescriptor* c : Items(t ? t->caches : nullptr)) std::printf("\t%s\n", CacheLine(p, c).c_str());
     std::printf("\tPackage power: %s W\n", Value(p->packageValue, "%.1f").c_str());
     for (int k = 0; k < p->GetNumberOfCores(); ++k) {
       CCPUCore* core = p->GetCore(k);
@@ -85,7 +104,18 @@ void PrintJson(CCPUInterface* cpu) {
     j.Key("package").String(p->GetPackageName()).Key("revision").String(p->GetRevisionName());
     j.Key("family").Int(p->GetFamily()).Key("model").Int(p->GetModel()).Key("stepping").Int(p->GetStepping());
     j.Key("extendedFamily").Int(p->GetExtendedFamily()).Key("extendedModel").Int(p->GetExtendedModel());
-    j.Key("technologyUm").Number(p->GetTechnology()).Key("ratedMHz").Int(p->GetRatedFrequency());
+    j.Key("technologyNm");
+    p->GetTechnology() > 0 ? j.Int(static_cast<int>(p->GetTechnology() * 1000.0f + 0.5f)) : j.Null();
+    j.Key("ratedMHz").Int(p->GetRatedFrequency());
+    j.Key("caches").BeginArray();
+    for (CCacheDescriptor* c : Items(t ? t->caches : nullptr)) {
+      j.BeginObject().Key("level").Int(c->level).Key("type").String(CacheTypeName(c->type));
+      j.Key("sizeKB").Int(c->sizeKB).Key("instances").Int(p->GetNumberOfCaches(c->level, c->type));
+      j.Key("ways");
+      c->ways > 0 ? j.Int(c->ways) : j.Null();
+      j.Key("lineSize").Int(c->lineSize).EndObject();
+    }
+    j.EndArray();
     j.Key("packagePowerW").Number(p->packageValue);
     j.Key("cores").BeginArray();
     for (int k = 0; k < p->GetNumberOfCores(); ++k) {
@@ -119,7 +149,7 @@ const char* TimerKind(int type) {
 
 int TimersVerb(Session& s, const Args& a) {
   if (!a.empty()) return Usage(*FindVerb("timers"));
-  if (!s.StartSdk()) return kExitFailed;
+  if (!s.StartSdk(kSdkCpu)) return kExitFailed;
   Json j;
   j.BeginArray();
   for (CTimer* t : Items(QUARNSDK::GetInstance()->GetTimers())) {

@@ -199,7 +199,7 @@ int Dmi(Session& s, const Args& a) {
     s.Options().json ? PrintJson(id, dmi) : PrintText(id, dmi);
     return kExitOk;
   }
-  if (!s.StartSdk()) return kExitFailed;
+  if (!s.StartSdk(kSdkDmi)) return kExitFailed;
   QUARNSDK* sdk = QUARNSDK::GetInstance();
   auto* dmi = static_cast<CDMIInterface*>(sdk->FindInterface(INTERFACE_DMI));
   if (!dmi) {

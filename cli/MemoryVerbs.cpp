@@ -225,6 +225,7 @@ int Spd(Session& s, const Args& a) {
   // Found and decoded as the last start-up step, like the window does.
   auto spd = std::make_unique<CSPDInterface>();
   SdkStartupHooks hooks;
+  hooks.interfaces = kSdkSpd;
   hooks.memoryModules = [&] {
     QUARNSDK* sdk = QUARNSDK::GetInstance();
     spd->boardHash = sdk->GetMainboard() ? sdk->GetMainboard()->boardHash : -1;
@@ -273,7 +274,7 @@ std::string PciAddress(const CPCIDevice* d) {
 
 int Memory(Session& s, const Args& a) {
   if (!a.empty()) return Usage(*FindVerb("memory"));
-  if (!s.StartSdk()) return kExitFailed;
+  if (!s.StartSdk(kSdkChipset | kSdkCpu)) return kExitFailed;
   QUARNSDK* sdk = QUARNSDK::GetInstance();
   auto* chipset = static_cast<CChipsetInterface*>(sdk->FindInterface(INTERFACE_CHIPSET));
   if (!chipset) {

@@ -92,7 +92,7 @@ int Pci(Session& s, const Args& a) {
     else
       return Usage(*FindVerb("pci"));
   }
-  if (!s.StartSdk()) return kExitFailed;
+  if (!s.StartSdk(kSdkPci)) return kExitFailed;
   if (!QUARNSDK::GetInstance()->FindInterface(INTERFACE_PCI)) {
     std::fprintf(stderr, "torvikctl: the PCI bus is not available\n");
     return kExitFailed;

@@ -31,6 +31,7 @@ const std::vector<Verb>& SuperioVerbs();
 const std::vector<Verb>& MonitorVerbs();
 const std::vector<Verb>& SensorVerbs();
 const std::vector<Verb>& VoltVerbs();
+const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
 
 }  // namespace cli

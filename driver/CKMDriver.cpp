@@ -135,9 +135,10 @@ void CKMDriver::Close(bool stop, bool remove) {
       if (stop || remove) {
         uint32_t error = 0;
         serviceManager = true;
+        // The service's stop and removal complete before Uninstall returns
+        // here, so no settling pause follows.
         Service()->Uninstall(stop, remove, &error);
         serviceManager = false;
-        plat::CurrentMachine().Sleep(200);
       }
       while (mutex->OwnedByCaller()) plat::ReleaseMutex(mutex);
     }

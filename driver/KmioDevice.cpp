@@ -224,9 +224,25 @@ uint32_t KmioDevice::MsrRate(const uint32_t* in, uint32_t* out) {
     // The timer wraps at 2^24; a smaller reading adds 2^24 - 1.
     return now >= start ? now - start : now + 0xFFFFFFu - start;
   };
+  // One reading pair: the timer between two counter reads. Preemption (or
+  // an interrupt) between the halves shows as a wide bracket; of a few pairs
+  // the narrowest is kept, its counter value the middle of its bracket.
+  auto pair = [&](uint64_t* m, uint32_t* timer) {
+    uint64_t narrowest = ~0ull;
+    for (int i = 0; i < kBracketTries; ++i) {
+      uint64_t before = 0, after = 0;
+      uint32_t tt = 0;
+      if (!hw_.MsrRead(msr, &before) || !readTimer(&tt) || !hw_.MsrRead(msr, &after)) return false;
+      if (after < before || after - before >= narrowest) continue;
+      narrowest = after - before;
+      *m = before + narrowest / 2;
+      *timer = tt;
+    }
+    return narrowest != ~0ull;
+  };
   uint64_t m0 = 0, m1 = 0;
   uint32_t t0 = 0, t = 0;
-  if (!hw_.MsrRead(msr, &m0) || !readTimer(&t0)) return kErrorIo;
+  if (!pair(&m0, &t0)) return kErrorIo;
   // The wait is about 4 ms on a running timer. Whatever the port returns
   // (nothing that runs, or something that changes too slowly, like the
   // upper half of a timer) the request holds the channel for a bounded
@@ -244,7 +260,7 @@ uint32_t KmioDevice::MsrRate(const uint32_t* in, uint32_t* out) {
     if (unchanged >= 100000 || ++readings >= kMaxRateReadings) return kErrorIo;
     if ((readings & 1023) == 0 && std::chrono::steady_clock::now() > deadline) return kErrorIo;
   } while (ticksSince(t0, t) < kPmTimerTicksToWait);
-  if (!hw_.MsrRead(msr, &m1) || !readTimer(&t)) return kErrorIo;
+  if (!pair(&m1, &t)) return kErrorIo;
   const double dt = ticksSince(t0, t);
   const float rate = static_cast<float>(static_cast<double>(m1 - m0) / dt * kPmTimerMHz);
   out[0] = 0;

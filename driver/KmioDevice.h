@@ -18,6 +18,7 @@ class KmioDevice : public DriverDevice {
  public:
   static constexpr int kMaxKeptMappings = 16;
   static constexpr uint32_t kPmTimerTicksToWait = 15000;
+  static constexpr int kBracketTries = 3;  // reading pairs per end of the counter-rate window
   static constexpr double kPmTimerMHz = kPmTimerHz / 1e6;
   // Bounds of the counter-rate request's timer loop, far above the few
   // thousand readings and 4 ms a running timer needs.

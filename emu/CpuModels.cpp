@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "emu/EmulatedMachine.h"
+#include "emu/PciFunction.h"
 
 namespace emu {
 
@@ -69,6 +70,35 @@ const CpuDescription& SandyBridgeI7_2600K() {
   return d;
 }
 
+const CpuDescription& SandyBridgeEI7_3930K() {
+  static const CpuDescription d = [] {
+    CpuDescription c;
+    c.name = "Core i7-3930K (Sandy Bridge-E)";
+    c.brand = "Intel(R) Core(TM) i7-3930K CPU @ 3.20GHz";
+    c.signature = 0x000206D7;  // family 6, model 0x2D, stepping 7 (C2)
+    c.generation = CpuGeneration::SandyBridge;
+    c.coresPerPackage = 6;
+    c.bclkMHz = 100.0;
+    c.baseRatio = 32;
+    c.minRatio = 12;
+    const uint8_t turbo[6] = {38, 38, 37, 37, 36, 36};
+    std::memcpy(c.turboLimits, turbo, sizeof(turbo));
+    c.unlocked = true;
+    c.tdpW = 130;
+    c.tdcA = 150;
+    c.packageWatts = 80.0;
+    c.pcuTurboRegister = true;
+    c.tjMax = 95;
+    c.leaf1Ecx = 0x1FBEE3FF;
+    c.leaf2[0] = 0x76035A01;
+    c.leaf2[1] = 0x00F0B2FF;
+    c.leaf2[3] = 0x00CA0000;
+    c.caches = {{1, 1, 32, 8, 2}, {1, 2, 32, 8, 2}, {2, 3, 256, 8, 2}, {3, 3, 12288, 16, 12, true}};
+    return c;
+  }();
+  return d;
+}
+
 const CpuDescription& WestmereEpXeonX5650Pair() {
   static const CpuDescription d = [] {
     CpuDescription c;
@@ -120,7 +150,8 @@ const CpuDescription& PhenomIIX4_955() {
 
 const std::vector<const CpuDescription*>& CpuModels() {
   static const std::vector<const CpuDescription*> all = {&NehalemBloomfieldI7_920(), &WestmereGulftownI7_980X(),
-                                                         &SandyBridgeI7_2600K(), &WestmereEpXeonX5650Pair(),
+                                                         &SandyBridgeI7_2600K(), &SandyBridgeEI7_3930K(),
+                                                         &WestmereEpXeonX5650Pair(),
                                                          &PhenomIIX4_955()};
   return all;
 }
@@ -215,6 +246,33 @@ class TurboRatioWindow : public MmioDevice {
   EmulatedMachine& m_;
   std::shared_ptr<PackageState> p_;
   uint32_t lockBit_ = 0;
+};
+
+// The Sandy Bridge-E power control unit's turbo ratio register (0xD8):
+// bits 7:0 the one-core turbo ratio, the rest kept as written.
+class PcuTurboFunction : public PciFunction {
+ public:
+  PcuTurboFunction(EmulatedMachine& m, std::shared_ptr<PackageState> p)
+      : PciFunction(0xFF, 10, 0, 0x8086, 0x3CA0, 0x08800007, 0x80), m_(m), p_(std::move(p)) {
+    SetWritable(kRegister, 4, 0xFF);
+    Set32(kRegister, p_->turbo[0]);
+  }
+  uint32_t ConfigRead(uint32_t offset, int width) override {
+    if (offset >= kRegister && offset < kRegister + 4) Set8(kRegister, p_->turbo[0]);
+    return PciFunction::ConfigRead(offset, width);
+  }
+  void ConfigWrite(uint32_t offset, int width, uint32_t value) override {
+    PciFunction::ConfigWrite(offset, width, value);
+    if (offset <= kRegister && offset + static_cast<uint32_t>(width) > kRegister) {
+      p_->turbo[0] = Get8(kRegister);
+      Retune(m_, *p_);
+    }
+  }
+
+ private:
+  static constexpr uint32_t kRegister = 0xD8;
+  EmulatedMachine& m_;
+  std::shared_ptr<PackageState> p_;
 };
 
 void FillCpuid(EmulatedCpu& cpu, const CpuDescription& d) {
@@ -337,7 +395,9 @@ void FillMsrs(EmulatedMachine& m, EmulatedCpu& cpu, const CpuDescription& d, std
   }
   if (d.packageWatts > 0) {
     cpu.SetMsr(0x606, 0xA1003, false);
-    cpu.SetMsr(0x1B1, 0x88000000ull | static_cast<uint64_t>(d.tjMax - d.packageTempC) << 16, false);
+    // IA32_PACKAGE_THERM_STATUS: the digital readout in bits 22:16; unlike
+    // IA32_THERM_STATUS it has no reading-valid or resolution field.
+    cpu.SetMsr(0x1B1, static_cast<uint64_t>(d.tjMax - d.packageTempC) << 16, false);
     auto energy = [&time, pkg](RateCounter PackageState::*c) {
       return MsrHandler{[&time, pkg, c](uint64_t* v) {
                           *v = ((*pkg).*c).Value(time.NowNs()) & 0xFFFFFFFFull;
@@ -525,6 +585,7 @@ void AddProcessors(EmulatedMachine& machine, const CpuDescription& d) {
     for (auto& p : copy) Retune(machine, *p);
   });
   if (d.mchbar) machine.AddMmio(d.mchbar + 0x5990, 4, std::make_shared<TurboRatioWindow>(machine, packages[0]));
+  if (d.pcuTurboRegister) machine.AddPciFunction(std::make_unique<PcuTurboFunction>(machine, packages[0]));
 }
 
 }  // namespace emu

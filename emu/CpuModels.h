@@ -51,6 +51,9 @@ struct CpuDescription {
   int tdpW = 130, tdcA = 95;
   double packageWatts = 0;  // Sandy Bridge energy counters; 0 = none
   uint32_t mchbar = 0;      // Sandy Bridge client: MCHBAR the host bridge reports
+  // Sandy Bridge-E: the power control unit (bus 255, device 10, function 0)
+  // holds the one-core turbo ratio in bits 7:0 of register 0xD8.
+  bool pcuTurboRegister = false;
   int tjMax = 100;
   int coreTempC = 43;
   int packageTempC = 45;
@@ -68,6 +71,8 @@ struct CpuDescription {
 const CpuDescription& NehalemBloomfieldI7_920();
 const CpuDescription& WestmereGulftownI7_980X();
 const CpuDescription& SandyBridgeI7_2600K();
+// Sandy Bridge-E (X79): six cores at 32 x 100 MHz, turbo 38.
+const CpuDescription& SandyBridgeEI7_3930K();
 const CpuDescription& WestmereEpXeonX5650Pair();
 // AMD family 10h, Deneb: four cores at 16 x 200 MHz, P-states 3200, 2500,
 // 2100 and 800 MHz.

@@ -3,7 +3,8 @@
 namespace emu {
 
 plat::CpuidRegs EmulatedCpu::Cpuid(uint32_t leaf, uint32_t subleaf) const {
-  const bool perSubleaf = leaf == 4 || leaf == 7 || leaf == 0xB || leaf == 0xD;
+  const bool perSubleaf = leaf == 4 || leaf == 7 || leaf == 0xB || leaf == 0xD || leaf == 0x1F ||
+                          leaf == 0x8000001D;
   auto it = cpuid_.find({leaf, perSubleaf ? subleaf : 0});
   if (it != cpuid_.end()) return it->second;
   // A basic leaf above the highest one answers like the highest basic leaf,

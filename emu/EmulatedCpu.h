@@ -25,8 +25,8 @@ class EmulatedCpu {
   uint32_t apicId = 0;
   int package = 0, core = 0, thread = 0;
 
-  // CPUID. Leaves whose answer depends on the subleaf (4, 7, 0xB, 0xD) are
-  // stored per subleaf; every other leaf under subleaf 0.
+  // CPUID. Leaves whose answer depends on the subleaf (4, 7, 0xB, 0xD, 0x1F,
+  // 0x8000001D) are stored per subleaf; every other leaf under subleaf 0.
   void SetCpuid(uint32_t leaf, uint32_t subleaf, plat::CpuidRegs regs) { cpuid_[{leaf, subleaf}] = regs; }
   plat::CpuidRegs Cpuid(uint32_t leaf, uint32_t subleaf) const;
 

@@ -9,6 +9,7 @@
 
 #include "driver/DriverProtocol.h"
 #include "emu/EmulatedDriverService.h"
+#include "emu/chips/IntegratedClockComponents.h"
 
 namespace emu {
 
@@ -82,6 +83,16 @@ void EmulatedMachine::SetBclkMHz(double mhz) {
   std::lock_guard<std::recursive_mutex> g(mutex_);
   bclkMHz_ = mhz;
   for (auto& l : clockListeners_) l();
+}
+
+std::unique_ptr<plat::IntegratedClockLibrary> EmulatedMachine::LoadIntegratedClockLibrary() {
+  if (!integratedClock_ || clockSeries_ != 6) return nullptr;
+  return std::make_unique<EmulatedClockLibrary>(integratedClock_);
+}
+
+std::unique_ptr<plat::ClockControlComponent> EmulatedMachine::CreateClockControlComponent() {
+  if (!integratedClock_ || clockSeries_ != 7) return nullptr;
+  return std::make_unique<EmulatedClockControl>(integratedClock_);
 }
 
 void EmulatedMachine::SetPcieMHz(double mhz) {

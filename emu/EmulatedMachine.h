@@ -24,6 +24,7 @@ namespace emu {
 
 struct BoardDescription;
 class EmulatedDriverService;
+class IntegratedClock;
 
 class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
  public:
@@ -54,6 +55,13 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   void SetBclkMHz(double mhz);
   void SetPcieMHz(double mhz);
   void AddClockListener(std::function<void()> listener) { clockListeners_.push_back(std::move(listener)); }
+  // The chipset's integrated clock and the series (6 or 7) whose component
+  // reaches it.
+  void SetIntegratedClock(std::shared_ptr<IntegratedClock> clock, int series) {
+    integratedClock_ = std::move(clock);
+    clockSeries_ = series;
+  }
+  std::shared_ptr<IntegratedClock> GetIntegratedClock() const { return integratedClock_; }
 
   // A handler for software SMIs written to port 0xB2.
   void SetSmiHandler(std::function<bool(uint32_t regs[4])> handler) { smiHandler_ = std::move(handler); }
@@ -89,6 +97,8 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   std::vector<plat::PowerSupply> PowerSupplies() override { return powerSupplies; }
   std::vector<plat::PowerSupply> powerSupplies;
   EmulatedDriverService& Service();
+  std::unique_ptr<plat::IntegratedClockLibrary> LoadIntegratedClockLibrary() override;
+  std::unique_ptr<plat::ClockControlComponent> CreateClockControlComponent() override;
 
   // ---- drv::HardwareAccess
   bool PortRead(uint16_t port, int width, uint32_t* value) override;
@@ -161,6 +171,8 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   double bclkMHz_ = 133.33;
   double pcieMHz_ = 100.0;
   std::vector<std::function<void()>> clockListeners_;
+  std::shared_ptr<IntegratedClock> integratedClock_;
+  int clockSeries_ = 0;
   std::function<bool(uint32_t regs[4])> smiHandler_;
   uint64_t installedMemory_ = 0;
   std::unique_ptr<EmulatedDriverService> service_;

@@ -1,5 +1,7 @@
 #include "platform/Machine.h"
 
+#include "platform/ChipsetClock.h"
+
 #include <cstdlib>
 #include <cstdio>
 #include <atomic>
@@ -27,6 +29,13 @@ std::shared_ptr<Machine> CurrentMachinePtr() {
   return g_machine;
 }
 
+std::vector<int> Machine::ProcessorIds() {
+  std::vector<int> ids;
+  const int n = ProcessorCount();
+  for (int i = 0; i < n; ++i) ids.push_back(i);
+  return ids;
+}
+
 Machine& CurrentMachine() {
   if (Machine* m = g_raw.load(std::memory_order_acquire)) return *m;
   return *CurrentMachinePtr();
@@ -42,5 +51,8 @@ void SetDefaultMachineFactory(MachineFactory factory) {
   std::lock_guard<std::mutex> g(g_mutex);
   g_factory = factory;
 }
+
+std::unique_ptr<IntegratedClockLibrary> Machine::LoadIntegratedClockLibrary() { return nullptr; }
+std::unique_ptr<ClockControlComponent> Machine::CreateClockControlComponent() { return nullptr; }
 
 }  // namespace plat

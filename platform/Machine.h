@@ -25,6 +25,9 @@ class SmbusAdapter;
 
 namespace plat {
 
+class IntegratedClockLibrary;
+class ClockControlComponent;
+
 struct CpuidRegs {
   uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
 };
@@ -46,6 +49,12 @@ class Machine {
   virtual uint64_t GetThreadAffinity() = 0;
   virtual bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) = 0;
   virtual bool SetProcessAffinity(int pid, uint64_t mask) = 0;
+  // The logical processors that are online and that this process may run
+  // on, ascending (the set may be sparse). By default 0 .. count - 1.
+  virtual std::vector<int> ProcessorIds();
+  // The operating system's package and core id of logical processor `cpu`;
+  // false where it does not publish them.
+  virtual bool KernelTopology(int /*cpu*/, int* /*package*/, int* /*core*/) { return false; }
 
   // Time.
   virtual void Sleep(uint32_t ms) = 0;
@@ -80,6 +89,11 @@ class Machine {
   // Batteries and power supplies the operating system reports; none on a
   // machine without them.
   virtual std::vector<PowerSupply> PowerSupplies() { return {}; }
+
+  // The chipset's integrated clock components (ChipsetClock.h); null when
+  // the machine offers no route to them.
+  virtual std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary();
+  virtual std::unique_ptr<ClockControlComponent> CreateClockControlComponent();
 };
 
 // The machine of this process. Until one is set, the host.

@@ -18,10 +18,10 @@
 namespace {
 
 // The hardware lock of a user action for the length of a scope.
-class HardwareLock {
+class PageHardwareLock {
  public:
-  HardwareLock() : app_(TheApp()), held_(app_ && app_->LockHardware(plat::kInfinite)) {}
-  ~HardwareLock() {
+  PageHardwareLock() : app_(TheApp()), held_(app_ && app_->LockHardware(plat::kInfinite)) {}
+  ~PageHardwareLock() {
     if (held_) app_->UnlockHardware();
   }
   bool Held() const { return held_; }
@@ -102,7 +102,7 @@ void CTweakingDlg::Reload() {
 
   CBoardControl* control = Control();
   if (!control) return;
-  HardwareLock lock;
+  PageHardwareLock lock;
   if (!lock.Held()) return;
   // The dual-processor boards reach a processor's regulators only through
   // its branch of the board's switch.
@@ -136,7 +136,7 @@ void CTweakingDlg::Apply() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QStringList refused;
   {
-    HardwareLock lock;
+    PageHardwareLock lock;
     if (lock.Held()) {
       CTorvikTuneApp* app = TheApp();
       control->SelectProcessorRails(app ? app->m_nSelectedProcessor : 0);

@@ -9,6 +9,7 @@
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/BoardRegulators.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
@@ -49,6 +50,7 @@ void Build(EmulatedMachine& m) {
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3406, 0x06000022));
   parts::AddRootPort(m, 3, 0, 0x340A);
   auto smbus = parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
+  parts::AddIcs9plrs139(m, *smbus);
   // Processor 0's rails on the F71882F at 0x2E, processor 1's on the F71808
   // at 0x4E.
   auto first = InstallFintekMonitor(m, FintekF71882F::kF71882F, 0x2E, FintekF71882F::kDefaultMonitorBase,

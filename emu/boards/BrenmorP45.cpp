@@ -6,6 +6,7 @@
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
@@ -61,6 +62,7 @@ void Build(EmulatedMachine& m) {
   parts::AddRootPort(m, 1, 0, 0x2E21);
   auto smbus = parts::AddIntelSouthBridge(m, 0x3A18, 0x3A30);
   PlaceSmbusSlaves(*smbus, kDimms);
+  parts::AddIcs9plrs139(m, *smbus);
   InstallFintekMonitor(m, FintekF71882F::kF71882F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Nb,
                        "f71882f");
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);

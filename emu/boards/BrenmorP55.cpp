@@ -8,6 +8,7 @@
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
@@ -45,6 +46,7 @@ void Build(EmulatedMachine& m) {
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0xD131, 0x06000011));
   auto smbus = parts::AddIntelSouthBridge(m, 0x3B06, 0x3B30);
   PlaceSmbusSlaves(*smbus, kDimms);
+  parts::AddIcs9plrs139(m, *smbus);
   InstallFintekMonitor(m, FintekF71882F::kF71889F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::PchVtt,
                        "f71882f");
   // Uncore: generic non-core registers, system address decoder, and the

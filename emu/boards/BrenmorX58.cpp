@@ -6,6 +6,7 @@
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
 #include "emu/chips/Nct7802.h"
 #include "emu/chips/AcpiPmBlock.h"
 #include "emu/chips/FintekF71882F.h"
@@ -74,6 +75,7 @@ void Build(EmulatedMachine& m) {
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3405, 0x06000013));
   auto ich = AddIch10rSouthBridge(m, kIch10r);
   PlaceSmbusSlaves(*ich.smbus, kSmbusSlaves);
+  parts::AddIcs9plrs133(m, *ich.smbus);
   ich.smbus->AttachToSegment(0, 0x2D, MakeBoardNct7802(m, 0x2D));
   auto sio = FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);
   AttachIohBoardMonitor(m, sio->DeviceBase(FintekF71882F::kMonitorLdn));

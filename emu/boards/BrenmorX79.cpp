@@ -8,6 +8,7 @@
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
@@ -58,13 +59,14 @@ void AddMemoryController(EmulatedMachine& m) {
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 16);
-  AddProcessors(m, NehalemBloomfieldI7_920());
+  AddProcessors(m, SandyBridgeEI7_3930K());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3C00, 0x06000007));
   parts::AddRootPort(m, 1, 0, 0x3C02);
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
   PlaceSmbusSlaves(*smbus, kDimms);
+  parts::AddClockStrap(m, *smbus, 0xE0);
   InstallFintekMonitor(m, FintekF71882F::kF71889A, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Vsa,
                        "f71882f");
   AttachBoardNct7802(m, *smbus, 0x28);
@@ -81,7 +83,7 @@ void Build(EmulatedMachine& m) {
 
 extern const BoardDescription kBrenmorX79 = {
     "brenmor-x79", "Brenmor", "Torvik X79 0601022F0021", 0x0AAB5410, "VSA",
-    "Intel X79 PCH, Sandy Bridge-E IIO with MMCONFIG at 00:05.0 (Core i7-920 stands in)", &Build,
+    "Intel X79 PCH, Sandy Bridge-E IIO with MMCONFIG at 00:05.0, Core i7-3930K", &Build,
 };
 
 }  // namespace emu::boards

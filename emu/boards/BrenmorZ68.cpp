@@ -55,6 +55,7 @@ void Build(EmulatedMachine& m) {
   auto& host = m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x0100, 0x06000009));
   host.SetSubsystem(0x1B3F, 0x0100);
   host.Set32(0x60, parts::kMmconfigBase | 1);  // PCIEXBAR: 256 MB, enabled
+  host.Set32(0x48, SandyBridgeI7_2600K().mchbar | 1);  // MCHBAR, enabled
   parts::AddRootPort(m, 1, 0, 0x0101);
   AddMemoryController(m, host);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
@@ -73,7 +74,7 @@ void Build(EmulatedMachine& m) {
 
 extern const BoardDescription kBrenmorZ68 = {
     "brenmor-z68", "Brenmor", "Torvik Z68 010016MJ01218L", 0x031CC94C, "PCH-VCCIO",
-    "Intel Z68 PCH, Sandy Bridge host bridge with PCIEXBAR, Core i7-2600K", &Build,
+    "Intel Z68 PCH, Sandy Bridge host bridge with PCIEXBAR and MCHBAR, Core i7-2600K", &Build,
 };
 
 }  // namespace emu::boards

@@ -472,8 +472,30 @@ void HostHardwareAccess::PhysicalUnmap(uint64_t handle, uint32_t length) {
 
 // ---------------------------------------------------------------- PCI configuration
 
+bool HostHardwareAccess::PciFunctionListed(uint32_t bus, uint32_t device, uint32_t function) {
+  const size_t index = (bus & 0xFF) << 8 | (device & 0x1F) << 3 | (function & 7);
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  const uint64_t now = static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+  std::lock_guard<std::mutex> g(pciListMutex_);
+  if (!pciListed_.empty() && (pciListed_[index] || now - pciListedAtNs_ < 1000000000ull)) return pciListed_[index];
+  DIR* dir = opendir(Path("/sys/bus/pci/devices").c_str());
+  if (!dir) return true;  // no list to go by: try the file itself
+  pciListed_.assign(65536, false);
+  while (dirent* e = readdir(dir)) {
+    unsigned domain = 0, b = 0, d = 0, f = 0;
+    char tail = 0;
+    if (std::sscanf(e->d_name, "%x:%x:%x.%x%c", &domain, &b, &d, &f, &tail) != 4) continue;
+    if (domain == 0 && b <= 0xFF && d <= 0x1F && f <= 7) pciListed_[b << 8 | d << 3 | f] = true;
+  }
+  closedir(dir);
+  pciListedAtNs_ = now;
+  return pciListed_[index];
+}
+
 uint32_t HostHardwareAccess::PciSysfs(bool write, uint32_t bus, uint32_t device, uint32_t function, uint32_t offset,
                                       void* buffer, uint32_t length) {
+  if (!PciFunctionListed(bus, device, function)) return 0;  // no such function
   char path[64];
   std::snprintf(path, sizeof(path), "/sys/bus/pci/devices/0000:%02x:%02x.%x/config", bus & 0xFF, device & 0x1F,
                 function & 7);

@@ -134,6 +134,14 @@ class HostHardwareAccess : public drv::HardwareAccess {
   std::mutex configPortsMutex_;  // 0xCF8/0xCFC sequences
   uint32_t configAddress_ = 0;   // what was written to 0xCF8
   std::vector<IoClaim> claims_;  // /proc/ioports at the last probe
+
+  // The functions sysfs lists, so that a bus scan does not open a file for
+  // every absent function; listed again when a lookup misses and the list
+  // is older than a second (hot-plugged functions).
+  bool PciFunctionListed(uint32_t bus, uint32_t device, uint32_t function);
+  std::mutex pciListMutex_;
+  std::vector<bool> pciListed_;
+  uint64_t pciListedAtNs_ = 0;
 };
 
 }  // namespace plat

@@ -304,6 +304,41 @@ bool HostMachine::SetProcessAffinity(int pid, uint64_t mask) {
   return !done.empty() && !failed;
 }
 
+std::vector<int> HostMachine::ProcessorIds() {
+  uint64_t allowed = 0, online = 0;
+  std::vector<int> ids;
+  if (!GetProcessAffinity(0, &allowed, &online)) return Machine::ProcessorIds();
+  for (int i = 0; i < 64; ++i)
+    if ((allowed & online) >> i & 1) ids.push_back(i);
+  if (ids.empty()) return Machine::ProcessorIds();
+  return ids;
+}
+
+namespace {
+
+bool ReadSysInt(const std::string& path, int* value) {
+  FILE* f = std::fopen(path.c_str(), "r");
+  if (!f) return false;
+  long v = -1;
+  const bool ok = std::fscanf(f, "%ld", &v) == 1;
+  std::fclose(f);
+  if (!ok || v < 0 || v > 0x7FFFFFFF) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+bool HostMachine::KernelTopology(int cpu, int* package, int* core) {
+  if (cpu < 0) return false;
+  const std::string dir = "/sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/topology/";
+  int p = 0, c = 0;
+  if (!ReadSysInt(dir + "physical_package_id", &p) || !ReadSysInt(dir + "core_id", &c)) return false;
+  *package = p;
+  *core = c;
+  return true;
+}
+
 void HostMachine::Sleep(uint32_t ms) {
   timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {

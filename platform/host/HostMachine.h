@@ -10,6 +10,7 @@
 #include <string>
 
 #include "driver/DriverEndpoint.h"
+#include "platform/ChipsetClock.h"
 #include "platform/Machine.h"
 #include "platform/host/HostHardwareAccess.h"
 
@@ -69,6 +70,10 @@ class HostMachine : public Machine {
   bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) override;
   // Sets the mask on every thread of the process.
   bool SetProcessAffinity(int pid, uint64_t mask) override;
+  // /sys/devices/system/cpu/online within the process's affinity (cpusets).
+  std::vector<int> ProcessorIds() override;
+  // /sys/devices/system/cpu/cpuN/topology.
+  bool KernelTopology(int cpu, int* package, int* core) override;
 
   void Sleep(uint32_t ms) override;
   void StallMicroseconds(uint32_t us) override;
@@ -89,6 +94,11 @@ class HostMachine : public Machine {
   // The kernel's list under /sys/class/power_supply.
   std::vector<PowerSupply> PowerSupplies() override { return ReadPowerSupplies("/sys/class/power_supply"); }
   HostDriverService& HostService() { return service_; }
+
+  // Linux offers no public route to the chipset's clock firmware: the
+  // integrated clock library and the clock-control component are absent.
+  std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary() override { return nullptr; }
+  std::unique_ptr<ClockControlComponent> CreateClockControlComponent() override { return nullptr; }
 
  private:
   std::string root_;  // prefix of every operating-system path, "" on a real run

@@ -4,4 +4,3 @@
 #include "sdk/core/QUARNSDK.h"
 
 int QUARNSDK::CreateDisplayInterface(uint32_t) { return 0; }
-int QUARNSDK::CreatePLLInterface(int32_t) { return 0; }

@@ -28,10 +28,24 @@ DriverStartResult StartDriverChannel(CKMDriver& driver, const char* baseDirector
   return DriverStartResult::Ok;
 }
 
+uint32_t SdkInterfacesWithDependencies(uint32_t wanted) {
+  uint32_t set = wanted & kSdkAll;
+  // Monitoring, clock generators and memory modules read through the buses
+  // and sensors of everything created before them.
+  if (set & (kSdkMonitor | kSdkPll | kSdkSpd))
+    set |= kSdkDmi | kSdkWmi | kSdkPci | kSdkAcpi | kSdkCpu | kSdkChipset | kSdkSmbus;
+  if (set & kSdkSmbus) set |= kSdkPci | kSdkChipset;
+  if (set & kSdkChipset) set |= kSdkPci;
+  if (set & kSdkCpu) set |= kSdkAcpi | kSdkPci;
+  if (set & kSdkAcpi) set |= kSdkDmi;
+  return set;
+}
+
 SdkStartupResult CreateSdkInterfaces(QUARNSDK& sdk, CKMDriver& driver, const SdkStartupHooks& hooks) {
   auto step = [&](const char* text) {
     if (hooks.step) hooks.step(text);
   };
+  const uint32_t want = SdkInterfacesWithDependencies(hooks.interfaces);
   SdkStartupResult result;
   sdk.SetDriver(&driver);
   step(nullptr);
@@ -40,39 +54,44 @@ SdkStartupResult CreateSdkInterfaces(QUARNSDK& sdk, CKMDriver& driver, const Sdk
   result.acquired = true;
 
   step("WMI");
-  sdk.CreateWMIInterface();
+  if (want & kSdkWmi) sdk.CreateWMIInterface();
 
   step("DMI");
-  BoardIdentity id = IdentifyBoard(sdk, sdk.CreateDMIInterface() != 0);
-  auto* board = new CMainboard(id.name);
-  board->boardHash = id.boardHash;
-  board->boardSum = id.boardSum;
-  sdk.SetMainboard(board);
-  if (sdk.GetMainboard() != board) delete board;
-  result.boardHash = id.boardHash;
-  result.boardSum = id.boardSum;
+  BoardIdentity id{};
+  id.boardHash = -1;
+  id.boardSum = -1;
+  if (want & kSdkDmi) {
+    id = IdentifyBoard(sdk, sdk.CreateDMIInterface() != 0);
+    auto* board = new CMainboard(id.name);
+    board->boardHash = id.boardHash;
+    board->boardSum = id.boardSum;
+    sdk.SetMainboard(board);
+    if (sdk.GetMainboard() != board) delete board;
+    result.boardHash = id.boardHash;
+    result.boardSum = id.boardSum;
+  }
 
   step("PCI");
-  if (sdk.CreatePCIInterface()) {
+  if ((want & kSdkPci) && sdk.CreatePCIInterface()) {
     step(nullptr);
     ScanPciBus(sdk);
   }
   step("ACPI");
-  sdk.CreateACPIInterface(id.boardHash, id.boardSum, 0x7FFFFFFF);
+  if (want & kSdkAcpi) sdk.CreateACPIInterface(id.boardHash, id.boardSum, 0x7FFFFFFF);
   step("Processors");
-  sdk.CreateCPUInterface(0x8000);
+  if (want & kSdkCpu) sdk.CreateCPUInterface(0x8000);
   step("Chipset");
-  sdk.CreateChipsetInterface();
+  if (want & kSdkChipset) sdk.CreateChipsetInterface();
   step("SMBus");
-  sdk.CreateSMBusInterface();
+  if (want & kSdkSmbus) sdk.CreateSMBusInterface();
   step("Graphics");
-  sdk.CreateDisplayInterface(0xFFFF);
+  if (want & kSdkDisplay) sdk.CreateDisplayInterface(0xFFFF);
   step("Hardware Monitoring");
-  sdk.CreateHardwareMonitorInterface(id.boardHash, id.boardSum, 0x7FFFFFFF);
+  if (want & kSdkMonitor) sdk.CreateHardwareMonitorInterface(id.boardHash, id.boardSum, 0x7FFFFFFF);
   step("PLL");
-  sdk.CreatePLLInterface(id.boardHash);
+  if (want & kSdkPll) sdk.CreatePLLInterface(id.boardHash);
   step("SPD");
-  if (hooks.memoryModules) hooks.memoryModules();
+  if ((want & kSdkSpd) && hooks.memoryModules) hooks.memoryModules();
   step("End");
   return result;
 }

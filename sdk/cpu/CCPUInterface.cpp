@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int kMaxLogical = 32;
-constexpr uint32_t kIdentifySettleMs = 50;
 
 }  // namespace
 
@@ -56,26 +55,28 @@ int CCPUInterface::Init() {
   QUARNSDK* sdk = QUARNSDK::GetInstance();
   sdk->AddTimer(new CWin32PerformanceTimer());
   sdk->AddTimer(new CWin32SystemTimer());
-  logicalCount = m.ProcessorCount();
+  // The logical processors the operating system lists online and lets this
+  // process run on, by their own numbers (sets may be sparse).
+  std::vector<int> ids = m.ProcessorIds();
+  if (ids.size() > static_cast<size_t>(kMaxLogical)) ids.resize(kMaxLogical);
+  logicalCount = static_cast<int>(ids.size());
   uint64_t saved = 0, system = 0;
   bool haveSaved = m.GetProcessAffinity(0, &saved, &system);
 
   if (logicalCount < 2) {
-    auto* t = new CCPUThread(0);
+    // The affinity call moves the calling thread before it returns, so the
+    // identification runs on the processor at once.
+    auto* t = new CCPUThread(ids.empty() ? 0 : ids[0]);
     t->Identify();
     threads->Append(t);
+    if (logicalCount == 0) logicalCount = 1;
   } else {
-    const int n = logicalCount < kMaxLogical ? logicalCount : kMaxLogical;
-    for (int i = 0; i < n; ++i) {
-      auto* t = new CCPUThread(i);
-      if (m.SetProcessAffinity(0, 1ull << i)) {
-        m.Sleep(kIdentifySettleMs);
-        t->Identify();
-      }
+    for (int id : ids) {
+      auto* t = new CCPUThread(id);
+      if (id < 64 && m.SetProcessAffinity(0, 1ull << id)) t->Identify();
       threads->Append(t);
     }
     if (haveSaved) m.SetProcessAffinity(0, saved);
-    m.Sleep(kIdentifySettleMs);
   }
   BuildTopology();
   CProcessor* first = GetProcessor(0);
@@ -120,8 +121,16 @@ void CCPUInterface::BuildTopology() {
   }
   distinct.DeleteAll();
 
-  // 2. Package, core and SMT ids from the APIC id.
+  // 2. Package, core and SMT ids from the APIC id: by the topology leaves'
+  // shifts where they exist, else by the legacy counts.
   for (CCPUThread* t : Items(threads)) {
+    if (t->packageShift >= 0 && t->smtShift >= 0 && t->packageShift < 32) {
+      const uint32_t id = static_cast<uint32_t>(t->apicId);
+      t->packageId = static_cast<int>(id >> t->packageShift);
+      t->coreId = static_cast<int>((id & ((1u << t->packageShift) - 1)) >> t->smtShift);
+      t->smtId = static_cast<int>(id & ((1u << t->smtShift) - 1));
+      continue;
+    }
     int n = CeilLog2(t->logicalPerPackage);
     t->packageId = t->apicId >> n;
     int inner = t->apicId & ~((0xFF << n) & 0xFF);
@@ -130,6 +139,10 @@ void CCPUInterface::BuildTopology() {
     t->coreId = inner >> m;
     t->smtId = inner & ~((0xFF << m) & 0xFF);
   }
+
+  // 2b. The operating system's own topology wins where the leaves
+  // contradict it (hypervisors fill them in freely).
+  AdoptKernelTopology();
 
   // 3. Previous devices out of the facade.
   QUARNSDK* sdk = QUARNSDK::GetInstance();
@@ -203,6 +216,38 @@ void CCPUInterface::BuildTopology() {
         s->id |= static_cast<uint32_t>(p->packageId) & 0xFF;
         p->AddSensor(s);
       }
+  }
+}
+
+void CCPUInterface::AdoptKernelTopology() {
+  plat::Machine& m = plat::CurrentMachine();
+  struct Ids {
+    int package, core;
+  };
+  std::vector<Ids> kernel;
+  std::vector<CCPUThread*> list;
+  for (CCPUThread* t : Items(threads)) {
+    Ids k{};
+    if (!m.KernelTopology(t->affinityIndex, &k.package, &k.core)) return;
+    kernel.push_back(k);
+    list.push_back(t);
+  }
+  bool agree = true;
+  for (size_t i = 0; i < list.size() && agree; ++i)
+    for (size_t j = i + 1; j < list.size() && agree; ++j) {
+      const bool samePackage = list[i]->packageId == list[j]->packageId;
+      const bool sameCore = samePackage && list[i]->coreId == list[j]->coreId;
+      const bool kernelPackage = kernel[i].package == kernel[j].package;
+      const bool kernelCore = kernelPackage && kernel[i].core == kernel[j].core;
+      agree = samePackage == kernelPackage && sameCore == kernelCore;
+    }
+  if (agree) return;
+  for (size_t i = 0; i < list.size(); ++i) {
+    list[i]->packageId = kernel[i].package;
+    list[i]->coreId = kernel[i].core;
+    int smt = 0;
+    for (size_t j = 0; j < i; ++j) smt += kernel[j].package == kernel[i].package && kernel[j].core == kernel[i].core;
+    list[i]->smtId = smt;
   }
 }
 

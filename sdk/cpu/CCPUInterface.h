@@ -38,6 +38,10 @@ class CCPUInterface : public CInterface {
 
  private:
   void ScanPowerNow();
+  // Where the machine reports its operating system's topology and the
+  // APIC-derived grouping differs from it, the operating system's package
+  // and core ids replace the derived ones.
+  void AdoptKernelTopology();
 };
 
 // Smallest n with 2^n >= value.

@@ -197,6 +197,12 @@ MSR_Register* CCPUThread::ReadMSR(uint32_t index) {
   return r;
 }
 
+MSR_Register* CCPUThread::FindMSR(uint32_t index) const {
+  for (MSR_Register* r : Items(msrs))
+    if (r->index == index) return r;
+  return nullptr;
+}
+
 CCacheDescriptor* CCPUThread::FindCache(int lvl, int cacheType) const {
   for (CCacheDescriptor* c : Items(caches))
     if (c->level == lvl && c->type == cacheType) return c;

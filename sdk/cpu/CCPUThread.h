@@ -68,6 +68,9 @@ class CCPUThread {
 
   // The register, read now; cached per thread. Null when the read fails.
   MSR_Register* ReadMSR(uint32_t index);
+  // The cached register as last read, without a hardware access; null when
+  // it was never read successfully.
+  MSR_Register* FindMSR(uint32_t index) const;
   int AttachVendorInfos(CCPUInfos* infos);
   int AttachFamilyInfos(CCPUInfos* infos);
   FIDVID_Control* GetRatioControl() const;
@@ -100,6 +103,11 @@ class CCPUThread {
   int coreId = -1;
   int smtId = -1;
   int computeUnitId = -1;
+  // APIC id bits of the threads of one core and of one package, from the
+  // topology leaves (0xB/0x1F, AMD 0x80000008/0x8000001E) the way the Linux
+  // kernel reads them; -1 when the leaves do not give them.
+  int smtShift = -1;
+  int packageShift = -1;
   CTList<CCacheDescriptor>* caches;
   int logicalPerPackage = 1;
   int coresPerPackage = 1;

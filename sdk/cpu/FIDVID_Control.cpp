@@ -97,20 +97,29 @@ bool Core_2_FIDVID_Control::Refresh() {
 }
 
 bool Core_2_FIDVID_Control::SetRatio(float r) {
+  if (!(r > 0.0f)) return false;
+  const int n = static_cast<int>(2 * r);
+  if (!ValidFid(n, 6)) return false;
+  // The VID goes with the ratio only when the part's highest VID was read
+  // and converts; otherwise the register keeps the VID it holds.
+  uint64_t mask = 0x5F00;
+  uint64_t bits = static_cast<uint64_t>(n >> 1) << 8 | static_cast<uint64_t>(n & 1) << 14;
+  if (maxVid != -1) {
+    if (!ValidVid(maxVid, 6)) return false;
+    mask |= 0x3F;
+    bits |= static_cast<uint64_t>(maxVid);
+  }
   if (!WaitIdle()) return false;
-  int n = static_cast<int>(2 * r);
-  uint64_t bits = (static_cast<uint64_t>(maxVid) & 0x3F) | static_cast<uint64_t>((n >> 1) & 0x1F) << 8 |
-                  static_cast<uint64_t>(n & 1) << 14;
-  return Modify(0x5F3F, bits);
+  return Modify(mask, bits);
 }
 
 bool Core_2_FIDVID_Control::SetVid(int v) {
-  if (!WaitIdle()) return false;
-  return Modify(0x3F, static_cast<uint64_t>(v) & 0x3F);
+  if (!ValidVid(v, 6) || !WaitIdle()) return false;
+  return Modify(0x3F, static_cast<uint64_t>(v));
 }
 
 bool Core_2_FIDVID_Control::SetFid(int c) {
-  if (!WaitIdle()) return false;
+  if (!ValidFid(c, 6) || !WaitIdle()) return false;
   return Modify(0x5F00, static_cast<uint64_t>((c >> 1) & 0x1F) << 8 | static_cast<uint64_t>(c & 1) << 14);
 }
 
@@ -164,14 +173,14 @@ bool K8_FIDVID_Control::Refresh() {
 }
 
 bool K8_FIDVID_Control::SetVid(int v) {
-  if (!WaitIdle()) return false;
-  if (!Modify(0x13F00, static_cast<uint64_t>(v & 0x3F) << 8 | 0x10000)) return false;
+  if (!ValidVid(v, 6) || !WaitIdle()) return false;
+  if (!Modify(0x13F00, static_cast<uint64_t>(v) << 8 | 0x10000)) return false;
   return WaitIdle();
 }
 
 bool K8_FIDVID_Control::SetFid(int c) {
-  if (!WaitIdle()) return false;
-  if (!Modify(0x1003F, static_cast<uint64_t>(c & 0x3F) | 0x10000)) return false;
+  if (!ValidFid(c, 6) || !WaitIdle()) return false;
+  if (!Modify(0x1003F, static_cast<uint64_t>(c) | 0x10000)) return false;
   return WaitIdle();
 }
 
@@ -290,13 +299,24 @@ bool K10_FIDVID_Control::WriteTransition(uint64_t mask, uint64_t bits) {
 bool K10_FIDVID_Control::SetRatio(float r) {
   int code = CodeFromRatio(std::floor(2 * r));
   if (code == -1) return false;
-  uint64_t bits = static_cast<uint64_t>(maxVid & 0x7F) << 9 | static_cast<uint64_t>((code >> 8) & 7) << 6 |
-                  static_cast<uint64_t>(code & 0x3F);
-  return WriteTransition(0xFFFF, bits);
+  uint64_t mask = 0x1FF;
+  uint64_t bits = static_cast<uint64_t>((code >> 8) & 7) << 6 | static_cast<uint64_t>(code & 0x3F);
+  // The highest VID goes with the ratio only when COFVID status gave one that
+  // converts; otherwise the register keeps its VID (VIDs 124 and up switch
+  // the core supply off).
+  if (maxVid != -1) {
+    if (!ValidVid(maxVid, 7)) return false;
+    mask |= 0xFE00;
+    bits |= static_cast<uint64_t>(maxVid) << 9;
+  }
+  return WriteTransition(mask, bits);
 }
 
-bool K10_FIDVID_Control::SetVid(int v) { return WriteTransition(0xFE00, static_cast<uint64_t>(v & 0x7F) << 9); }
+bool K10_FIDVID_Control::SetVid(int v) {
+  return ValidVid(v, 7) && WriteTransition(0xFE00, static_cast<uint64_t>(v) << 9);
+}
 
 bool K10_FIDVID_Control::SetFid(int c) {
+  if (c < 0 || (c & ~0x73F) != 0 || !(RatioFromCode(c) > 0.0f)) return false;
   return WriteTransition(0x1FF, static_cast<uint64_t>((c >> 8) & 7) << 6 | static_cast<uint64_t>(c & 0x3F));
 }

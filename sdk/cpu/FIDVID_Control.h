@@ -45,6 +45,11 @@ class FIDVID_Control {
   // Read-modify-write of `control`: bits under `mask` replaced by `bits` in
   // the 64-bit value; sleeps 10 ms after a write. False when the read fails.
   bool Modify(uint64_t mask, uint64_t bits);
+  // A VID code the family's table converts to a voltage and that fits a
+  // field of `bits` bits; codes outside it (-1, the "off" codes) are refused
+  // before they reach the register.
+  bool ValidVid(int v, int bits) { return v >= 0 && v < (1 << bits) && VoltageFromCode(v) > 0.0f; }
+  bool ValidFid(int c, int bits) { return c >= 0 && c < (1 << bits) && RatioFromCode(c) > 0.0f; }
 };
 
 // IA32_PERF_STATUS / IA32_PERF_CTL families.
@@ -53,8 +58,8 @@ class Netburst_FIDVID_Control : public FIDVID_Control {
   Netburst_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
   float VoltageFromCode(int v) override { return v == -1 ? -1.0f : (16.0f * v + 700.0f) / 1000.0f; }
   bool Refresh() override;
-  bool SetVid(int v) override { return Modify(0xFF, static_cast<uint64_t>(v) & 0xFF); }
-  bool SetFid(int c) override { return Modify(0xFF00, (static_cast<uint64_t>(c) & 0xFF) << 8); }
+  bool SetVid(int v) override { return ValidVid(v, 8) && Modify(0xFF, static_cast<uint64_t>(v)); }
+  bool SetFid(int c) override { return ValidFid(c, 8) && Modify(0xFF00, static_cast<uint64_t>(c) << 8); }
 };
 
 class Mobile_FIDVID_Control : public Netburst_FIDVID_Control {
@@ -67,8 +72,8 @@ class Core_FIDVID_Control : public FIDVID_Control {
   Core_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
   float VoltageFromCode(int v) override { return v == -1 ? -1.0f : (12.5f * v + 712.5f) / 1000.0f; }
   bool Refresh() override;
-  bool SetVid(int v) override { return Modify(0x3F, static_cast<uint64_t>(v) & 0x3F); }
-  bool SetFid(int c) override { return Modify(0x1F00, (static_cast<uint64_t>(c) & 0x1F) << 8); }
+  bool SetVid(int v) override { return ValidVid(v, 6) && Modify(0x3F, static_cast<uint64_t>(v)); }
+  bool SetFid(int c) override { return ValidFid(c, 5) && Modify(0x1F00, static_cast<uint64_t>(c) << 8); }
 };
 
 class Core_2_FIDVID_Control : public FIDVID_Control {
@@ -94,7 +99,7 @@ class Nehalem_FIDVID_Control : public FIDVID_Control {
   Nehalem_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
   float VoltageFromCode(int v) override { return v == -1 ? -1.0f : 1.6125f - 0.00625f * v; }
   bool Refresh() override;
-  bool SetFid(int c) override { return Modify(0xFFFF, static_cast<uint64_t>(c) & 0xFFFF); }
+  bool SetFid(int c) override { return ValidFid(c, 16) && Modify(0xFFFF, static_cast<uint64_t>(c)); }
 };
 
 class Sandy_Bridge_FIDVID_Control : public FIDVID_Control {
@@ -126,8 +131,8 @@ class K7_FIDVID_Control : public FIDVID_Control {
   float RatioFromCode(int c) override;
   float VoltageFromCode(int v) override;
   bool Refresh() override;
-  bool SetVid(int v) override { return Modify(0x1Full << 32, static_cast<uint64_t>(v & 0x1F) << 32); }
-  bool SetFid(int c) override { return Modify(0x1F, static_cast<uint64_t>(c & 0x1F)); }
+  bool SetVid(int v) override { return ValidVid(v, 5) && Modify(0x1Full << 32, static_cast<uint64_t>(v) << 32); }
+  bool SetFid(int c) override { return ValidFid(c, 5) && Modify(0x1F, static_cast<uint64_t>(c)); }
 };
 
 // AMD family 10h (and 11h with base 8): the COFVID registers and the P-state

@@ -17,6 +17,18 @@
 
 namespace {
 
+// The last row whose text the brand string contains; -1 for none.
+int RatedFromBrand(const char* brand, const RatedFrequencyRow* rows) {
+  int mhz = -1;
+  for (const RatedFrequencyRow* r = rows; r->mhzText; ++r)
+    if (std::strstr(brand, r->mhzText) || std::strstr(brand, r->ghzText)) mhz = r->mhz;
+  return mhz;
+}
+
+}  // namespace
+
+namespace {
+
 uint32_t Bits(uint64_t v, int last, int first) {
   return static_cast<uint32_t>((v >> first) & ((1ull << (last - first + 1)) - 1));
 }
@@ -156,9 +168,32 @@ float MeasureTSC() {
   return f;
 }
 
+namespace {
+
+// The core and reference cycle counters as one reading: the core counter
+// between two reference reads, the narrowest bracket of three kept, so that
+// a reading split by preemption or an interrupt does not skew the ratio.
+bool ReadFixedPair(double* coreCycles, double* referenceCycles) {
+  MSR_Register core(0x30A), reference(0x30B);
+  double narrowest = -1.0;
+  for (int i = 0; i < 3; ++i) {
+    if (!reference.Read()) return false;
+    const double before = static_cast<double>(reference.Value());
+    if (!core.Read() || !reference.Read()) return false;
+    const double after = static_cast<double>(reference.Value());
+    if (after < before || (narrowest >= 0 && after - before >= narrowest)) continue;
+    narrowest = after - before;
+    *coreCycles = static_cast<double>(core.Value());
+    *referenceCycles = before + narrowest / 2;
+  }
+  return narrowest >= 0;
+}
+
+}  // namespace
+
 bool BeginFixedCounterWindow(FixedCounterWindow* w) {
   w->open = false;
-  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D), core(0x30A), reference(0x30B);
+  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D);
   if (!globalCtrl.Read()) return false;
   w->globalHigh = globalCtrl.high;
   w->globalLow = globalCtrl.low;
@@ -170,13 +205,11 @@ bool BeginFixedCounterWindow(FixedCounterWindow* w) {
   w->fixedHigh = fixedCtrl.high;
   w->fixedLow = fixedCtrl.low;
   fixedCtrl.Write(w->fixedHigh, w->fixedLow | 0x330);
-  if (!core.Read() || !reference.Read()) {
+  if (!ReadFixedPair(&w->core0, &w->reference0)) {
     fixedCtrl.Write(w->fixedHigh, w->fixedLow);
     globalCtrl.Write(w->globalHigh, w->globalLow);
     return false;
   }
-  w->core0 = static_cast<double>(core.Value());
-  w->reference0 = static_cast<double>(reference.Value());
   w->open = true;
   return true;
 }
@@ -184,18 +217,30 @@ bool BeginFixedCounterWindow(FixedCounterWindow* w) {
 float EndFixedCounterWindow(FixedCounterWindow* w, float tscMHz) {
   if (!w->open) return -1.0f;
   w->open = false;
-  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D), core(0x30A), reference(0x30B);
-  bool ok = core.Read() && reference.Read();
+  MSR_Register globalCtrl(0x38F), fixedCtrl(0x38D);
+  double u1 = 0, r1 = 0;
+  bool ok = ReadFixedPair(&u1, &r1);
   fixedCtrl.Write(w->fixedHigh, w->fixedLow);
   globalCtrl.Write(w->globalHigh, w->globalLow);
-  double u1 = static_cast<double>(core.Value()), r1 = static_cast<double>(reference.Value());
   if (!ok || tscMHz <= 0 || r1 <= w->reference0) return -1.0f;
   return static_cast<float>((u1 - w->core0) * tscMHz / (r1 - w->reference0));
 }
 
 bool WaitFixedCounterWindow() {
   CACPITimer* acpi = AcpiTimer();
-  return acpi && WaitTicks(*acpi, 15000);
+  if (!acpi) return false;
+  // The window's length only has to reach 15000 ticks (4.19 ms); the clock
+  // comes from the counters' own ratio, so the thread sleeps through most
+  // of it and spins on the timer only for the rest.
+  double start = 0;
+  if (!WaitTicks(*acpi, 0, &start)) return false;
+  plat::CurrentMachine().Sleep(3);
+  for (long guard = 0; guard < 20000000; ++guard) {
+    const double now = acpi->Read();
+    if (now < 0) return false;
+    if (acpi->Elapsed(start, now) >= 15000) return true;
+  }
+  return false;
 }
 
 float MeasureFixedCounterClock(CCPUThread*) {
@@ -214,7 +259,11 @@ float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, con
   Intel_CPU_Infos* vendor = VendorOf(t);
   if (!vendor || !vendor->digitalThermalSensor) return -1.0f;
   MSR_Register* status = t->ReadMSR(msr);
-  if (!status || !(status->low & 0x80000000u)) return -1.0f;
+  if (!status) return -1.0f;
+  // IA32_THERM_STATUS bit 31 is the reading-valid bit; the package register
+  // IA32_PACKAGE_THERM_STATUS has none (bits 31:23 reserved), so its readout
+  // is taken as it stands, as the kernel's coretemp does.
+  if (!package && !(status->low & 0x80000000u)) return -1.0f;
   CSensor*& sensor = package ? t->packageTemperature : t->coreTemperature;
   if (!sensor && QUARNSDK::HasInstance()) {
     sensor = new CTemperatureSensor(index);
@@ -233,6 +282,9 @@ float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, con
 // ------------------------------------------------------------------ Core 2
 
 void Intel_Core_2_Infos::Probe(CCPUThread* t) {
+  // The rated frequency first: the model-number tables and TjMax use it.
+  const int fromBrand = RatedFromBrand(t->specification, kCore2Frequencies);
+  if (fromBrand > 0) t->ratedMHz = fromBrand;
   MSR_Register* platform = t->ReadMSR(0x17);
   if (platform) {
     t->platformId = static_cast<int>(Bits(platform->Value(), 52, 50));
@@ -314,13 +366,13 @@ void Intel_Nehalem_Infos::Probe(CCPUThread* t) {
   }
 }
 
-void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows) {
-  for (const RatedFrequencyRow* r = rows; r->mhzText; ++r)
-    if (std::strstr(t->specification, r->mhzText) || std::strstr(t->specification, r->ghzText)) t->ratedMHz = r->mhz;
+void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows, float nominalBusMHz) {
+  const int fromBrand = RatedFromBrand(t->specification, rows);
+  if (fromBrand > 0) t->ratedMHz = fromBrand;
   t->busCode = 133;
   if (t->ratedMHz == -1 && nonTurboRatio > 0) {
     float bus = GetBusClock(t);
-    if (bus <= 0) bus = 133.33f;
+    if (bus <= 0) bus = nominalBusMHz;
     t->ratedMHz = static_cast<int>(bus * static_cast<float>(nonTurboRatio));
   }
 }
@@ -392,13 +444,13 @@ void Intel_Sandy_Bridge_Infos::Probe(CCPUThread* t) {
 }
 
 void Intel_Sandy_Bridge_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies);
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
   t->busCode = 100;
   NameIntelSandyBridge(t, unlocked);
 }
 
 void Intel_Haswell_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies);
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
   t->busCode = 100;
   NameIntelHaswell(t, unlocked);
 }

@@ -72,7 +72,10 @@ class Intel_Nehalem_Infos : public CCPUInfos {
  protected:
   explicit Intel_Nehalem_Infos(uint32_t code) : CCPUInfos(INFOS_FAMILY, code) { fixedCounterClock = true; }
   void ProbeCommon(CCPUThread* t);
-  void FindRatedFrequency(CCPUThread* t, const struct RatedFrequencyRow* rows);
+  // The rated frequency from the brand string; when it names none, the bus
+  // clock (or the platform's nominal `nominalBusMHz`) times the maximum
+  // non-turbo ratio.
+  void FindRatedFrequency(CCPUThread* t, const struct RatedFrequencyRow* rows, float nominalBusMHz = 133.33f);
 };
 
 class Intel_Sandy_Bridge_Infos : public Intel_Nehalem_Infos {

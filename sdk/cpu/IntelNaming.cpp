@@ -22,7 +22,23 @@ const RatedFrequencyRow kSandyBridgeFrequencies[] = {
     {"3300MHz", "3.30GHz", 3300}, {"3200MHz", "3.20GHz", 3200}, {"3100MHz", "3.10GHz", 3100},
     {"3000MHz", "3.00GHz", 3000}, {"2900MHz", "2.90GHz", 2900}, {"2800MHz", "2.80GHz", 2800},
     {"2500MHz", "2.50GHz", 2500}, {"3900MHz", "3.90GHz", 3900}, {"3700MHz", "3.70GHz", 3700},
-    {nullptr, nullptr, 0},
+    {"2700MHz", "2.70GHz", 2700}, {"2600MHz", "2.60GHz", 2600}, {"2400MHz", "2.40GHz", 2400},
+    {"2300MHz", "2.30GHz", 2300}, {"2200MHz", "2.20GHz", 2200}, {"2100MHz", "2.10GHz", 2100},
+    {"2000MHz", "2.00GHz", 2000}, {"1900MHz", "1.90GHz", 1900}, {"1800MHz", "1.80GHz", 1800},
+    {"1700MHz", "1.70GHz", 1700}, {"1600MHz", "1.60GHz", 1600}, {"1500MHz", "1.50GHz", 1500},
+    {"1400MHz", "1.40GHz", 1400}, {nullptr, nullptr, 0},
+};
+
+// Core 2 brand strings give the rated frequency of the 266/333 MHz buses
+// with two decimals ("2.66GHz", "3.16GHz").
+const RatedFrequencyRow kCore2Frequencies[] = {
+    {"1600MHz", "1.60GHz", 1600}, {"1800MHz", "1.80GHz", 1800}, {"1866MHz", "1.86GHz", 1866},
+    {"2000MHz", "2.00GHz", 2000}, {"2133MHz", "2.13GHz", 2133}, {"2200MHz", "2.20GHz", 2200},
+    {"2266MHz", "2.26GHz", 2266}, {"2333MHz", "2.33GHz", 2333}, {"2400MHz", "2.40GHz", 2400},
+    {"2500MHz", "2.50GHz", 2500}, {"2533MHz", "2.53GHz", 2533}, {"2666MHz", "2.66GHz", 2666},
+    {"2800MHz", "2.80GHz", 2800}, {"2833MHz", "2.83GHz", 2833}, {"2933MHz", "2.93GHz", 2933},
+    {"3000MHz", "3.00GHz", 3000}, {"3066MHz", "3.06GHz", 3066}, {"3166MHz", "3.16GHz", 3166},
+    {"3200MHz", "3.20GHz", 3200}, {"3333MHz", "3.33GHz", 3333}, {nullptr, nullptr, 0},
 };
 
 namespace {

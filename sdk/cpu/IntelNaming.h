@@ -45,6 +45,7 @@ struct NamingCase {
 
 extern const RatedFrequencyRow kNehalemFrequencies[];
 extern const RatedFrequencyRow kSandyBridgeFrequencies[];
+extern const RatedFrequencyRow kCore2Frequencies[];
 
 // Applies the first matching case of `cases` to the thread.
 void ApplyNamingCases(CCPUThread* t, const NamingCase* cases, int unlocked);

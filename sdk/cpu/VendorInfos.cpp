@@ -8,6 +8,7 @@
 
 #include "platform/Machine.h"
 #include "sdk/cpu/AmdFamilies.h"
+#include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CCPUThread.h"
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/IntelFamilies.h"
@@ -34,6 +35,32 @@ void ReadBrand(CCPUThread* t, bool trim) {
 }
 
 }  // namespace
+
+bool ReadExtendedTopology(CCPUThread* t) {
+  plat::Machine& m = plat::CurrentMachine();
+  // Leaf 0x1F supersedes 0xB where it is implemented (arch/x86/kernel/cpu/
+  // topology_ext.c): subleaf 0 must report processors at a known level.
+  for (uint32_t leaf : {0x1Fu, 0xBu}) {
+    if (t->maxStandardLeaf < leaf) continue;
+    plat::CpuidRegs first = m.Cpuid(leaf, 0);
+    if (Bits(first.ebx, 15, 0) == 0 || Bits(first.ecx, 15, 8) == 0) continue;
+    int smt = -1, pkg = -1;
+    for (uint32_t sub = 0; sub < 8; ++sub) {
+      plat::CpuidRegs r = m.Cpuid(leaf, sub);
+      const uint32_t type = Bits(r.ecx, 15, 8);
+      if (type == 0) break;
+      const int shift = static_cast<int>(Bits(r.eax, 4, 0));
+      if (type == 1) smt = shift;
+      pkg = shift;  // the last level's shift reaches the package
+    }
+    if (pkg < 0) continue;
+    t->smtShift = smt < 0 ? 0 : smt;
+    t->packageShift = pkg < t->smtShift ? t->smtShift : pkg;
+    t->apicId = static_cast<int>(first.edx);
+    return true;
+  }
+  return false;
+}
 
 int AssociativityFromCode(int code, bool amd) {
   switch (code) {
@@ -121,8 +148,8 @@ void Intel_CPU_Infos::Probe(CCPUThread* t) {
     digitalThermalSensor = static_cast<int>(r.eax & 1);
     hardwareFeedback = static_cast<int>(r.ecx & 1);
   }
+  ReadExtendedTopology(t);
   if (t->maxStandardLeaf > 10 && m.Cpuid(11, 0).ebx != 0) {
-    t->apicId = static_cast<int>(m.Cpuid(11, 0).edx);
     int threadsPerCore = 0;
     for (uint32_t sub = 0; sub < 16; ++sub) {
       r = m.Cpuid(11, sub);
@@ -188,10 +215,44 @@ void ApplyAmdTopology(CCPUThread* t, bool limitLogicalToCores) {
     t->coresPerPackage = static_cast<int>(Bits(m.Cpuid(0x80000008, 0).ecx, 7, 0)) + 1;
     if (limitLogicalToCores && t->logicalPerPackage > t->coresPerPackage) t->logicalPerPackage = t->coresPerPackage;
   }
-  // Without the deterministic cache leaf the level-3 cache of leaf
-  // 0x80000006 is the package's one shared cache.
-  CCacheDescriptor* l3 = t->FindCache(3, CACHE_UNIFIED);
-  if (l3 && t->maxExtendedLeaf <= 0x8000001Cu && l3->sharing <= 1) l3->sharing = t->logicalPerPackage;
+  // The kernel's order for AMD (arch/x86/kernel/cpu/topology_amd.c): the
+  // extended topology leaves when the part has topology extensions, else
+  // the core field of 0x80000008 (ApicIdSize, or the core count rounded
+  // up); then 0x8000001E for the extended APIC id and the threads per core.
+  const bool topoext = t->maxExtendedLeaf > 0x80000000u && (t->extFeaturesECX & (1u << 22)) &&
+                       t->extFeaturesECX != 0xFFFFFFFFu;
+  const bool extended = topoext && ReadExtendedTopology(t);
+  if (!extended && t->maxExtendedLeaf >= 0x80000008u) {
+    const uint32_t ecx = m.Cpuid(0x80000008, 0).ecx;
+    int shift = static_cast<int>(Bits(ecx, 15, 12));
+    if (shift == 0) shift = CeilLog2(static_cast<int>(Bits(ecx, 7, 0)) + 1);
+    t->smtShift = 0;
+    t->packageShift = shift;
+  }
+  if (topoext && t->maxExtendedLeaf >= 0x8000001Eu) {
+    plat::CpuidRegs e = m.Cpuid(0x8000001E, 0);
+    // Some hypervisors advertise the extensions and answer the leaf with zeros.
+    if (e.eax | e.ebx | e.ecx) {
+      t->apicId = static_cast<int>(e.eax);
+      if (!extended) t->smtShift = CeilLog2(static_cast<int>(Bits(e.ebx, 15, 8)) + 1);
+      if (t->packageShift < t->smtShift) t->packageShift = t->smtShift;
+    }
+  }
+  // Caches the deterministic leaf 0x8000001D did not describe (older parts,
+  // or hypervisors that answer it with zeros) come from 0x80000005/6: the
+  // level-3 cache is the package's one shared cache, the others belong to
+  // one core and its SMT threads.
+  for (CCacheDescriptor* c : Items(t->caches)) {
+    if (c->sets != -1 || c->sharing > 1) continue;
+    if (c->level == 3) {
+      int package = t->logicalPerPackage;
+      const bool shiftWider = t->packageShift > 0 && t->packageShift < 16 && (1 << t->packageShift) > package;
+      if (shiftWider) package = 1 << t->packageShift;
+      c->sharing = package > 1 ? package : 1;
+    } else if (t->smtShift > 0 && t->smtShift < 16) {
+      c->sharing = 1 << t->smtShift;
+    }
+  }
 }
 
 void AMD_CPU_Infos::Probe(CCPUThread* t) {

@@ -37,6 +37,10 @@ class AMD_CPU_Infos : public CCPUInfos {
   void Classify(CCPUThread* t) override;
 };
 
+// Leaf 0x1F, else 0xB: the x2APIC id and the SMT and package shifts of `t`.
+// False when neither leaf describes a topology.
+bool ReadExtendedTopology(CCPUThread* t);
+
 // The APIC id and package topology every AMD family object sets.
 void ApplyAmdTopology(CCPUThread* t, bool limitLogicalToCores);
 

@@ -299,6 +299,12 @@ int CBoardControl::WriteRow(int n, int r, int value, int flags, std::string* ref
   if (type == ROW_CODE) {
     if (below && (value < 1 || value > row.stepsBelow)) return refuse("setting below the rail's range");
     if (!below && value >= row.stepsAbove) return refuse("setting above the rail's range");
+    // Some rows reach further below their base than a supply can go: a
+    // setting that would take the rail to zero volts or below is not a
+    // voltage anybody means.
+    if (below && row.base > 0 && row.stepBelow > 0 &&
+        static_cast<double>(row.base) - value * static_cast<double>(row.stepBelow) <= 1e-6)
+      return refuse("setting would take the rail to zero volts or below");
   } else if (value > row.stepsAbove) {
     return refuse("setting above the rail's range");
   }

@@ -102,6 +102,16 @@ TEST_F(AppLocks, SingleRegisterRoutinesTakeAndReturnBothLocks) {
   EXPECT_EQ(high, 0xFFFFFFFFu);
   EXPECT_EQ(low, 0xFFFFFFFFu);
   EXPECT_FALSE(app_->m_pSDK->OwnsLock());
+  // A core the processor does not have (the i7-920 has four) fails for reads
+  // and writes alike instead of reaching the first thread.
+  for (int core : {4, 9, -1}) {
+    EXPECT_EQ(app_->ReadMSR(0, core, 0xCE, &high, &low), 0) << core;
+    EXPECT_EQ(low, 0xFFFFFFFFu) << core;
+    EXPECT_EQ(app_->WriteMSR(0, core, 0x1AD, 0, 0x1E1E1E1E), 0) << core;
+  }
+  ASSERT_EQ(app_->ReadMSR(0, 0, 0x1AD, &high, &low), 1);
+  EXPECT_NE(low, 0x1E1E1E1Eu) << "the refused write reached the register";
+  EXPECT_FALSE(app_->m_pSDK->OwnsLock());
 }
 
 TEST_F(AppLocks, HardwareLockFailsWholeWhenTheChannelIsBusy) {

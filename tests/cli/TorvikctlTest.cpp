@@ -1,7 +1,10 @@
 // torvikctl as a user runs it: exit codes, refusals and what it prints.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "tests/support/RunTorvikctl.h"
@@ -98,6 +101,80 @@ TEST(TorvikctlTest, HostEitherOpensOrSaysWhy) {
   // the ports kernel drivers hold.
   EXPECT_NE(r.out.find("PCI config route: "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("ports held by kernel drivers (refused): "), std::string::npos) << r.out;
+}
+
+// Output of a shell command; empty when it cannot run.
+std::string Shell(const std::string& cmd) {
+  std::string out;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(TorvikctlTest, HostProcessorsAgreeWithLscpu) {
+  if (Shell("command -v lscpu").empty()) GTEST_SKIP() << "lscpu is not installed";
+  // CPU,Core,Socket of every online logical processor.
+  std::set<std::string> sockets, cores;
+  size_t threads = 0;
+  std::istringstream rows(Shell("lscpu -p=CPU,CORE,SOCKET"));
+  for (std::string line; std::getline(rows, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t a = line.find(','), b = line.find(',', a + 1);
+    ASSERT_NE(b, std::string::npos) << line;
+    ++threads;
+    sockets.insert(line.substr(b + 1));
+    cores.insert(line.substr(b + 1) + "/" + line.substr(a + 1, b - a - 1));
+  }
+  ASSERT_GT(threads, 0u);
+
+  CmdResult cpu = Torvikctl("--machine host --json cpu");
+  ASSERT_EQ(cpu.status, 0) << cpu.out;
+  EXPECT_EQ(Count(cpu.out, "\"packageId\""), sockets.size()) << cpu.out;
+  EXPECT_EQ(Count(cpu.out, "\"coreId\""), cores.size()) << cpu.out;
+  EXPECT_EQ(Count(cpu.out, "\"apicId\""), threads) << cpu.out;
+
+  // Every cache lscpu lists, with its size and its instances per package.
+  std::istringstream caches(Shell("lscpu -C=LEVEL,TYPE,ONE-SIZE,ALL-SIZE -B"));
+  std::string header;
+  std::getline(caches, header);
+  for (std::string line; std::getline(caches, line);) {
+    std::istringstream f(line);
+    int level = 0;
+    std::string type;
+    unsigned long long one = 0, all = 0;
+    if (!(f >> level >> type >> one >> all) || one == 0) continue;
+    for (char& c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const unsigned long long instances = all / one / sockets.size();
+    const std::string expected = "\"level\":" + std::to_string(level) + ",\"type\":\"" + type +
+                                 "\",\"sizeKB\":" + std::to_string(one / 1024) +
+                                 ",\"instances\":" + std::to_string(instances);
+    EXPECT_NE(cpu.out.find(expected), std::string::npos) << line << "\n" << cpu.out;
+  }
+}
+
+TEST(TorvikctlTest, SandyBridgeTurboRatioOnTheZ68AndX79Boards) {
+  // The client part keeps the ratio in the host bridge's MCHBAR window, the
+  // X79 part in its power control unit's configuration space (ff:0a.0).
+  for (const char* board : {"brenmor-z68", "brenmor-x79"}) {
+    const std::string machine = std::string("--machine emulated:") + board;
+    CmdResult shown = Torvikctl(machine + " turbo");
+    ASSERT_EQ(shown.status, 0) << board << "\n" << shown.out;
+    EXPECT_NE(shown.out.find("Turbo: on"), std::string::npos) << board << "\n" << shown.out;
+    EXPECT_NE(shown.out.find("cores): 38 38 38 38 38 38"), std::string::npos) << board << "\n" << shown.out;
+    CmdResult set = Torvikctl(machine + " --yes turbo 40");
+    ASSERT_EQ(set.status, 0) << board << "\n" << set.out;
+    EXPECT_NE(set.out.find("cores): 40 40 40 40 40 40"), std::string::npos) << board << "\n" << set.out;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <memory>
+
 #include "driver/CKMDriver.h"
 #include "emu/BoardDescription.h"
 #include "emu/EmulatedDriverService.h"
@@ -149,6 +151,25 @@ TEST_F(ChannelTest, CounterRateIsRescaledToTheTimersFrequency) {
   EXPECT_NEAR(driver.MeasureCounterRate(3579545.0 * 2, 0x408, 0x10), 2 * 2666.6, 2.0);
   EXPECT_LT(driver.MeasureCounterRate(3579545.0, 0x408, 0x12345), 0.0f) << "unknown MSR";
   driver.Release();
+}
+
+TEST_F(ChannelTest, CounterRateKeepsItsAccuracyWhenAReadingPairIsSplit) {
+  // The time-stamp counter at 2666.6 MHz; its first read is followed by 2 ms
+  // in which the thread does not run (preemption between the counter read
+  // and the timer read of the start pair).
+  auto reads = std::make_shared<int>(0);
+  for (auto& cpu : machine->Cpus())
+    cpu->SetMsrHandler(0x10, emu::MsrHandler{[this, reads](uint64_t* v) {
+                                               *v = static_cast<uint64_t>(Now() * 2.6666);
+                                               if ((*reads)++ == 0) machine->Time().Advance(2000000);
+                                               return true;
+                                             },
+                                             nullptr});
+  uint32_t error = 0;
+  ASSERT_TRUE(driver.Acquire(&error, 2000));
+  const float rate = driver.MeasureCounterRate(3579545.0, 0x408, 0x10);
+  driver.Release();
+  EXPECT_NEAR(rate, 2666.6, 2666.6 * 0.001);
 }
 
 TEST_F(ChannelTest, AcquireTimesOutWhileAnotherProcessHoldsTheChannel) {

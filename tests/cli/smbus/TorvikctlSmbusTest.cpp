@@ -18,20 +18,21 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 TEST(TorvikctlSmbus, ProbeListsTheBoardsSlavesPerChannel) {
   CmdResult r = Torvikctl("--machine emulated:brenmor-x58 smbus probe");
   ASSERT_EQ(r.status, 0) << r.out;
-  // Both channels of the switch: the DIMMs and their thermal sensors on the
+  // Both channels of the switch: the DIMMs, their thermal sensors and the
+  // clock generator on the
   // common segment and the chip at 0x2D behind the switch.
   const std::string ch0 = "host 0: Intel_ICH4_SMBusRegisterSpace at 0x0500, channel 0 of Brenmor_ICH10R_SMBusMultiplexer";
   const std::string ch1 = "host 0: Intel_ICH4_SMBusRegisterSpace at 0x0500, channel 1 of Brenmor_ICH10R_SMBusMultiplexer";
   ASSERT_TRUE(Has(r.out, ch0)) << r.out;
   ASSERT_TRUE(Has(r.out, ch1)) << r.out;
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n') > 20, true);
-  EXPECT_TRUE(Has(r.out, "answered: 0x18 0x1A 0x1C 0x2D 0x50 0x52 0x54\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "answered: 0x18 0x1A 0x1C 0x2D 0x50 0x52 0x54 0x69\n")) << r.out;
   EXPECT_TRUE(Has(r.out, "20: -- -- -- -- -- -- -- -- -- -- -- -- -- 2d -- --")) << r.out;
   EXPECT_TRUE(Has(r.out, "50: 50 -- 52 -- 54 --")) << r.out;
 
   CmdResult j = Torvikctl("--machine emulated:brenmor-x58 --json smbus probe");
   ASSERT_EQ(j.status, 0) << j.out;
-  EXPECT_TRUE(Has(j.out, "\"channel\":1,\"answered\":[\"0x18\",\"0x1A\",\"0x1C\",\"0x2D\",\"0x50\",\"0x52\",\"0x54\"]")) << j.out;
+  EXPECT_TRUE(Has(j.out, "\"channel\":1,\"answered\":[\"0x18\",\"0x1A\",\"0x1C\",\"0x2D\",\"0x50\",\"0x52\",\"0x54\",\"0x69\"]")) << j.out;
 }
 
 TEST(TorvikctlSmbus, HostsReadsAndGuardedWrites) {

@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, EmulatedBoard,
                                            BoardExpectation{"brenmor-p45", true, 0},
                                            BoardExpectation{"brenmor-p55", false, 5},
                                            BoardExpectation{"brenmor-z68", true, 0},
-                                           BoardExpectation{"brenmor-x79", true, 2},
+                                           BoardExpectation{"brenmor-x79", true, 3},  // memory, RAS, power control
                                            BoardExpectation{"brenmor-5520dp", false, 6},
                                            BoardExpectation{"kestrel-x38", true, 0}),
                          [](const auto& info) {

@@ -220,6 +220,45 @@ TEST_F(PhenomTest, UnreadableControlRegisterIsNeverWritten) {
   EXPECT_TRUE(log->writes.empty());
 }
 
+TEST_F(PhenomTest, UnreadVidKeepsTheRegistersAndCodesOutsideTheTableAreRefused) {
+  // A control whose COFVID status was never read has no highest VID: the
+  // ratio write keeps the VID the register holds instead of writing the
+  // unset marker (masked to 0x7F, a code that switches the supply off).
+  K10_FIDVID_Control fresh;
+  ASSERT_EQ(fresh.maxVid, -1);
+  auto log = std::make_shared<CofvidLog>();
+  log->value = 0x12345678ABC81C10ull;  // VID 0x0E, code 16
+  InstallCofvidControl(*bench.machine, log);
+  ASSERT_TRUE(fresh.SetRatio(12.5f));
+  ASSERT_EQ(log->writes.size(), 2u);
+  EXPECT_EQ(log->writes[0], 0x12345678ABC91C09ull);
+  EXPECT_EQ(log->writes[1], 0x12345678ABC81C09ull);
+
+  struct Row {
+    int vid;
+    bool accepted;
+  } rows[] = {{-1, false}, {124, false}, {127, false}, {128, false}, {0, true}, {123, true}, {0x20, true}};
+  for (const Row& r : rows) {
+    log->writes.clear();
+    EXPECT_EQ(fresh.SetVid(r.vid), r.accepted) << r.vid;
+    EXPECT_EQ(log->writes.empty(), !r.accepted) << r.vid;
+    if (r.accepted) {
+      EXPECT_EQ((log->writes[0] >> 9) & 0x7F, static_cast<uint64_t>(r.vid));
+    }
+  }
+  // Ratio codes: the unset marker and codes beyond the divisor field.
+  for (int code : {-1, 0x800, 0x40}) {
+    log->writes.clear();
+    EXPECT_FALSE(fresh.SetFid(code)) << code;
+    EXPECT_TRUE(log->writes.empty()) << code;
+  }
+  // A highest VID read from the chip outside the table is not written either.
+  fresh.maxVid = 126;
+  log->writes.clear();
+  EXPECT_FALSE(fresh.SetRatio(12.5f));
+  EXPECT_TRUE(log->writes.empty());
+}
+
 TEST(AmdRatioCodes, LaterFamiliesConvertTheirOwnCodesAndAreReadOnly) {
   K7_FIDVID_Control k7;
   K12_FIDVID_Control k12;

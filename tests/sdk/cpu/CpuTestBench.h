@@ -30,6 +30,8 @@ class CpuTestBench {
     emu::AddProcessors(*machine, cpu);
     Start();
   }
+  // A machine the test prepared (its processors already added).
+  explicit CpuTestBench(std::shared_ptr<emu::EmulatedMachine> prepared) : machine(std::move(prepared)) { Start(); }
   // One of the catalogue's boards.
   explicit CpuTestBench(const std::string& board) {
     std::string error;

@@ -2,8 +2,12 @@
 // rules on hand-made thread lists.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sdk/cpu/CCPUInterface.h"
@@ -11,6 +15,7 @@
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/CProcessor.h"
 #include "sdk/cpu/IntelNaming.h"
+#include "sdk/cpu/MSR_Register.h"
 #include "tests/sdk/cpu/CpuTestBench.h"
 
 namespace {
@@ -30,6 +35,7 @@ std::vector<ModelCase> Models() {
       {&emu::NehalemBloomfieldI7_920(), 1, 4, 2, "Intel Core i7 920", "Bloomfield", "Socket 1366 LGA", 4, 1},
       {&emu::WestmereGulftownI7_980X(), 1, 6, 2, "Intel Core i7 980X", "Gulftown", "Socket 1366 LGA", 6, 1},
       {&emu::SandyBridgeI7_2600K(), 1, 4, 2, "Intel Core i7-2600K", "Sandy Bridge", "Socket 1155 LGA", 4, 1},
+      {&emu::SandyBridgeEI7_3930K(), 1, 6, 2, "Intel Core i7-3930K", "Sandy Bridge-E", "Socket 2011 LGA", 6, 1},
       {&emu::WestmereEpXeonX5650Pair(), 2, 6, 2, "Intel Xeon X5650", "Westmere-EP", "Socket 1366 LGA", 6, 1},
   };
 }
@@ -107,14 +113,36 @@ TEST(CpuInterfaceOnBoard, TheX58BoardCarriesABloomfield) {
   EXPECT_EQ(mask, system);
 }
 
+TEST(CpuInterfaceOnBoard, FindMsrAnswersFromTheCacheWithoutAnAccess) {
+  CpuTestBench bench(emu::NehalemBloomfieldI7_920());
+  ASSERT_TRUE(bench.Sdk().CreateCPUInterface(0x8000));
+  CCPUThread* t = bench.Sdk().cpuInterface->GetProcessor(0)->FirstThread();
+  t->PinToSelf(0);
+  MSR_Register* read = t->ReadMSR(0xCE);
+  ASSERT_NE(read, nullptr);
+  const uint64_t before = bench.machine->Time().NowNs();  // every access moves virtual time
+  EXPECT_EQ(t->FindMSR(0xCE), read);
+  EXPECT_EQ(t->FindMSR(0x12345), nullptr) << "never read";
+  EXPECT_EQ(t->ReadMSR(0x12345), nullptr) << "a failed read is not cached";
+  const uint64_t after = bench.machine->Time().NowNs();
+  EXPECT_EQ(t->FindMSR(0x12345), nullptr);
+  EXPECT_EQ(bench.machine->Time().NowNs(), after);
+  EXPECT_GT(after, before);
+}
+
 // ------------------------------------------------------------------ topology rules
 
 class TopologyTest : public ::testing::Test {
  protected:
-  void SetUp() override { QUARNSDK::GetInstance(); }
+  // The operating system of a bare machine publishes no topology of its own.
+  void SetUp() override {
+    plat::SetCurrentMachine(std::make_shared<emu::EmulatedMachine>(emu::TimeBase::Mode::Virtual));
+    QUARNSDK::GetInstance();
+  }
   void TearDown() override {
     delete cpu;
     QUARNSDK::ReleaseInstance();
+    plat::SetCurrentMachine(nullptr);
   }
   CCPUThread* AddThread(int apic, int logical, int cores) {
     auto* t = new CCPUThread(cpu->threads->count);
@@ -174,6 +202,171 @@ TEST_F(TopologyTest, RebuildingReplacesTheProcessorDevices) {
   EXPECT_EQ(QUARNSDK::GetInstance()->FindDevices(DEVICE_PROCESSOR | DEVICE_COMPOSITE, &found), 1);
   EXPECT_EQ(cpu->processorCount, 1);
   EXPECT_EQ(cpu->cores->count, 1);
+}
+
+// ------------------------------------------------------------------ topology leaves
+
+// A machine whose operating system publishes its own view: which logical
+// processors are online for the process and their package and core ids.
+class OsTopologyMachine : public emu::EmulatedMachine {
+ public:
+  OsTopologyMachine() : emu::EmulatedMachine(emu::TimeBase::Mode::Virtual, "os-topology") {}
+  std::vector<int> ProcessorIds() override { return ids.empty() ? emu::EmulatedMachine::ProcessorIds() : ids; }
+  bool KernelTopology(int cpu, int* package, int* core) override {
+    if (cpu < 0 || cpu >= static_cast<int>(kernel.size())) return false;
+    *package = kernel[cpu].first;
+    *core = kernel[cpu].second;
+    return true;
+  }
+  std::vector<int> ids;
+  std::vector<std::pair<int, int>> kernel;  // per logical processor: package, core
+};
+
+uint32_t Str(const char* s) {
+  uint32_t v = 0;
+  std::memcpy(&v, s, 4);
+  return v;
+}
+
+// Four logical processors answering the leaves `fill` gives each (by index).
+std::shared_ptr<OsTopologyMachine> FourProcessors(bool amd,
+                                                  const std::function<void(emu::EmulatedCpu&, int)>& fill) {
+  auto m = std::make_shared<OsTopologyMachine>();
+  for (int i = 0; i < 4; ++i) {
+    emu::EmulatedCpu& cpu = m->AddCpu();
+    if (amd) {
+      cpu.SetCpuid(0, 0, {0xD, Str("Auth"), Str("cAMD"), Str("enti")});
+      cpu.SetCpuid(1, 0, {0x00800F11, 0x00040800u | static_cast<uint32_t>(i) << 24, 0, 0x178BFBFF});
+      cpu.SetCpuid(0x80000000, 0, {0x8000001E, 0, 0, 0});
+      cpu.SetCpuid(0x80000001, 0, {0x00800F11, 0, 1u << 22, 0});
+    } else {
+      cpu.SetCpuid(0, 0, {0x1F, Str("Genu"), Str("ntel"), Str("ineI")});
+      cpu.SetCpuid(1, 0, {0x00050654, 0x00040800u | static_cast<uint32_t>(i) << 24, 0, 0x178BFBFF});
+      cpu.SetCpuid(0x80000000, 0, {0x80000001, 0, 0, 0});
+    }
+    fill(cpu, i);
+  }
+  return m;
+}
+
+// Package, core and thread count of every package, as the facade grouped them.
+std::vector<std::vector<int>> Layout(CCPUInterface* cpu) {
+  std::vector<std::vector<int>> out;
+  for (int i = 0; i < cpu->processorCount; ++i) {
+    CProcessor* p = cpu->GetProcessor(i);
+    std::vector<int> cores;
+    for (int c = 0; c < p->GetNumberOfCores(); ++c) cores.push_back(p->GetCore(c)->threads->count);
+    out.push_back(cores);
+  }
+  return out;
+}
+
+TEST(TopologyLeaves, FollowTheKernelsRulesForEachVendor) {
+  using Fill = std::function<void(emu::EmulatedCpu&, int)>;
+  struct Case {
+    const char* what;
+    bool amd;
+    Fill fill;
+    std::vector<std::vector<int>> layout;  // threads per core, per package
+  } cases[] = {
+      {"AMD 0x8000001E: two cores of two threads (legacy leaves say one core of four)", true,
+       [](emu::EmulatedCpu& c, int i) {
+         c.SetCpuid(1, 0, {0x00800F11, 0x00040800u | static_cast<uint32_t>(i) << 24, 0, 0x178BFBFF});
+         c.SetCpuid(0x80000008, 0, {0x3030, 0, 0x4003, 0});
+         c.SetCpuid(0x8000001E, 0, {static_cast<uint32_t>(i), static_cast<uint32_t>(0x100 | i / 2), 0, 0});
+       },
+       {{2, 2}}},
+      {"AMD ApicIdSize 0x80000008 beats the core count: two packages", true,
+       [](emu::EmulatedCpu& c, int i) {
+         // APIC ids 0, 1, 4, 5: one package by ApicIdSize 3, two by the
+         // core count (4 -> 2 bits).
+         const uint32_t apic = static_cast<uint32_t>((i / 2) << 2 | (i % 2));
+         c.SetCpuid(1, 0, {0x00800F11, apic << 24 | 0x00040800u, 0, 0x178BFBFF});
+         c.SetCpuid(0x80000001, 0, {0x00800F11, 0, 0, 0});  // no topology extensions
+         c.SetCpuid(0x80000008, 0, {0x3030, 0, 0x3003, 0});
+       },
+       {{1, 1, 1, 1}}},
+      {"Intel 0x1F: the die level lies above the core level", false,
+       [](emu::EmulatedCpu& c, int i) {
+         const uint32_t apic = static_cast<uint32_t>((i / 2) << 3 | (i % 2));
+         c.SetCpuid(0x1F, 0, {1, 2, 0x100, apic});
+         c.SetCpuid(0x1F, 1, {3, 4, 0x201, apic});
+         c.SetCpuid(0x1F, 2, {4, 4, 0x502, apic});
+         c.SetCpuid(0x1F, 3, {0, 0, 3, apic});
+         c.SetCpuid(0xB, 0, {1, 2, 0x100, apic});
+         c.SetCpuid(0xB, 1, {3, 4, 0x201, apic});
+         c.SetCpuid(0xB, 2, {0, 0, 2, apic});
+       },
+       {{2, 2}}},
+  };
+  for (const Case& c : cases) {
+    CpuTestBench bench(FourProcessors(c.amd, c.fill));
+    ASSERT_TRUE(bench.Sdk().CreateCPUInterface(0x8000)) << c.what;
+    EXPECT_EQ(Layout(bench.Sdk().cpuInterface), c.layout) << c.what;
+  }
+}
+
+TEST(TopologyLeaves, TheKernelsViewWinsWhereTheLeavesContradictIt) {
+  // A hypervisor's leaves: odd APIC ids, 254 logical processors per package,
+  // one core, and an all-zero 0x8000001E although topology extensions are
+  // advertised. The kernel knows one package of two cores of two threads.
+  auto m = FourProcessors(true, [](emu::EmulatedCpu& c, int i) {
+    const uint32_t apic[4] = {0x7D, 0x6A, 0x21, 0x3C};
+    c.SetCpuid(1, 0, {0x00800F11, apic[i] << 24 | 0x00FE0800u, 0, 0x178BFBFF});
+    c.SetCpuid(0x80000008, 0, {0x3030, 0, 0, 0});
+    // Caches only in the legacy leaves: L1 data 48 KB 12-way, L2 1 MB 8-way,
+    // L3 whose ways are "see leaf 0x8000001D" (code 9), and that leaf empty.
+    c.SetCpuid(0x80000005, 0, {0xFF60FF40, 0xFF60FF40, 0x300C0140, 0x20080140});
+    c.SetCpuid(0x80000006, 0, {0x40802040, 0x60804040, 0x04006140, 0x0FE09140});
+  });
+  m->kernel = {{0, 0}, {0, 1}, {0, 0}, {0, 1}};
+  {
+    CpuTestBench bench(m);
+    ASSERT_TRUE(bench.Sdk().CreateCPUInterface(0x8000));
+    CCPUInterface* cpu = bench.Sdk().cpuInterface;
+    EXPECT_EQ(Layout(cpu), (std::vector<std::vector<int>>{{2, 2}}));
+    CProcessor* p = cpu->GetProcessor(0);
+    ASSERT_NE(p, nullptr);
+    std::vector<int> firstCore;
+    for (CCPUThread* t : Items(p->GetCore(0)->threads)) firstCore.push_back(t->affinityIndex);
+    EXPECT_EQ(firstCore, (std::vector<int>{0, 2}));
+    // The level-3 cache from 0x80000006 is the package's one cache; its ways
+    // are unknown rather than -1-way.
+    EXPECT_EQ(p->GetNumberOfCaches(3, CACHE_UNIFIED), 1);
+    CCacheDescriptor* l3 = p->FirstThread()->FindCache(3, CACHE_UNIFIED);
+    ASSERT_NE(l3, nullptr);
+    EXPECT_EQ(l3->ways, -1);
+  }
+
+  // Where the leaves agree with the kernel, the leaves' ids stay.
+  auto agreeing = FourProcessors(true, [](emu::EmulatedCpu& c, int i) {
+    c.SetCpuid(0x80000008, 0, {0x3030, 0, 0x2003, 0});
+    c.SetCpuid(0x8000001E, 0, {static_cast<uint32_t>(8 + i), static_cast<uint32_t>(0x100 | i / 2), 0, 0});
+  });
+  agreeing->kernel = {{5, 10}, {5, 10}, {5, 11}, {5, 11}};
+  CpuTestBench second(agreeing);
+  ASSERT_TRUE(second.Sdk().CreateCPUInterface(0x8000));
+  EXPECT_EQ(second.Sdk().cpuInterface->GetProcessor(0)->packageId, 2);
+}
+
+TEST(TopologyLeaves, OnlyTheProcessorsTheSystemListsAreEnumerated) {
+  // Processor 1 is offline or outside the process's cpuset.
+  auto m = FourProcessors(true, [](emu::EmulatedCpu& c, int i) {
+    c.SetCpuid(0x80000008, 0, {0x3030, 0, 0x2003, 0});
+    c.SetCpuid(0x8000001E, 0, {static_cast<uint32_t>(i), 0, 0, 0});
+  });
+  m->ids = {0, 2, 3};
+  CpuTestBench bench(m);
+  ASSERT_TRUE(bench.Sdk().CreateCPUInterface(0x8000));
+  CCPUInterface* cpu = bench.Sdk().cpuInterface;
+  EXPECT_EQ(cpu->logicalCount, 3);
+  std::vector<int> affinity, apic;
+  for (CCPUThread* t : Items(cpu->threads)) {
+    affinity.push_back(t->affinityIndex);
+    apic.push_back(t->apicId);
+  }
+  EXPECT_EQ(affinity, (std::vector<int>{0, 2, 3}));
+  EXPECT_EQ(apic, (std::vector<int>{0, 2, 3})) << "each thread identified on its own processor";
 }
 
 // ------------------------------------------------------------------ vendors and packages

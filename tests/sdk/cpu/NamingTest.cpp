@@ -107,6 +107,52 @@ TEST(RatedFrequency, BrandStringWinsAndBusTimesRatioIsTheFallback) {
   }
 }
 
+TEST(RatedFrequency, SandyBridgeListsDownTo1400AndFallsBackOnItsHundredMegahertzBus) {
+  struct Row {
+    const char* brand;
+    int expected;
+  } rows[] = {{"Intel(R) Core(TM) i5-2390T CPU @ 2.70GHz", 2700},
+              {"Intel(R) Core(TM) i3-2312M CPU @ 2.10GHz", 2100},
+              {"Intel(R) Celeron(R) CPU 847 @ 1.10GHz", 1600},
+              {"Intel(R) Pentium(R) CPU B940 @ 1.40GHz", 1400},
+              // No listed frequency: the nominal 100 MHz bus x 16, not 133.33 x 16.
+              {"Genuine Intel(R) CPU 0000 @ 0000", 1600}};
+  for (const Row& r : rows) {
+    CCPUThread t(0);
+    t.extModel = 42;
+    std::snprintf(t.specification, sizeof(t.specification), "%s", r.brand);
+    Intel_Sandy_Bridge_Infos infos;
+    infos.nonTurboRatio = 16;
+    infos.Classify(&t);
+    EXPECT_EQ(t.ratedMHz, r.expected) << r.brand;
+    EXPECT_EQ(t.busCode, 100);
+  }
+}
+
+TEST(RatedFrequency, Core2TakesItFromTheBrandStringSoTheModelNumbersMatch) {
+  struct Row {
+    int extModel, cores;
+    const char* brand;
+    int mhz;
+    const char* name;
+  } rows[] = {
+      {23, 2, "Intel(R) Core(TM)2 Duo CPU     E8400  @ 3.00GHz", 3000, "Intel Core 2 Duo E8400"},
+      {23, 2, "Intel(R) Core(TM)2 Duo CPU     E8500  @ 3.16GHz", 3166, "Intel Core 2 Duo E8500"},
+      {15, 2, "Intel(R) Core(TM)2 CPU          6600  @ 2.40GHz", 2400, "Intel Core 2 Duo E6600"},
+  };
+  for (const Row& r : rows) {
+    CCPUThread t(0);
+    t.extModel = r.extModel;
+    t.coresPerPackage = r.cores;
+    std::snprintf(t.specification, sizeof(t.specification), "%s", r.brand);
+    Intel_Core_2_Infos infos;
+    infos.Probe(&t);
+    EXPECT_EQ(t.ratedMHz, r.mhz) << r.brand;
+    infos.Classify(&t);
+    EXPECT_STREQ(t.name, r.name) << r.brand;
+  }
+}
+
 TEST(FamilyChoice, UnknownExtendedModelKeepsTheVendorName) {
   CCPUThread t(0);
   std::snprintf(t.name, sizeof(t.name), "Intel Processor");

@@ -2,6 +2,9 @@
 // and Sandy Bridge on the emulated processors.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "emu/PciFunction.h"
 #include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CCPUThread.h"
@@ -61,6 +64,46 @@ TEST(RatioCodes, Core2StatusCarriesTheHalfRatioBit) {
   EXPECT_FLOAT_EQ(c.CurrentRatio(), 10.5f);
   EXPECT_EQ(c.maxFid, 28);
   EXPECT_EQ(c.currentVid, 6);
+}
+
+TEST(RatioCodes, Core2WritesNoVidItNeverReadAndRefusesCodesOutsideItsTable) {
+  CpuTestBench bench(emu::NehalemBloomfieldI7_920());
+  auto control = std::make_shared<uint64_t>(0x0000000000000A25ull);  // ratio 10, VID 0x25
+  auto writes = std::make_shared<std::vector<uint64_t>>();
+  for (auto& cpu : bench.machine->Cpus()) {
+    cpu->SetMsrHandler(0x198, emu::MsrHandler{[](uint64_t* v) {
+                                                *v = 0x0A20ull | 0x0E2Cull << 32;
+                                                return true;
+                                              },
+                                              nullptr});
+    cpu->SetMsrHandler(0x199, emu::MsrHandler{[control](uint64_t* v) {
+                                                *v = *control;
+                                                return true;
+                                              },
+                                              [control, writes](uint64_t v) {
+                                                *control = v;
+                                                writes->push_back(v);
+                                                return true;
+                                              }});
+  }
+  Core_2_FIDVID_Control c(false);
+  ASSERT_EQ(c.maxVid, -1);
+  ASSERT_TRUE(c.SetRatio(9.5f));
+  ASSERT_EQ(writes->size(), 1u);
+  EXPECT_EQ(writes->back(), 0x4925ull);  // VID 0x25 kept, not 0x3F
+
+  ASSERT_TRUE(c.Refresh());
+  ASSERT_EQ(c.maxVid, 0x2C);
+  ASSERT_TRUE(c.SetRatio(11.0f));
+  EXPECT_EQ(writes->back(), 0x0B2Cull);
+
+  writes->clear();
+  for (int vid : {-1, 64}) EXPECT_FALSE(c.SetVid(vid)) << vid;
+  for (int code : {-1, 0, 64}) EXPECT_FALSE(c.SetFid(code)) << code;
+  for (float ratio : {-1.0f, 0.0f, 32.0f}) EXPECT_FALSE(c.SetRatio(ratio)) << ratio;
+  EXPECT_TRUE(writes->empty());
+  EXPECT_TRUE(c.SetVid(63));
+  EXPECT_EQ(writes->back(), 0x0B3Full);
 }
 
 // ------------------------------------------------------------------ turbo

@@ -213,7 +213,9 @@ TEST(VoltageControllers, Vt1186mVcoreBelowItsBase) {
 TEST(VoltageControllers, OutOfRangeSettingsAreRefusedBeforeAnyWrite) {
   struct Case {
     int row, value, flags;
-  } cases[] = {{4, 64, 0}, {4, 64, kSettingBelowBase}, {3, 1, kSettingBelowBase}, {4, -1, 0}, {9, 1, 0}};
+  } cases[] = {{4, 64, 0}, {4, 64, kSettingBelowBase}, {3, 1, kSettingBelowBase}, {4, -1, 0}, {9, 1, 0},
+               // Within the row's step count, but at or below zero volts.
+               {4, 10, kSettingBelowBase}, {0, 30, kSettingBelowBase}};
   for (const Case& c : cases) {
     ControllerBench b;
     b.Add<uP6262_DAC_MicroController>(kDacRows);

@@ -1,0 +1,45 @@
+// Brenmor Torvik P67: Sandy Bridge processor with the P67 platform
+// controller hub (PCH-VCCIO group). The bus clock comes from the chipset's
+// integrated clock, reached through the 6-series clock control library.
+#include <memory>
+
+#include "emu/BoardDescription.h"
+#include "emu/CpuModels.h"
+#include "emu/EmulatedMachine.h"
+#include "emu/boards/BoardMonitoring.h"
+#include "emu/boards/ChipsetParts.h"
+#include "emu/boards/ClockParts.h"
+#include "emu/chips/FintekF71882F.h"
+#include "emu/firmware/AcpiTables.h"
+#include "emu/firmware/SmbiosTable.h"
+
+
+namespace emu::boards {
+
+namespace {
+
+void Build(EmulatedMachine& m) {
+  parts::AddMemory(m, 8);
+  AddProcessors(m, SandyBridgeI7_2600K());
+  auto& host = m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x0100, 0x06000009));
+  host.SetSubsystem(0x1B3F, 0x0100);
+  host.Set32(0x48, 0xFED10000 | 1);             // MCHBAR, enabled
+  host.Set32(0x60, parts::kMmconfigBase | 1);
+  parts::AddRootPort(m, 1, 0, 0x0101);
+  parts::AddIntelSouthBridge(m, 0x1C46, 0x1C22);
+  parts::AddIntegratedClock(m, 6);
+  InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,
+                       FintekWiring::PchVccio, "f71882f");
+  parts::AddMmconfig(m, parts::kMmconfigBase, 256);
+  InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz", 100, 3400, 4, 4096));
+  InstallAcpiFirmware(m, {parts::kPmBase});
+}
+
+}  // namespace
+
+extern const BoardDescription kBrenmorP67 = {
+    "brenmor-p67", "Brenmor", "Torvik P67 0201205C0103", 0x031CC930, "PCH-VCCIO",
+    "Intel P67 PCH with its integrated clock (6-series clock library), Core i7-2600K", &Build,
+};
+
+}  // namespace emu::boards
