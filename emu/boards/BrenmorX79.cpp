@@ -41,13 +41,13 @@ const SmbusPlacement kDimms[] = {
 // The processor's memory controller channels on bus 0xFF (Xeon E5-1600/
 // 2600 datasheet volume 2): per channel a thermal/timing function (16.0,
 // 16.1, 16.4, 16.5) and an error function (16.2, 16.3, 16.6, 16.7), and
-// the PCU function 10.1 with the DDR clock ratio. DDR3-1600 11-11-11-28 1T.
+// the PCU function 10.1 with the DDR clock ratio. DDR3-1600 9-9-9-28 1T.
 void AddMemoryController(EmulatedMachine& m) {
   const uint8_t timing[4] = {0, 1, 4, 5}, error[4] = {2, 3, 6, 7};
   for (int c = 0; c < 4; ++c) {
     auto& t = parts::AddUncore(m, 0xFF, 16, timing[c], static_cast<uint16_t>(0x3CB0 + timing[c]), true);
     t.express = true;
-    t.Set32(0x200, 11 | 11 << 5 | 11 << 9 | 28u << 19);  // TCDBP: tRCD tRP CL tRAS
+    t.Set32(0x200, 9 | 9 << 5 | 9 << 9 | 28u << 19);  // TCDBP: tRCD tRP CL tRAS
     t.Set32(0x204, 1u << 30 | 6 << 8 | 6 << 4 | 5);       // TCRAP: 1T, tRTP, tWTR, tRRD
     t.Set32(0x214, 208u << 15 | 6240);                   // TCRFTP: tRFC, tREFI
     auto& e = parts::AddUncore(m, 0xFF, 16, error[c], static_cast<uint16_t>(0x3CB0 + error[c]), true);

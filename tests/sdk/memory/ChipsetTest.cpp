@@ -1,0 +1,303 @@
+// The chipset interface: bridge names, the memory-controller readers on
+// small hand-built register sets (the edge cases of each generation,
+// registers that read all ones, an MCHBAR switched on only for the read),
+// the DRAM clock rules, and every emulated vendor board against the
+// modules it carries.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "emu/boards/ChipsetParts.h"
+#include "emu/chips/MchbarRegisters.h"
+#include "emu/chips/MmconfigWindow.h"
+#include "sdk/access/CPCIInterface.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/core/SdkStartup.h"
+#include "sdk/core/StartupBoardIdentity.h"
+#include "sdk/memory/CChipsetInterface.h"
+#include "tests/support/EmulatedSdk.h"
+
+namespace {
+
+using emu::PciFunction;
+
+class Chipset : public ::testing::Test {
+ protected:
+  // A fresh bare machine (for the cases of a table).
+  void Reset() {
+    env.reset();
+    env = std::make_unique<testsupport::EmulatedSdk>();
+  }
+  PciFunction& Add(uint8_t bus, uint8_t dev, uint8_t fn, uint16_t device, uint32_t classRev = 0x06000000,
+                   uint16_t vendor = 0x8086) {
+    return env->machine->AddPciFunction(std::make_unique<PciFunction>(bus, dev, fn, vendor, device, classRev, 0x80));
+  }
+  // A host bridge at 0:0.0 with its MCHBAR window at 0xFED10000.
+  emu::MchbarRegisters& Mchbar(uint16_t device, uint32_t classRev = 0x06000000) {
+    host = &Add(0, 0, 0, device, classRev);
+    return emu::parts::AddMchbar(*env->machine, *host, 0xFED10000, 0x8000);
+  }
+  CChipsetInterface* Start() {
+    EXPECT_TRUE(env->Start());
+    EXPECT_TRUE(env->Sdk().CreatePCIInterface());
+    ScanPciBus(env->Sdk());
+    EXPECT_TRUE(env->Sdk().CreateChipsetInterface());
+    return static_cast<CChipsetInterface*>(env->Sdk().FindInterface(INTERFACE_CHIPSET));
+  }
+
+  std::unique_ptr<testsupport::EmulatedSdk> env = std::make_unique<testsupport::EmulatedSdk>();
+  PciFunction* host = nullptr;
+};
+
+TEST_F(Chipset, NehalemCasLatencyFromTheOdtParametersByRatio) {
+  struct Case {
+    uint32_t ratio, f;
+    float cl;
+  };
+  // With the mode-register shadow empty, CL = F + 5, 6, 7, 8 for ratios
+  // 6, 8, 10, 12; another ratio gives none.
+  const Case cases[] = {{8, 2, 8}, {6, 2, 7}, {10, 2, 9}, {12, 3, 11}, {7, 2, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ratio);
+    Reset();
+    Add(0, 0, 0, 0x3405);
+    Add(0xFF, 0, 0, 0x2C41).Set32(0xC0, 16);
+    Add(0xFF, 3, 0, 0x2C18).Set32(0x48, 0x300);
+    Add(0xFF, 3, 4, 0x2C1C).Set32(0x50, c.ratio);
+    // Channel 0's function is absent; channel 1 is the first populated.
+    auto& ch = Add(0xFF, 5, 0, 0x2C28);
+    ch.Set32(0x80, 0x00A2F5CF);
+    ch.Set32(0x9C, c.f << 8);
+    ch.Set32(0x88, 9 | 24 << 4 | 9 << 9);
+    ch.Set32(0x8C, 107);
+    ch.Set32(0xB8, 0x08);
+    CChipsetInterface* chipset = Start();
+    ASSERT_NE(chipset, nullptr);
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_FLOAT_EQ(m.ratioValue, c.ratio * 0.5f);
+    EXPECT_EQ(std::string(m.ratioText), "2:" + std::to_string(c.ratio));
+    EXPECT_EQ(m.tRP, 9);
+    EXPECT_EQ(m.tRAS, 24);
+    EXPECT_EQ(m.tRCD, 9);
+    EXPECT_EQ(m.tRFC, 107);
+    EXPECT_EQ(m.commandRate, 2);
+    EXPECT_EQ(m.channelCount, 2);
+    EXPECT_FLOAT_EQ(m.uncoreRatio, 16);
+    EXPECT_STREQ(chipset->GetHostBridge()->chipName, "X58");
+  }
+}
+
+TEST_F(Chipset, SandyBridgeWithModulesOnlyInChannelOne) {
+  auto& r = Mchbar(0x0100);
+  r.Set32(0x5004, 0);
+  r.Set32(0x5008, 0x20010);
+  r.Set32(0x4000, 0x00188777);  // channel 0: not to be read
+  r.Set32(0x4400, 9 | 10 << 4 | 11 << 8 | 27 << 16);
+  r.Set32(0x4404, 2u << 30);
+  r.Set32(0x5E04, 0x108);
+  CChipsetInterface* chipset = Start();
+  const CMemoryInfo& m = *chipset->GetMemoryInfo();
+  EXPECT_EQ(m.typeCode, 9);
+  EXPECT_EQ(m.channelCount, 1);
+  EXPECT_FLOAT_EQ(m.casLatency, 11);
+  EXPECT_EQ(m.tRCD, 9);
+  EXPECT_EQ(m.tRP, 10);
+  EXPECT_EQ(m.tRAS, 27);
+  EXPECT_EQ(m.commandRate, 2);
+  EXPECT_EQ(m.tRFC, -1) << "not read on this controller";
+  EXPECT_NEAR(m.ratioValue, 8 * 1.3334f, 1e-4) << "bit 8 means nothing on Sandy Bridge";
+  EXPECT_STREQ(m.ratioText, "1:8");
+  EXPECT_NEAR(chipset->ComputeDramFrequency(100.0f, 34), 1066.72f, 0.01f);
+}
+
+TEST_F(Chipset, IvyBridgeRatioReference) {
+  struct Case {
+    uint32_t reg;
+    float ratio;
+  };
+  for (const Case& c : {Case{0x10A, 10.0f}, Case{0x00A, 13.334f}}) {
+    SCOPED_TRACE(c.reg);
+    Reset();
+    auto& r = Mchbar(0x0150);
+    r.Set32(0x5004, 0x10);
+    r.Set32(0x5008, 0x10);
+    r.Set32(0x4000, 9 | 9 << 4 | 9 << 8 | 24 << 16);
+    r.Set32(0x4004, 0xFFFFFFFF);
+    r.Set32(0x5E04, c.reg);
+    CChipsetInterface* chipset = Start();
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-4);
+    EXPECT_STREQ(m.ratioText, "1:10");
+    EXPECT_EQ(m.channelCount, 2);
+    EXPECT_EQ(m.commandRate, -1) << "TC_RAP reads all ones here: no data";
+    EXPECT_STREQ(chipset->GetHostBridge()->chipName, "Ivy Bridge");
+  }
+}
+
+TEST_F(Chipset, AnMchbarSwitchedOnForTheReadIsSwitchedOffAgain) {
+  auto& r = Mchbar(0x0044);  // Clarkdale
+  host->Set32(0x48, 0xFED10000);  // firmware left the window off
+  r.Set32(0x260, 0x00300000);
+  r.Set32(0x240, 6);  // CL 9
+  r.Set32(0x2C20, 0x14);
+  CChipsetInterface* chipset = Start();
+  const CMemoryInfo& m = *chipset->GetMemoryInfo();
+  EXPECT_FLOAT_EQ(m.casLatency, 9);
+  EXPECT_EQ(m.channelCount, 1);
+  EXPECT_FLOAT_EQ(m.ratioValue, 5.0f);
+  EXPECT_STREQ(m.ratioText, "4:20");
+  EXPECT_EQ(host->Get32(0x48), 0xFED10000u) << "enable bit cleared again";
+  chipset->Refresh();
+  EXPECT_EQ(host->Get32(0x48), 0xFED10000u);
+
+  // A window that stays off gives only the memory type, and nothing is
+  // left changed.
+  host->SetWritable(0x48, 1, 0x00);
+  CMemoryInfo fresh;
+  *chipset->GetMemoryInfo() = fresh;
+  chipset->Refresh();
+  EXPECT_EQ(chipset->GetMemoryInfo()->typeCode, 9);
+  EXPECT_FLOAT_EQ(chipset->GetMemoryInfo()->casLatency, -1);
+  EXPECT_EQ(host->Get32(0x48), 0xFED10000u);
+}
+
+TEST_F(Chipset, AllOnesRegistersAndAbsentChannelFunctionsAreNoData) {
+  // Sandy Bridge-E: channels 0 and 2 present (error functions 16.2 and
+  // 16.6), channel 1 reports unpopulated (11), channel 3's functions are
+  // absent.
+  env->machine->AddMmio(emu::parts::kMmconfigBase, 256u << 20, std::make_shared<emu::MmconfigWindow>(*env->machine));
+  auto& root = Add(0, 0, 0, 0x3C00);
+  root.Set32(0x60, emu::parts::kMmconfigBase | 1);
+  Add(0, 5, 0, 0x3C28, 0x08800007).Set32(0x84, emu::parts::kMmconfigBase | 1);
+  Add(0xFF, 16, 2, 0x3CB2).Set32(0x80, 0x20);
+  Add(0xFF, 16, 3, 0x3CB3).Set32(0x80, 11);
+  Add(0xFF, 16, 6, 0x3CB6).Set32(0x80, 0x20);
+  for (uint8_t fn : {0, 4}) {
+    auto& t = Add(0xFF, 16, fn, static_cast<uint16_t>(0x3CB0 + fn));
+    t.express = true;
+    t.Set32(0x200, fn == 4 ? (10 | 10 << 5 | 10 << 9 | 30u << 19) : 0x00C01329);
+    t.Set32(0x204, 0xFFFFFFFF);  // registers that read all ones
+    t.Set32(0x214, 0xFFFFFFFF);
+  }
+  Add(0xFF, 10, 1, 0x3CC1).Set32(0x98, 12);
+  CChipsetInterface* chipset = Start();
+  const CMemoryInfo& m = *chipset->GetMemoryInfo();
+  EXPECT_EQ(m.channelCount, 2);
+  EXPECT_FLOAT_EQ(m.casLatency, 10) << "the last populated channel's timing function (16.4)";
+  EXPECT_EQ(m.tRAS, 30);
+  EXPECT_EQ(m.commandRate, -1) << "all ones is no command rate";
+  EXPECT_EQ(m.tRFC, -1) << "all ones is no tRFC";
+  EXPECT_NEAR(m.ratioValue, 8.0f, 0.001f);
+  EXPECT_STREQ(m.ratioText, "1:12");
+}
+
+TEST_F(Chipset, DramFrequencyRules) {
+  CChipsetInterface chipset;
+  CMemoryInfo& m = *chipset.GetMemoryInfo();
+  EXPECT_FLOAT_EQ(chipset.ComputeDramFrequency(133.33f, 20), -1) << "nothing to go by";
+  m.clockDivisor = 10;
+  EXPECT_FLOAT_EQ(chipset.ComputeDramFrequency(200, 11), 220);
+  EXPECT_FLOAT_EQ(chipset.ComputeDramFrequency(200, -1), -1) << "no multiplier";
+  m.clockOffset = -33.34f;
+  EXPECT_FLOAT_EQ(chipset.ComputeDramFrequency(200, 11), 220) << "a negative offset falls through to the divisor";
+  m.clockOffset = 33.34f;
+  EXPECT_NEAR(chipset.ComputeDramFrequency(133.33f, 11), 166.67f, 0.001f);
+  m.ratioValue = 5;
+  EXPECT_NEAR(chipset.ComputeDramFrequency(133.33f, 11), 666.65f, 0.01f);
+  EXPECT_FLOAT_EQ(chipset.ComputeDramFrequency(0, 11), -1);
+  m.ratioValue = -1;
+  m.clockOffset = -1;
+  m.clockDivisor = 0;
+  EXPECT_FLOAT_EQ(chipset.ComputeDramFrequency(200, 11), -1) << "a zero divisor is none";
+  m.fixedFrequency = 1;
+  m.dramFrequency = 400;
+  EXPECT_FLOAT_EQ(chipset.ComputeDramFrequency(-1, -1), 400);
+}
+
+TEST_F(Chipset, TheFunctionAtZeroIsTheHostBridgeWhateverItsClass) {
+  Add(0, 0, 0, 0x0100, 0x05800009);  // a memory-controller class code
+  Add(0, 1, 0, 0x0101, 0x06040009);
+  Add(0x3F, 0, 0, 0x2C61);
+  CChipsetInterface* chipset = Start();
+  ASSERT_EQ(chipset->northBridges->count, 2);
+  EXPECT_STREQ(chipset->GetNorthBridge(0)->chipName, "ID2C61");
+  ASSERT_NE(chipset->GetHostBridge(), nullptr);
+  EXPECT_EQ(chipset->GetHostBridge(), chipset->GetNorthBridge(1));
+  EXPECT_STREQ(chipset->GetHostBridge()->chipName, "Sandy Bridge");
+  EXPECT_EQ(chipset->GetSouthBridge(), nullptr);
+}
+
+TEST_F(Chipset, NamesFromIdsRevisionsAndNeighbours) {
+  auto& x38 = Add(0, 0, 0, 0x29E0, 0x06000002);
+  x38.Set32(0xE8, 1u << 25);
+  Add(0, 0x1F, 0, 0x1C44, 0x06010005);
+  Add(0x80, 0, 0, 0x1234, 0x06000000, 0x1B3F);
+  Add(0x81, 0, 0, 0x9999, 0x06000001);
+  CChipsetInterface* chipset = Start();
+  EXPECT_STREQ(chipset->GetHostBridge()->chipName, "X48");
+  EXPECT_STREQ(chipset->GetHostBridge()->revisionName, "A2");
+  EXPECT_STREQ(chipset->GetSouthBridge()->chipName, "Z68");
+  EXPECT_STREQ(chipset->GetSouthBridge()->revisionName, "B3");
+  EXPECT_STREQ(chipset->GetNorthBridge(1)->vendorName, "ID1B3F") << "unknown vendor";
+  EXPECT_STREQ(chipset->GetNorthBridge(1)->chipName, "ID1234");
+  EXPECT_STREQ(chipset->GetNorthBridge(2)->vendorName, "Intel");
+  EXPECT_STREQ(chipset->GetNorthBridge(2)->chipName, "ID9999");
+  EXPECT_STREQ(chipset->GetNorthBridge(2)->revisionName, "01");
+}
+
+TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
+  struct Case {
+    const char* board;
+    int type, channels;
+    float cl;
+    int rcd, rp, ras, rfc, rate;
+    const char* ratio;
+    float uncore;
+  };
+  const Case cases[] = {
+      {"brenmor-x58", 9, 3, 9, 9, 9, 24, 107, 1, "2:10", 16},
+      {"brenmor-p55", 9, 2, 9, 9, 9, 24, 107, 2, "2:10", 18},
+      {"brenmor-5520dp", 9, 3, 9, 9, 9, 24, 107, 1, "2:10", 20},
+      {"brenmor-z68", 9, 2, 9, 9, 9, 24, -1, 1, "1:12", -1},
+      {"brenmor-x79", 9, 4, 9, 9, 9, 28, 208, 1, "1:12", -1},
+      {"brenmor-p45", 7, 2, 5, 5, 5, 18, 51, 2, "1:3", -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.board);
+    testsupport::EmulatedSdk env(c.board);
+    ASSERT_TRUE(env.Start());
+    CreateSdkInterfaces(env.Sdk(), env.driver, {.interfaces = kSdkChipset | kSdkCpu});
+    auto* chipset = static_cast<CChipsetInterface*>(env.Sdk().FindInterface(INTERFACE_CHIPSET));
+    ASSERT_NE(chipset, nullptr);
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_EQ(m.commandRate, c.rate);
+    EXPECT_STREQ(m.ratioText, c.ratio);
+    EXPECT_FLOAT_EQ(m.uncoreRatio, c.uncore);
+    EXPECT_GT(m.dramFrequency, 0);
+  }
+}
+
+TEST(ChipsetBoards, TheHubsClockConfigurationFollowsTheBusClock) {
+  testsupport::EmulatedSdk env("brenmor-p45");
+  ASSERT_TRUE(env.Start());
+  CreateSdkInterfaces(env.Sdk(), env.driver, {.interfaces = kSdkChipset});
+  auto* chipset = static_cast<CChipsetInterface*>(env.Sdk().FindInterface(INTERFACE_CHIPSET));
+  ASSERT_NE(chipset, nullptr);
+  EXPECT_FLOAT_EQ(chipset->GetMemoryInfo()->ratioValue, 3.0f) << "DDR2-800 on a 133 MHz bus";
+  env.machine->SetBclkMHz(200.0);
+  chipset->Refresh();
+  EXPECT_FLOAT_EQ(chipset->GetMemoryInfo()->ratioValue, 2.0f);
+  EXPECT_STREQ(chipset->GetMemoryInfo()->ratioText, "1:2");
+  EXPECT_NEAR(chipset->ComputeDramFrequency(200.0f, 9), 400.0f, 0.01f);
+}
+
+}  // namespace
