@@ -127,14 +127,18 @@ void PrintModuleText(const CModuleInfo& m, const CMemoryModule* device) {
   }
 }
 
+// A value for JSON: -1 (not decoded) is null; floats carry no binary
+// noise past the fourth decimal (2.1 V, not 2.099999905).
+void Num(Json& j, const char* key, double v) {
+  j.Key(key);
+  if (v < 0)
+    j.Null();
+  else
+    j.Number(std::round(v * 10000.0) / 10000.0);
+}
+
 void ModuleJson(Json& j, const CModuleInfo& m, const CMemoryModule* device) {
-  auto num = [&](const char* key, double v) {
-    j.Key(key);
-    if (v < 0)
-      j.Null();
-    else
-      j.Number(v);
-  };
+  auto num = [&](const char* key, double v) { Num(j, key, v); };
   j.BeginObject();
   if (device) j.Key("index").Int(m.index).Key("address").Hex(m.address, 2).Key("name").String(device->name);
   j.Key("type").String(m.typeName).Key("typeCode").Int(m.typeCode).Key("form").String(m.moduleTypeName);
@@ -165,7 +169,7 @@ void ModuleJson(Json& j, const CModuleInfo& m, const CMemoryModule* device) {
   j.Key("maker").String(m.makerName).Key("makerId").String(MakerBytes(m));
   j.Key("partNumber").String(m.partNumber).Key("serialNumber").String(m.serialText);
   j.Key("year").Int(m.year).Key("week").Int(m.week);
-  if (device && device->temperatureSensor) j.Key("temperature").Number(device->temperatureSensor->value);
+  if (device && device->temperatureSensor) num("temperature", device->temperatureSensor->value);
   j.Key("xmp").BeginArray();
   for (CXMP_Profile* x : Items(m.xmpProfiles)) {
     j.BeginObject().Key("speed").String(x->speedName).Key("clockMHz").Int(x->clockMHz);
@@ -219,8 +223,24 @@ int FromDump(Session& s, const std::string& path) {
   return kExitOk;
 }
 
+// The raw bytes as i2cdump prints them, one block per module: what
+// --from-dump (and decode-dimms -x) read back.
+void PrintHex(const CSPDInterface& spd) {
+  for (int i = 0; i < spd.count; ++i) {
+    const CModuleInfo& m = spd.modules[i];
+    std::printf("%s# memory module %d at SMBus 0x%02X\n", i ? "\n" : "", i, m.address);
+    std::printf("     0  1  2  3  4  5  6  7  8  9  a  b  c  d  e  f\n");
+    for (int row = 0; row < CModuleInfo::kDataSize; row += 16) {
+      std::printf("%02x:", row);
+      for (int k = 0; k < 16; ++k) std::printf(" %02x", m.data[row + k]);
+      std::printf("\n");
+    }
+  }
+}
+
 int Spd(Session& s, const Args& a) {
-  if (!a.empty() && !(a.size() == 2 && a[0] == "--from-dump")) return Usage(*FindVerb("spd"));
+  const bool hex = a.size() == 1 && a[0] == "--hex";
+  if (!a.empty() && !hex && !(a.size() == 2 && a[0] == "--from-dump")) return Usage(*FindVerb("spd"));
   if (a.size() == 2) return FromDump(s, a[1]);
   // Found and decoded as the last start-up step, like the window does.
   auto spd = std::make_unique<CSPDInterface>();
@@ -232,7 +252,9 @@ int Spd(Session& s, const Args& a) {
     if (spd->Detect()) spd->Decode();
   };
   if (!s.StartSdk(hooks)) return kExitFailed;
-  if (s.Options().json) {
+  if (hex) {
+    PrintHex(*spd);
+  } else if (s.Options().json) {
     Json j;
     j.BeginObject().Key("totalMB").Int(spd->TotalSizeMB()).Key("modules").BeginArray();
     for (int i = 0; i < spd->count; ++i)
@@ -309,13 +331,7 @@ int Memory(Session& s, const Args& a) {
       std::printf("South bridge:     %s %s, revision %s (%s)\n", Printable(sb->vendorName).c_str(),
                   Printable(sb->chipName).c_str(), sb->revisionName, PciAddress(sb->device).c_str());
   }
-  auto num = [&](const char* key, double v) {
-    j.Key(key);
-    if (v < 0)
-      j.Null();
-    else
-      j.Number(v);
-  };
+  auto num = [&](const char* key, double v) { Num(j, key, v); };
   if (json) {
     j.Key("memoryType").String(MemoryTypeName(m.typeCode));
     num("channels", m.channelCount);
@@ -360,7 +376,8 @@ int Memory(Session& s, const Args& a) {
 
 const std::vector<Verb>& MemoryVerbs() {
   static const std::vector<Verb> verbs = {
-      {"spd", "[--from-dump FILE]", "memory modules' SPD: type, size, speed, timings, XMP/EPP (or a saved image)",
+      {"spd", "[--hex | --from-dump FILE]",
+       "memory modules' SPD: type, size, speed, timings, XMP/EPP; --hex the raw bytes; or a saved image",
        &Spd},
       {"memory", "", "chipset and memory controller: channels, DRAM clock, timings", &Memory},
   };

@@ -31,8 +31,8 @@ Ddr3SpdModule Module(uint32_t serial) {
   return d;
 }
 const SmbusPlacement kDimms[] = {
-    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Module(0x00000000)},
-    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Module(0x00000000)},
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Module(0x0C11AB01)},
+    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Module(0x0C11AB02)},
 };
 
 // The controller in MCHBAR (2nd generation Core datasheet volume 2), set

@@ -24,7 +24,7 @@ const char* const kBank1[127] = {
     "Analog Devices", "PMC-Sierra", "Asparix", "Convex Computer", "Quality Semiconductor", "Nimbus Technology",
     "Transwitch", "Micronas (ITT Intermetall)", "Cannon", "Altera", "NEXCOM", "Qualcomm", "Sony", "Cray Research",
     "AMS(Austria Micro)", "Vitesse", "Aster Electronics", "Bay Networks (Synoptic)", "Zentrum/ZMD", "TRW", "Thesys",
-    "Solbourne Computer", "Allied-Signal", "Dialog Semiconductor", "Media Vision", "Elpida",
+    "Solbourne Computer", "Allied-Signal", "Dialog Semiconductor", "Media Vision", "Numonyx",
 };
 
 // Bank 2 (one continuation code).
