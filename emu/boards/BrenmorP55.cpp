@@ -36,7 +36,7 @@ const SmbusPlacement kDimms[] = {
 // DDR3-1333 9-9-9-24 in 2T; this firmware leaves the mode-register shadow
 // empty.
 const parts::NehalemImc kImc = {
-    .testFunctionId = 0x2C9C, .channelIds = {0x2CA0, 0x2CA8, 0x2CB0}, .channels = 2, .qclkRatio = 10,
+    .testFunctionId = 0x2C9C, .channelIds = {0x2CA0, 0x2CA8, 0}, .channels = 2, .qclkRatio = 10,
     .uncoreRatio = 18, .cl = 9, .tRCD = 9, .tRP = 9, .tRAS = 24, .tRFC = 107, .twoT = true, .mrsShadow = false,
 };
 

@@ -13,7 +13,6 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
-#include "emu/chips/MchbarRegisters.h"
 
 namespace emu::boards {
 
@@ -35,19 +34,9 @@ const SmbusPlacement kDimms[] = {
     {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Module(0x0C11AB02)},
 };
 
-// The controller in MCHBAR (2nd generation Core datasheet volume 2), set
-// up by the firmware for the XMP profile: DDR3-1600 9-9-9-24 1T, both
-// channels with one dual-rank 4 GB DIMM.
-void AddMemoryController(EmulatedMachine& m, PciFunction& host) {
-  auto& mchbar = parts::AddMchbar(m, host, 0xFED10000, 0x8000);
-  for (uint32_t channel : {0x0000u, 0x0400u}) {
-    mchbar.Set32(0x4000 + channel, 9 | 9 << 4 | 9 << 8 | 8 << 12 | 24 << 16);     // TC_DBP: tRCD tRP CL CWL tRAS
-    mchbar.Set32(0x4004 + channel, 1u << 30 | 12 << 24 | 24 << 16 | 6 << 12 | 4 << 8 | 6 << 4 | 5);  // TC_RAP
-  }
-  mchbar.Set32(0x5004, 1u << 17 | 16);  // MAD_DIMM_CH0: DIMM A 16 x 256 MB, dual rank
-  mchbar.Set32(0x5008, 1u << 17 | 16);  // MAD_DIMM_CH1
-  mchbar.Set32(0x5E04, 12);             // MC_BIOS_DATA: 12 x 133.33 MHz
-}
+// The controller, set up by the firmware for the XMP profile: DDR3-1600
+// 9-9-9-24 1T (12 x 133.33 MHz), both channels with one dual-rank 4 GB DIMM.
+const parts::SandyBridgeImc kImc = {{true, true}, 4096, true, 9, 9, 9, 24, 12};
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 8);
@@ -57,7 +46,7 @@ void Build(EmulatedMachine& m) {
   host.Set32(0x60, parts::kMmconfigBase | 1);  // PCIEXBAR: 256 MB, enabled
   host.Set32(0x48, SandyBridgeI7_2600K().mchbar | 1);  // MCHBAR, enabled
   parts::AddRootPort(m, 1, 0, 0x0101);
-  AddMemoryController(m, host);
+  parts::AddSandyBridgeMemoryController(m, host, kImc);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
   PlaceSmbusSlaves(*smbus, kDimms);
   auto monitor = InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,

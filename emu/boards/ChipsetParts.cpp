@@ -71,6 +71,7 @@ void AddNehalemMemoryController(EmulatedMachine& m, uint8_t bus, const NehalemIm
   // ODT_PARAMS1 bits 11:8 hold CL less a ratio-dependent offset (5 + (ratio - 6) / 2).
   const uint32_t odt = static_cast<uint32_t>(imc.cl - (5 + (imc.qclkRatio - 6) / 2)) << 8;
   for (int c = 0; c < 3; ++c) {
+    if (!imc.channelIds[c]) continue;  // a two-channel controller has no third
     auto& f = AddUncore(m, bus, static_cast<uint8_t>(4 + c), 0, imc.channelIds[c], true);
     if (c >= imc.channels) continue;
     f.Set32(0x70, imc.mrsShadow ? (0x0044u << 16 | mr0) : 0);                       // MRS_VALUE_0_1
@@ -81,6 +82,19 @@ void AddNehalemMemoryController(EmulatedMachine& m, uint8_t bus, const NehalemIm
     f.Set32(0x9C, odt);                                                              // ODT_PARAMS1
     f.Set32(0xB8, imc.twoT ? 0x08u : 0x00u);                                         // SCHEDULER_PARAMS
   }
+}
+
+void AddSandyBridgeMemoryController(EmulatedMachine& m, PciFunction& host, const SandyBridgeImc& imc) {
+  auto& mchbar = AddMchbar(m, host, 0xFED10000, 0x8000);
+  for (int c = 0; c < 2; ++c) {
+    const uint32_t base = c ? 0x400u : 0u;
+    // TC_DBP: tRCD, tRP, CL, CWL, tRAS; TC_RAP: 1T, tWR, tFAW, tWTR, tCKE, tRTP, tRRD.
+    mchbar.Set32(0x4000 + base, static_cast<uint32_t>(imc.tRCD | imc.tRP << 4 | imc.cl << 8 | 8 << 12 | imc.tRAS << 16));
+    mchbar.Set32(0x4004 + base, 1u << 30 | 12 << 24 | 24 << 16 | 6 << 12 | 4 << 8 | 6 << 4 | 5);
+    // MAD_DIMM_CHx: DIMM A size in 256 MB units, its rank bit.
+    if (imc.channel[c]) mchbar.Set32(0x5004 + 4 * c, (imc.dualRank ? 1u << 17 : 0u) | (imc.dimmMiB / 256));
+  }
+  mchbar.Set32(0x5E04, imc.biosData);
 }
 
 MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size) {

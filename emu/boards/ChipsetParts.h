@@ -42,7 +42,7 @@ PciFunction& AddUncore(EmulatedMachine& m, uint8_t bus, uint8_t device, uint8_t 
 // functions. Timings in DRAM clocks.
 struct NehalemImc {
   uint16_t testFunctionId;            // 0x2C1C, 0x2C9C, 0x2D9C
-  uint16_t channelIds[3];             // control function of channels 0-2
+  uint16_t channelIds[3];             // control function of channels 0-2 (0: none)
   int channels;                       // populated channels (1-3)
   int qclkRatio;                      // DRAM data rate / bus clock
   int uncoreRatio;
@@ -51,6 +51,19 @@ struct NehalemImc {
   bool mrsShadow = true;              // MR0 shadowed in MRS_VALUE_0_1 (else 0)
 };
 void AddNehalemMemoryController(EmulatedMachine& m, uint8_t bus, const NehalemImc& imc);
+
+// The memory controller of a Sandy Bridge or Ivy Bridge host bridge in its
+// MCHBAR at 0xFED10000 (2nd/3rd generation Core datasheets volume 2):
+// timings in both channels, one DIMM of `dimmMiB` per populated channel,
+// MC_BIOS_DATA holding the DDR ratio (bit 8: 100 MHz reference, Ivy Bridge).
+struct SandyBridgeImc {
+  bool channel[2];
+  unsigned dimmMiB;
+  bool dualRank;
+  int cl, tRCD, tRP, tRAS;
+  uint32_t biosData;
+};
+void AddSandyBridgeMemoryController(EmulatedMachine& m, PciFunction& host, const SandyBridgeImc& imc);
 
 // The MCHBAR window of `host` at `base` (programmed into register 0x48
 // with its enable bit set; the enable bit is writable).

@@ -79,12 +79,14 @@ TEST_P(EmulatedBoard, IdentityFromSmbiosAndChipsetOnThePciBus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, EmulatedBoard,
-                         ::testing::Values(BoardExpectation{"brenmor-x58", false, 3},
+                         // Bloomfield: QPI, memory controller, its test function, three channels.
+                         ::testing::Values(BoardExpectation{"brenmor-x58", false, 7},
                                            BoardExpectation{"brenmor-p45", true, 0},
-                                           BoardExpectation{"brenmor-p55", false, 5},
+                                           BoardExpectation{"brenmor-p55", false, 7},  // two channels
                                            BoardExpectation{"brenmor-z68", true, 0},
-                                           BoardExpectation{"brenmor-x79", true, 3},  // memory, RAS, power control
-                                           BoardExpectation{"brenmor-5520dp", false, 6},
+                                           // memory, RAS, power control, eight channel functions
+                                           BoardExpectation{"brenmor-x79", true, 12},
+                                           BoardExpectation{"brenmor-5520dp", false, 14},
                                            BoardExpectation{"kestrel-x38", true, 0}),
                          [](const auto& info) {
                            std::string n = info.param.board;

@@ -261,6 +261,8 @@ TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
       {"brenmor-p55", 9, 2, 9, 9, 9, 24, 107, 2, "2:10", 18},
       {"brenmor-5520dp", 9, 3, 9, 9, 9, 24, 107, 1, "2:10", 20},
       {"brenmor-z68", 9, 2, 9, 9, 9, 24, -1, 1, "1:12", -1},
+      {"brenmor-p67", 9, 1, 9, 9, 9, 24, -1, 1, "1:10", -1},  // one DIMM, in channel 1
+      {"brenmor-z77", 9, 2, 9, 9, 9, 28, -1, 1, "1:16", -1},
       {"brenmor-x79", 9, 4, 9, 9, 9, 28, 208, 1, "1:12", -1},
       {"brenmor-p45", 7, 2, 5, 5, 5, 18, 51, 2, "1:3", -1},
   };
