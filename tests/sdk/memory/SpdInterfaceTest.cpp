@@ -13,6 +13,7 @@
 #include "emu/smbus/SmbusEepromSlave.h"
 #include "sdk/access/CPCIInterface.h"
 #include "sdk/access/CSMBusDevice.h"
+#include "sdk/access/CSMBusRegisterSpace.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/StartupBoardIdentity.h"
@@ -120,6 +121,40 @@ TEST_F(SpdInterface, WhichAnswersBecomeModules) {
   EXPECT_STREQ(first->name, "Memory Module") << "Decode names it after maker and speed";
   EXPECT_EQ(spd.modules[0].data[2], 0x0B);
   EXPECT_EQ(spd.modules[0].data[128], 'T') << "all 256 bytes read";
+}
+
+// An SPD-only host of a fully buffered memory controller: slaves are
+// channel numbers, and only the first 128 bytes of each EEPROM read.
+class FbDimmSpdHost : public CSMBusRegisterSpace {
+ public:
+  FbDimmSpdHost() : CSMBusRegisterSpace(nullptr, 0x808625F5, 2000) {}
+  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override {
+    if (slave > 3 || !types[slave] || command >= 128) return 0;
+    *value = command == 2 ? types[slave] : command == 11 ? 12 : command == 9 ? 1 : command == 10 ? 4 : 0x11;
+    return 1;
+  }
+  uint8_t types[4] = {9, 3, 10, 0};
+};
+
+TEST_F(SpdInterface, FullyBufferedControllersSpdBuses) {
+  testsupport::EmulatedSdk env;
+  emu::parts::AddIntelSouthBridge(*env.machine, 0x3A18, 0x3A30);
+  StartBuses(env);
+  auto* host = new FbDimmSpdHost();
+  env.Sdk().AddRegisterSpace(host);
+  CSPDInterface spd;
+  int progress = 0;
+  EXPECT_TRUE(spd.Detect([&] { ++progress; }));
+  EXPECT_EQ(progress, 9) << "eight slots and one controller pass";
+  // Channel 1 answers with type 3 (EDO), channel 3 not at all.
+  EXPECT_EQ(Addresses(spd), (std::vector<int>{0, 2}));
+  EXPECT_EQ(spd.modules[0].space, host);
+  EXPECT_EQ(spd.modules[0].data[127], 0x11);
+  EXPECT_EQ(spd.modules[0].data[128], 0x00) << "the buffer of these starts cleared";
+  spd.Decode();
+  EXPECT_EQ(spd.modules[1].typeCode, 8);
+  EXPECT_EQ(spd.modules[1].clockMHz, 333);
+  EXPECT_NE(env.Sdk().FindMemoryModule(1, 8), nullptr);
 }
 
 TEST_F(SpdInterface, NothingFoundWithoutModulesOrSmbus) {
