@@ -10,7 +10,6 @@
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
-#include "emu/chips/MchbarRegisters.h"
 #include "emu/smbus/SmbusPlacement.h"
 
 namespace emu::boards {
@@ -32,23 +31,9 @@ const SmbusPlacement kDimms[] = {
     {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr2Spd, {}, {}, Module(0x00C0FFEF)},
 };
 
-// The MCH's controller registers in MCHBAR (Intel 4 Series Chipset Family
-// datasheet): DDR2-800 5-5-5-18 2T in both channels; CLKCFG's FSB field
-// follows the bus clock, the memory field says DDR2-800.
-void AddMemoryController(EmulatedMachine& m, PciFunction& mch) {
-  auto& mchbar = parts::AddMchbar(m, mch, 0xFED14000, 0x4000);
-  mchbar.Set32(0x1A8, 0x00000000);  // DDR2
-  for (uint32_t channel : {0x000u, 0x400u}) {
-    mchbar.Set32(0x220 + channel, 0x00000010);            // 2T
-    mchbar.Set32(0x250 + channel, (51u | 5u << 13) << 16);  // 0x252: tRFC, tRP
-    mchbar.Set32(0x258 + channel, 5u << 17);              // tRCD
-    mchbar.Set32(0x25C + channel, 18u << 8);              // 0x25D: tRAS
-    mchbar.Set32(0x260 + channel, 0x00100000);            // rank population
-    mchbar.Set32(0x264 + channel, (5u + 6) << 16);        // 0x265: CL + 6
-  }
-  mchbar.Set32(0x110, 0x00000000);  // 0x111 bit 1 clear: interleaved (dual-channel) mode
-  mchbar.SetDynamic32(0xC00, [&m] { return 3u << 4 | parts::ClkcfgFsbCode(m.BclkMHz()); });
-}
+// The MCH runs the modules at DDR2-800 5-5-5-18 2T in both channels.
+const parts::Core2Imc kImc = {.series4 = true, .ddr3 = false, .cl = 5, .tRCD = 5, .tRP = 5, .tRAS = 18,
+                              .tRFC = 51, .twoT = true, .memoryCode = 3};
 
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 4);
@@ -58,7 +43,7 @@ void Build(EmulatedMachine& m) {
   auto& mch = m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x2E20, 0x06000002));
   mch.SetSubsystem(0x1B3F, 0x2E20);
   mch.Set32(0x60, parts::kMmconfigBase | 1);
-  AddMemoryController(m, mch);
+  parts::AddCore2MemoryController(m, mch, 0xFED14000, kImc);
   parts::AddRootPort(m, 1, 0, 0x2E21);
   auto smbus = parts::AddIntelSouthBridge(m, 0x3A18, 0x3A30);
   PlaceSmbusSlaves(*smbus, kDimms);

@@ -97,6 +97,27 @@ void AddSandyBridgeMemoryController(EmulatedMachine& m, PciFunction& host, const
   mchbar.Set32(0x5E04, imc.biosData);
 }
 
+void AddCore2MemoryController(EmulatedMachine& m, PciFunction& mch, uint32_t base, const Core2Imc& imc) {
+  auto& mchbar = AddMchbar(m, mch, base, 0x4000);
+  if (imc.series4)
+    mchbar.Set32(0x1A8, imc.ddr3 ? 0x04u : 0x00u);
+  else
+    mchbar.Set32(0x1E8, imc.ddr3 ? 0x00u : 0x01u);
+  // The channel's CAS field holds CL plus a fixed offset: 6 on the 4 Series, 9 before.
+  const uint32_t clField = static_cast<uint32_t>(imc.cl + (imc.series4 ? 6 : 9));
+  for (uint32_t channel : {0x000u, 0x400u}) {
+    mchbar.Set32(0x220 + channel, imc.twoT ? 0x10u : 0x00u);
+    mchbar.Set32(0x250 + channel, static_cast<uint32_t>(imc.tRFC | imc.tRP << 13) << 16);  // 0x252
+    mchbar.Set32(0x258 + channel, static_cast<uint32_t>(imc.tRCD) << 17);
+    mchbar.Set32(0x25C + channel, static_cast<uint32_t>(imc.tRAS) << 8);  // 0x25D
+    mchbar.Set32(0x260 + channel, 0x00100000);                            // rank population
+    mchbar.Set32(0x264 + channel, clField << 16);                         // 0x265 bits 13:8
+  }
+  mchbar.Set32(0x110, 0x00000000);  // 0x111 bit 1 clear: interleaved (dual-channel) mode
+  const uint32_t memory = imc.memoryCode;
+  mchbar.SetDynamic32(0xC00, [&m, memory] { return memory << 4 | ClkcfgFsbCode(m.BclkMHz()); });
+}
+
 MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size) {
   host.Set32(0x48, base | 1);
   host.SetWritable(0x48, 1, 0x01);

@@ -65,6 +65,20 @@ struct SandyBridgeImc {
 };
 void AddSandyBridgeMemoryController(EmulatedMachine& m, PciFunction& host, const SandyBridgeImc& imc);
 
+// The memory controller of a Core 2 generation hub (Intel 3 Series / X38
+// and 4 Series datasheets, MCHBAR registers): both channels' timings and
+// rank population, the memory type, and CLKCFG whose FSB field follows the
+// machine's bus clock while the memory field holds `memoryCode` (3 =
+// DDR2-800). Timings in DRAM clocks.
+struct Core2Imc {
+  bool series4;  // 4 Series (else 3 Series / X38)
+  bool ddr3;
+  int cl, tRCD, tRP, tRAS, tRFC;
+  bool twoT;
+  uint32_t memoryCode;
+};
+void AddCore2MemoryController(EmulatedMachine& m, PciFunction& mch, uint32_t base, const Core2Imc& imc);
+
 // The MCHBAR window of `host` at `base` (programmed into register 0x48
 // with its enable bit set; the enable bit is writable).
 MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size);

@@ -13,6 +13,7 @@
 #include "emu/chips/WinbondW83627DhgMonitor.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
+#include "emu/smbus/SmbusPlacement.h"
 
 namespace emu::boards {
 
@@ -66,13 +67,31 @@ void AddMonitoringChips(EmulatedMachine& m) {
   RegisterDumpChip(m, "w83627dhg", dhg);
 }
 
+// Two 2 GB DDR2-800 DIMMs without profiles, run at 5-5-5-18 1T.
+Ddr2SpdModule Module(uint32_t serial) {
+  Ddr2SpdModule d;
+  d.partNumber = "TVK2-800-2G";
+  d.serial = serial;
+  d.makerBank = 1;  // Kingston
+  d.makerCode = 0x98;
+  return d;
+}
+const SmbusPlacement kDimms[] = {
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr2Spd, {}, {}, Module(0x4B380001)},
+    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr2Spd, {}, {}, Module(0x4B380002)},
+};
+const parts::Core2Imc kImc = {.series4 = false, .ddr3 = false, .cl = 5, .tRCD = 5, .tRP = 5, .tRAS = 18,
+                              .tRFC = 51, .twoT = false, .memoryCode = 3};
+
 void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 4);
   AddProcessors(m, NehalemBloomfieldI7_920());
   auto& mch = m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x29E0, 0x06000001));
   mch.Set32(0x60, parts::kMmconfigBase | 1);
+  parts::AddCore2MemoryController(m, mch, 0xFED14000, kImc);
   parts::AddRootPort(m, 1, 0, 0x29E1);
-  parts::AddIntelSouthBridge(m, 0x2916, 0x2930);
+  auto smbus = parts::AddIntelSouthBridge(m, 0x2916, 0x2930);
+  PlaceSmbusSlaves(*smbus, kDimms);
   AddMonitoringChips(m);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM)2 Extreme CPU X9650 @ 3.00GHz", 333, 3000, 4, 1024));

@@ -107,7 +107,7 @@ TEST(MemoryCli, EveryVendorBoardsModulesAgreeWithDecodeDimms) {
   if (!HaveDecodeDimms()) GTEST_SKIP() << "decode-dimms (i2c-tools) is not installed; scripts/deps installs it";
   TempDir dir;
   for (const char* board : {"brenmor-x58", "brenmor-p55", "brenmor-z68", "brenmor-p67", "brenmor-z77",
-                            "brenmor-x79", "brenmor-p45", "brenmor-5520dp"}) {
+                            "brenmor-x79", "brenmor-p45", "brenmor-5520dp", "kestrel-x38"}) {
     SCOPED_TRACE(board);
     CmdResult live = Torvikctl(std::string("--machine emulated:") + board + " --json spd");
     ASSERT_EQ(live.status, 0) << live.out;

@@ -265,6 +265,7 @@ TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
       {"brenmor-z77", 9, 2, 9, 9, 9, 28, -1, 1, "1:16", -1},
       {"brenmor-x79", 9, 4, 9, 9, 9, 28, 208, 1, "1:12", -1},
       {"brenmor-p45", 7, 2, 5, 5, 5, 18, 51, 2, "1:3", -1},
+      {"kestrel-x38", 7, 2, 5, 5, 5, 18, 51, 1, "1:3", -1},  // the 3 Series' own type bit and CAS offset
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.board);
