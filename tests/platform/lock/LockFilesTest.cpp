@@ -82,11 +82,25 @@ class LockFiles : public ::testing::Test {
 };
 
 TEST_F(LockFiles, NewLocksAreOwnerOnlyAndLeaveTheUmaskAlone) {
-  const mode_t before = umask(0);  // the widest umask a caller could have
+  // The lock is first created by a child running with the widest umask a
+  // caller could have, so that this process's umask is never opened up.
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    umask(0);
+    plat::MutexHandle created = plat::CreateGlobalMutex(false, "fresh");
+    if (!created) _exit(1);
+    if (umask(0) != 0) _exit(2);  // opening a lock must not change the process umask
+    if (!problems_.empty()) _exit(3);
+    plat::CloseMutex(created);
+    _exit(0);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not created, 2: umask changed, 3: problems reported";
   plat::MutexHandle m = plat::CreateGlobalMutex(false, "fresh");
-  const mode_t during = umask(before);
   ASSERT_NE(m, nullptr) << Problems();
-  EXPECT_EQ(during, 0u) << "opening a lock must not change the process umask";
 
   struct stat st {};
   ASSERT_EQ(stat(dir_.c_str(), &st), 0);
@@ -131,7 +145,7 @@ TEST_F(LockFiles, ForeignThingsAtALockPathAreReplacedNeverFollowed) {
        [](const std::string& p) {
          int fd = open(p.c_str(), O_CREAT | O_WRONLY, 0600);
          ASSERT_GE(fd, 0);
-         fchmod(fd, 0666);
+         fchmod(fd, 0640);  // readable by the group: no longer ours alone
          close(fd);
        },
        "open to other users"},
@@ -222,7 +236,7 @@ TEST_F(LockFiles, AnUnprivilegedUserCanNeitherTouchNorPlantLockFiles) {
     if (open(seg.c_str(), O_RDWR) >= 0) return 1;                       // could take or forge the lock
     if (open(seg.c_str(), O_RDONLY) >= 0) return 2;                     // could read it
     if (symlink("/etc/passwd", planted.c_str()) == 0) return 3;         // could plant a link
-    if (open(planted.c_str(), O_CREAT | O_WRONLY, 0666) >= 0) return 4;  // could pre-create a file
+    if (open(planted.c_str(), O_CREAT | O_WRONLY, 0600) >= 0) return 4;  // could pre-create a file
     return 0;
   });
   if (status < 0) GTEST_SKIP() << "runs only as root (it switches to the user nobody)";
