@@ -5,6 +5,7 @@
 
 #include "platform/Machine.h"
 #include "sdk/access/CIORequest.h"
+#include "sdk/access/CRegisterSpace.h"
 #include "sdk/clock/CPLLOutput.h"
 
 CPLL::CPLL(uint32_t pllId) : id(pllId), outputs(new CTList<CPLLOutput>()) {
@@ -52,6 +53,30 @@ uint8_t* CPLL::FreshBuffer(int size) {
   if (!buffer) buffer = new uint8_t[size];
   std::memset(buffer, 0, size);
   return buffer;
+}
+
+int CPLL::BlockRead() {
+  if (!registerSpace || !request || !buffer) return -1;
+  request->op = IOOP_READ | IOOP_BLOCK;
+  request->reg = 0;
+  request->buffer = buffer;
+  request->data = 0;
+  if (!registerSpace->Execute(request)) return -1;
+  return static_cast<int>(request->data);
+}
+
+bool CPLL::BlockWrite(int start, int length) {
+  if (!registerSpace || !request || !buffer) return false;
+  request->op = IOOP_WRITE | IOOP_BLOCK;
+  request->reg = static_cast<uint32_t>(start);
+  request->buffer = buffer + start;
+  request->data = static_cast<uint32_t>(length);
+  const bool ok = registerSpace->Execute(request) && static_cast<int>(request->data) == length;
+  request->op = IOOP_READ | IOOP_BLOCK;
+  request->reg = 0;
+  request->buffer = buffer;
+  request->data = static_cast<uint32_t>(readCount_);
+  return ok;
 }
 
 void CPLL::Wait(uint32_t ms) { plat::CurrentMachine().Sleep(ms); }

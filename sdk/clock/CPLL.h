@@ -88,6 +88,14 @@ class CPLL {
   void SetName(const char* text);
   // The block buffer, allocated on first use and cleared.
   uint8_t* FreshBuffer(int size);
+  // SMBus generators: the register image by one block read from register 0
+  // (the byte count the chip sent, or -1), and a block write of `length`
+  // image bytes from `start`, true only when every byte went out. After a
+  // write the request is set up again for a whole-image read of readCount_
+  // bytes.
+  int BlockRead();
+  bool BlockWrite(int start, int length);
+  int readCount_ = -1;  // bytes of the last good block read
   // Virtual-time aware sleep of the current machine.
   static void Wait(uint32_t ms);
 

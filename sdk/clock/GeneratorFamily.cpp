@@ -65,11 +65,7 @@ int CGeneratorFamilyPLL::Read() {
   ClearOutputs();
   if (!registerSpace || !request) return 0;
   FreshBuffer(kBufferSize);
-  request->op = IOOP_READ | IOOP_BLOCK;
-  request->reg = 0;
-  request->buffer = buffer;
-  if (!registerSpace->Execute(request)) return 0;
-  int count = static_cast<int>(request->data);
+  const int count = BlockRead();
   if (count <= 8) return 0;
   readCount_ = count;
   return 1;
@@ -86,15 +82,10 @@ int CGeneratorFamilyPLL::SetOption(int on) {
   const int shift = __builtin_ctz(entry.optionMask);
   if (on < 0 || (static_cast<unsigned>(on) << shift & ~static_cast<unsigned>(entry.optionMask))) return 0;
   uint8_t value = static_cast<uint8_t>((buffer[entry.optionByte] & ~entry.optionMask) | (on << shift));
-  if (value == buffer[entry.optionByte]) return 1;
+  const uint8_t previous = buffer[entry.optionByte];
+  if (value == previous) return 1;
   buffer[entry.optionByte] = value;
-  request->op = IOOP_WRITE | IOOP_BLOCK;
-  request->reg = static_cast<uint32_t>(entry.optionByte);
-  request->buffer = buffer + entry.optionByte;
-  request->data = 1;
-  int ok = registerSpace->Execute(request) && static_cast<int>(request->data) == 1;
-  request->op = IOOP_READ | IOOP_BLOCK;
-  request->reg = 0;
-  request->buffer = buffer;
-  return ok;
+  if (BlockWrite(entry.optionByte, 1)) return 1;
+  buffer[entry.optionByte] = previous;  // the chip still holds the old byte
+  return 0;
 }

@@ -36,6 +36,4 @@ class CGeneratorFamilyPLL : public CPLL {
 
   const GeneratorFamilyEntry& entry;
 
- private:
-  int readCount_ = -1;
 };

@@ -18,32 +18,6 @@ ICS_PLRS_PLL::ICS_PLRS_PLL(uint32_t pllId, uint32_t pllKind, const char* pllName
   SetName(pllName);
 }
 
-// Bytes read, or -1.
-int ICS_PLRS_PLL::BlockRead() {
-  if (!registerSpace || !request) return -1;
-  request->op = IOOP_READ | IOOP_BLOCK;
-  request->reg = 0;
-  request->buffer = buffer;
-  request->data = 0;
-  if (!registerSpace->Execute(request)) return -1;
-  return static_cast<int>(request->data);
-}
-
-bool ICS_PLRS_PLL::BlockWrite(int start, int length) {
-  if (!registerSpace || !request) return false;
-  request->op = IOOP_WRITE | IOOP_BLOCK;
-  request->reg = static_cast<uint32_t>(start);
-  request->buffer = buffer + start;
-  request->data = static_cast<uint32_t>(length);
-  bool ok = registerSpace->Execute(request) && static_cast<int>(request->data) == length;
-  // Back to the whole image at register 0 with the count the chip reported.
-  request->op = IOOP_READ | IOOP_BLOCK;
-  request->reg = 0;
-  request->buffer = buffer;
-  request->data = static_cast<uint32_t>(readCount_);
-  return ok;
-}
-
 int ICS_PLRS_PLL::Read() {
   ClearOutputs();
   FreshBuffer(kBufferSize);

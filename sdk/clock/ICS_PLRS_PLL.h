@@ -54,11 +54,7 @@ class ICS_PLRS_PLL : public CPLL {
   const Layout& layout_;
 
  private:
-  int BlockRead();
-  bool BlockWrite(int start, int length);
-
   int pendingN_ = -1, pendingM_ = -1;
-  int readCount_ = -1;
   int writes_ = 0;
   int cpuDivider_ = 0;
 };

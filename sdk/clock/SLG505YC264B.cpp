@@ -33,30 +33,6 @@ SLG505YC264B_CPU_PLL::SLG505YC264B_CPU_PLL() : CPLL(kPLLId_SLG505YC264B) {
   SetName("Silego SLG505YC264B CPU PLL");
 }
 
-int SLG505YC264B_CPU_PLL::BlockRead() {
-  if (!registerSpace || !request) return -1;
-  request->op = IOOP_READ | IOOP_BLOCK;
-  request->reg = 0;
-  request->buffer = buffer;
-  request->data = 0;
-  if (!registerSpace->Execute(request)) return -1;
-  return static_cast<int>(request->data);
-}
-
-bool SLG505YC264B_CPU_PLL::BlockWrite(int start, int length) {
-  if (!registerSpace || !request) return false;
-  request->op = IOOP_WRITE | IOOP_BLOCK;
-  request->reg = static_cast<uint32_t>(start);
-  request->buffer = buffer + start;
-  request->data = static_cast<uint32_t>(length);
-  bool ok = registerSpace->Execute(request) && static_cast<int>(request->data) == length;
-  request->op = IOOP_READ | IOOP_BLOCK;
-  request->reg = 0;
-  request->buffer = buffer;
-  request->data = static_cast<uint32_t>(readCount_);
-  return ok;
-}
-
 int SLG505YC264B_CPU_PLL::Read() {
   ClearOutputs();
   FreshBuffer(kBufferSize);

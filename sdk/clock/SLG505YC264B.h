@@ -28,10 +28,6 @@ class SLG505YC264B_CPU_PLL : public CPLL {
   int baseN = -1;
 
  private:
-  int BlockRead();
-  bool BlockWrite(int start, int length);
-
   int pendingN_ = -1;
-  int readCount_ = -1;
   int writes_ = 0;
 };
