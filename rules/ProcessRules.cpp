@@ -5,9 +5,14 @@
 
 #include "platform/Machine.h"
 #include "platform/ProcessList.h"
-#include "platform/UserFiles.h"
+#include "platform/ConfigFiles.h"
+#include "platform/ReadCappedFile.h"
+#include "platform/Utf16Text.h"
 
 namespace {
+
+// A rule file is a few kilobytes; anything far larger is no rule file.
+constexpr size_t kRulesFileMaxBytes = 1024 * 1024;
 
 // Up to eight hex digits (an optional 0x before them), after optional
 // blanks. Advances *i past them.
@@ -41,7 +46,7 @@ std::string Truncated(const std::string& name, size_t maxChars) {
 }  // namespace
 
 std::string CProcessRules::DefaultPath() {
-  const std::string dir = plat::UserConfigDirectory();
+  const std::string dir = plat::ConfigDirectory();
   return dir.empty() ? std::string() : dir + "/" + kFileName;
 }
 
@@ -65,8 +70,9 @@ bool CProcessRules::ParseRuleLine(const std::string& line, CProcessAction* rule)
 }
 
 int CProcessRules::LoadRules(const std::string& path) {
-  std::vector<std::string> lines;
-  if (path.empty() || !plat::ReadTextLines(path, &lines, nullptr)) return 0;
+  std::string bytes;
+  if (path.empty() || !plat::ReadCappedFile(path, kRulesFileMaxBytes, &bytes, nullptr)) return 0;
+  const std::vector<std::string> lines = plat::DecodeUtf16Lines(bytes);
   if (lines.empty() || lines[0].find(kHeader) == std::string::npos) return 0;
   for (size_t k = 1; k < lines.size(); ++k) {
     CProcessAction rule;
@@ -90,7 +96,9 @@ int CProcessRules::SaveRules(const std::string& path, std::string* error) {
     if (error) *error = "no configuration directory (neither XDG_CONFIG_HOME nor HOME is set)";
     return 0;
   }
-  if (!plat::ReplaceFile(path, FileBytes(), error)) return 0;
+  const size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0 && !plat::MakeDirectories(path.substr(0, slash), error)) return 0;
+  if (!plat::ReplaceFileAtomically(path, FileBytes(), error)) return 0;
   m_bDirty = false;
   return 1;
 }

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-#include "platform/UserFiles.h"
+#include "platform/ConfigFiles.h"
+#include "platform/Utf16Text.h"
 #include "tests/support/JsonCheck.h"
 #include "tests/support/RunTorvikctl.h"
 #include "tests/support/SleeperChild.h"
@@ -31,7 +32,8 @@ class RulesVerb : public ::testing::Test {
   }
   void WriteRules(const std::vector<std::string>& lines) {
     std::string error;
-    ASSERT_TRUE(plat::ReplaceFile(dir_ + "/torvik/processes.txt", plat::EncodeUtf16Lines(lines), &error)) << error;
+    ASSERT_TRUE(plat::MakeDirectories(dir_ + "/torvik", &error)) << error;
+    ASSERT_TRUE(plat::ReplaceFileAtomically(dir_ + "/torvik/processes.txt", plat::EncodeUtf16Lines(lines), &error)) << error;
   }
   std::string dir_, oldXdg_;
   bool hadXdg_ = false;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/UserFiles.h"
+#include "platform/Utf16Text.h"
 #include "rules/ProcessRules.h"
 
 namespace {

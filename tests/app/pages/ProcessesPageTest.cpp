@@ -21,7 +21,8 @@
 #include "app/CTorvikTuneDlg.h"
 #include "app/pages/CProcessDlg.h"
 #include "platform/ProcessList.h"
-#include "platform/UserFiles.h"
+#include "platform/ConfigFiles.h"
+#include "platform/Utf16Text.h"
 #include "tests/support/SleeperChild.h"
 
 namespace {
@@ -74,7 +75,8 @@ class ProcessesPage : public ::testing::Test {
   }
   void WriteRules(const std::vector<std::string>& lines) {
     std::string error;
-    ASSERT_TRUE(plat::ReplaceFile(rulesPath_, plat::EncodeUtf16Lines(lines), &error)) << error;
+    ASSERT_TRUE(plat::MakeDirectories(dir_ + "/torvik", &error)) << error;
+    ASSERT_TRUE(plat::ReplaceFileAtomically(rulesPath_, plat::EncodeUtf16Lines(lines), &error)) << error;
   }
 
   template <typename T = QWidget>
