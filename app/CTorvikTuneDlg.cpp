@@ -114,6 +114,8 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   // Ctrl + 'a' .. 'h' applies a process rule.
   m_pHotKeys = new CHotKeys(this);
   if (app) m_pHotKeys->SetRules(&app->m_processActions);
+  // NOTE: Alt + digit does nothing until the profile loader is connected
+  // here with SetProfileHandler (it is being built alongside).
   m_pHotKeys->Install();
 }
 
