@@ -1,24 +1,17 @@
 #include "app/CHotKeys.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QPointer>
 
 #include "app/GlobalKeySource.h"
+#include "app/WaitCursor.h"
 #include "platform/Machine.h"
 #include "rules/ProcessRules.h"
 
 namespace {
 
 QString g_status = QStringLiteral("Hot keys off: not installed");
-
-// The wait cursor for the length of a scope.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -74,9 +67,7 @@ void CHotKeys::OnKeyEvent(int vk, bool press, bool repeat) {
 }
 
 void CHotKeys::ApplyProfile(int n) {
-  if (!m_profileHandler) return;
-  WaitCursor wait;
-  m_profileHandler(n);
+  if (m_profileHandler) m_profileHandler(n);
 }
 
 void CHotKeys::ApplyRule(int shortcut) {
@@ -85,7 +76,7 @@ void CHotKeys::ApplyRule(int shortcut) {
     m_lastRuleResult = QStringLiteral("no rule on CTRL + %1").arg(QChar('a' + shortcut));
     return;
   }
-  WaitCursor wait;
+  CWaitCursor wait;
   const std::vector<PinOutcome> outcomes = ::ApplyRule(*rule, plat::CurrentMachine(), false);
   m_lastRuleResult = outcomes.empty() ? QStringLiteral("no process named '%1' is running")
                                             .arg(QString::fromStdString(rule->m_name))

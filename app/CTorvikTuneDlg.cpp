@@ -16,6 +16,7 @@
 #include "app/CHotKeys.h"
 #include "app/CHyperLink.h"
 #include "app/CMyTabCtl.h"
+#include "app/ProfileActions.h"
 #include "app/CTorvikTuneApp.h"
 #include "app/ProcessorList.h"
 #include "platform/Machine.h"
@@ -114,8 +115,7 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   // Ctrl + 'a' .. 'h' applies a process rule.
   m_pHotKeys = new CHotKeys(this);
   if (app) m_pHotKeys->SetRules(&app->m_processActions);
-  // NOTE: Alt + digit does nothing until the profile loader is connected
-  // here with SetProfileHandler (it is being built alongside).
+  m_pHotKeys->SetProfileHandler([](int n) { LoadAndApplyProfile(n); });
   m_pHotKeys->Install();
 }
 
