@@ -78,6 +78,15 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   }
   column->addLayout(top);
 
+  // The global hot keys: left Alt + '1' .. '8' loads a profile, left Ctrl +
+  // 'a' .. 'h' applies a process rule. Installed before the pages are made,
+  // so that the Options page can tell whether they are on; what a key asks
+  // for runs from the event loop, after this constructor.
+  m_pHotKeys = new CHotKeys(this);
+  if (app) m_pHotKeys->SetRules(&app->m_processActions);
+  m_pHotKeys->SetProfileHandler([](int n) { LoadAndApplyProfile(n); });
+  m_pHotKeys->Install();
+
   m_pTab = new CMyTabCtl(this);
   column->addWidget(m_pTab, 1);
 
@@ -111,12 +120,6 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   connect(m_pProcessorList, &QComboBox::currentIndexChanged, this, &CTorvikTuneDlg::OnProcessorSelChange);
   resize(760, kWindowHeight);
 
-  // The global hot keys, last: left Alt + '1' .. '8' loads a profile, left
-  // Ctrl + 'a' .. 'h' applies a process rule.
-  m_pHotKeys = new CHotKeys(this);
-  if (app) m_pHotKeys->SetRules(&app->m_processActions);
-  m_pHotKeys->SetProfileHandler([](int n) { LoadAndApplyProfile(n); });
-  m_pHotKeys->Install();
 }
 
 void CTorvikTuneDlg::resizeEvent(QResizeEvent* e) {
