@@ -33,8 +33,11 @@ bool ParseHex32(const std::string& s, size_t* i, uint32_t* value) {
   return true;
 }
 
-// Cuts a UTF-8 name after `maxChars` characters.
-std::string Truncated(const std::string& name, size_t maxChars) {
+// Cuts a name after `maxChars` characters. Bytes that are no UTF-8 become
+// U+FFFD first, as the file would store them.
+std::string Truncated(const std::string& raw, size_t maxChars) {
+  const std::vector<std::string> lines = plat::DecodeUtf16Lines(plat::EncodeUtf16Lines({raw}));
+  const std::string name = lines.empty() ? std::string() : lines[0];
   size_t chars = 0;
   for (size_t i = 0; i < name.size(); ++i) {
     if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) continue;
@@ -72,7 +75,10 @@ bool CProcessRules::ParseRuleLine(const std::string& line, CProcessAction* rule)
 int CProcessRules::LoadRules(const std::string& path) {
   std::string bytes;
   if (path.empty() || !plat::ReadCappedFile(path, kRulesFileMaxBytes, &bytes, nullptr)) return 0;
-  const std::vector<std::string> lines = plat::DecodeUtf16Lines(bytes);
+  return ParseRules(plat::DecodeUtf16Lines(bytes));
+}
+
+int CProcessRules::ParseRules(const std::vector<std::string>& lines) {
   if (lines.empty() || lines[0].find(kHeader) == std::string::npos) return 0;
   for (size_t k = 1; k < lines.size(); ++k) {
     CProcessAction rule;

@@ -26,6 +26,8 @@ class CProcessRules {
   // Appends the rules of `path`. 1 when the file's first line holds the
   // header, 0 otherwise (nothing is added then).
   int LoadRules(const std::string& path);
+  // The same for the lines of such a file.
+  int ParseRules(const std::vector<std::string>& lines);
   // Replaces `path` with the rules (atomically, creating its directory).
   // 1 on success; 0 with `error` set otherwise.
   int SaveRules(const std::string& path, std::string* error = nullptr);
