@@ -15,6 +15,7 @@
 
 #include "app/KeyboardLcd.h"
 #include "poll/PollCore.h"
+#include "rules/ProcessRules.h"
 #include "platform/GlobalMutex.h"
 #include "platform/InstanceGuard.h"
 #include "platform/LockTimeouts.h"
@@ -147,6 +148,9 @@ class CTorvikTuneApp {
   int m_nMemoryMB = -1;
   int m_nBoardId = -1;
   int m_bZundoPolling = 0;
+  // The process-affinity rules (the Processes page reads and saves them;
+  // the hot keys act on them).
+  CProcessRules m_processActions;
 
  private:
   bool AcquireInstanceLock();

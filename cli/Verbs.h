@@ -34,5 +34,6 @@ const std::vector<Verb>& VoltVerbs();
 const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
 const std::vector<Verb>& ProfileVerbs();
+const std::vector<Verb>& RulesVerbs();
 
 }  // namespace cli
