@@ -125,6 +125,32 @@ TEST_F(SpdInterface, WhichAnswersBecomeModules) {
   EXPECT_EQ(spd.modules[0].data[128], 'T') << "all 256 bytes read";
 }
 
+TEST_F(SpdInterface, X79ModulesBehindTheProcessorsSpdEngine) {
+  testsupport::EmulatedSdk env("brenmor-x79");
+  StartBuses(env);
+  const uint32_t firmwareControl[2] = {env.machine->RawPciRead(0xFF, 15, 0, 0x188, 4),
+                                       env.machine->RawPciRead(0xFF, 15, 0, 0x198, 4)};
+  CSPDInterface spd;
+  ASSERT_TRUE(spd.Detect());
+  // One module per channel: A and B on the first register set, C and D on
+  // the second; none answers on the PCH's SMBus.
+  EXPECT_EQ(Addresses(spd), (std::vector<int>{0x50, 0x52, 0x54, 0x56}));
+  for (int i = 0; i < spd.count; ++i)
+    EXPECT_STREQ(static_cast<CSMBusRegisterSpace*>(spd.modules[i].space)->ClassName(),
+                 "Intel_X79_SMBusRegisterSpace")
+        << i;
+  spd.Decode();
+  for (int i = 0; i < spd.count; ++i) {
+    EXPECT_EQ(spd.modules[i].sizeMB, 4096) << i;
+    EXPECT_EQ(spd.modules[i].dataRate, 1600) << i;
+    EXPECT_EQ(spd.modules[i].serialNumber, 0x7C0A0001u + i) << "channel order";
+  }
+  // The controller polls the modules' thermal sensors again afterwards.
+  EXPECT_EQ(env.machine->RawPciRead(0xFF, 15, 0, 0x188, 4), firmwareControl[0]);
+  EXPECT_EQ(env.machine->RawPciRead(0xFF, 15, 0, 0x198, 4), firmwareControl[1]);
+  EXPECT_TRUE(firmwareControl[0] & (1u << 8));
+}
+
 TEST_F(SpdInterface, ModuleTemperatureFollowsEveryMonitoringRefresh) {
   testsupport::EmulatedSdk env;
   auto bus = emu::parts::AddIntelSouthBridge(*env.machine, 0x3A18, 0x3A30);
