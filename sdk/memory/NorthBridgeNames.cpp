@@ -12,7 +12,7 @@
 namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
-                    Core2Series4, Atom };
+                    Core2Series4, Atom, AmdDram };
 
 struct Row {
   uint16_t device;
@@ -121,6 +121,7 @@ constexpr Row kAmd[] = {
     {0x700E, "AMD-761", Reader::None},        {0x1100, "K8 HyperTransport", Reader::None},
     {0x1200, "K10 HyperTransport", Reader::None}, {0x1300, "K11 HyperTransport", Reader::None},
     {0x1400, "K15 HyperTransport", Reader::None}, {0x1600, "K15 HyperTransport", Reader::None},
+    {0x1102, "K8 DRAM Controller", Reader::AmdDram}, {0x1202, "K10 DRAM Controller", Reader::AmdDram},
 };
 
 constexpr Row kAti[] = {
@@ -191,6 +192,7 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::Core2Series3: ReadCore2Controller(bridge, info, Core2Hub::Series3); break;
     case Reader::Core2Series4: ReadCore2Controller(bridge, info, Core2Hub::Series4); break;
     case Reader::Atom: ReadCore2Controller(bridge, info, Core2Hub::Atom); break;
+    case Reader::AmdDram: ReadAmdDramController(bridge, info); break;
   }
 }
 

@@ -247,6 +247,111 @@ TEST_F(Chipset, NamesFromIdsRevisionsAndNeighbours) {
   EXPECT_STREQ(chipset->GetNorthBridge(2)->revisionName, "01");
 }
 
+// Register images of the K10 DRAM controller (function 0:18.2), encoded as
+// the family 10h BKDG gives F2x88/F2x8C/F2x94/F2x110.
+TEST_F(Chipset, AmdK10DramControllerFromItsRegisterImages) {
+  struct Dct {
+    uint32_t timingLow, timingHigh, configHigh;
+  };
+  // DDR3-1333 9-9-9-24, 2 Gbit devices (Trfc0 160 ns), 1T.
+  const Dct ddr3 = {5 | 4 << 4 | 4 << 7 | 9 << 12 | 22 << 16, 2u << 20 | 2u << 16, 5 | 1u << 3 | 1u << 8};
+  // DDR2-800 5-5-5-18, 1 Gbit devices (Trfc0 127.5 ns), 2T.
+  const Dct ddr2 = {4 | 2 << 4 | 2 << 8 | 15 << 12, 2u << 20, 3 | 1u << 3 | 1u << 20};
+  const uint32_t off = 1u << 14;  // DisDramInterface
+  struct Case {
+    const char* what;
+    Dct dct0, dct1;
+    uint32_t dct1ConfigHigh;  // replaces dct1's F2x94
+    uint32_t selectLow;
+    int type, channels;
+    float ratio, cl;
+    const char* ratioText;
+    int rcd, rp, ras, rfc, cr;
+  } cases[] = {
+      {"DDR3 unganged, both controllers", ddr3, ddr3, ddr3.configHigh, 0, 9, 2, 10.0f / 3, 9, "3:10", 9, 9, 24, 107, 1},
+      {"DDR3, second controller off", ddr3, ddr3, off, 0, 9, 1, 10.0f / 3, 9, "3:10", 9, 9, 24, 107, 1},
+      {"DDR2 ganged", ddr2, ddr2, ddr2.configHigh, 1u << 4, 7, 2, 2, 5, "1:2", 5, 5, 18, 51, 2},
+      {"only the second controller runs", ddr2, ddr2, ddr2.configHigh, 0, 7, 1, 2, 5, "1:2", 5, 5, 18, 51, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    // The 790X host bridge's enhanced configuration window makes the
+    // registers above 0xFF reachable.
+    env->machine->AddMmio(emu::parts::kMmconfigBase, 256u << 20, std::make_shared<emu::MmconfigWindow>(*env->machine));
+    Add(0, 0, 0, 0x5957, 0x06000000, 0x1002).Set32(0x1C, emu::parts::kMmconfigBase);
+    auto& f2 = Add(0, 0x18, 2, 0x1202, 0x06000000, 0x1022);
+    f2.express = true;
+    f2.Set32(0x88, c.dct0.timingLow);
+    f2.Set32(0x8C, c.dct0.timingHigh);
+    f2.Set32(0x94, std::string(c.what).find("only the second") == 0 ? off : c.dct0.configHigh);
+    f2.Set32(0x188, c.dct1.timingLow);
+    f2.Set32(0x18C, c.dct1.timingHigh);
+    f2.Set32(0x194, c.dct1ConfigHigh);
+    f2.Set32(0x110, c.selectLow);
+    CChipsetInterface* chipset = Start();
+    ASSERT_NE(chipset, nullptr);
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_STREQ(chipset->GetNorthBridge(1)->chipName, "K10 DRAM Controller");
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_EQ(m.commandRate, c.cr);
+    EXPECT_NEAR(chipset->ComputeDramFrequency(200, 16), 200 * c.ratio, 0.01);
+  }
+
+  // Without the window the second controller and the select register are
+  // unknown: no channel count is guessed, the rest is read.
+  Reset();
+  auto& f2 = Add(0, 0x18, 2, 0x1202, 0x06000000, 0x1022);
+  f2.express = true;
+  f2.Set32(0x88, ddr3.timingLow);
+  f2.Set32(0x94, ddr3.configHigh);
+  f2.Set32(0x194, ddr3.configHigh);
+  const CMemoryInfo& m = *Start()->GetMemoryInfo();
+  EXPECT_EQ(m.channelCount, -1);
+  EXPECT_EQ(m.typeCode, 9);
+  EXPECT_EQ(m.tRAS, 24);
+  // A 128-bit wide first controller still tells two channels.
+  Reset();
+  auto& wide = Add(0, 0x18, 2, 0x1202, 0x06000000, 0x1022);
+  wide.Set32(0x90, 1u << 11);
+  wide.Set32(0x94, ddr3.configHigh);
+  EXPECT_EQ(Start()->GetMemoryInfo()->channelCount, 2);
+}
+
+TEST_F(Chipset, AmdDramControllerWithoutDataGivesNothing) {
+  // A memory clock marked not valid, a reserved code, both controllers off,
+  // and a K8 whose revision is not known (its early parts lay the
+  // registers out otherwise): no field is filled from them.
+  struct Case {
+    uint16_t device;
+    uint32_t configHigh;
+    bool timings;
+  } cases[] = {{0x1202, 5 | 1u << 8, true}, {0x1202, 7 | 1u << 3 | 1u << 8, true}, {0x1202, 1u << 14, false},
+               {0x1102, 3 | 1u << 3, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.configHigh);
+    Reset();
+    auto& f2 = Add(0, 0x18, 2, c.device, 0x06000000, 0x1022);
+    f2.Set32(0x88, 5 | 4 << 4 | 4 << 7 | 9 << 12);
+    f2.Set32(0x8C, 2u << 20);
+    f2.Set32(0x94, c.configHigh);
+    f2.Set32(0x194, 1u << 14);
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_FLOAT_EQ(m.ratioValue, -1);
+    EXPECT_STREQ(m.ratioText, "");
+    EXPECT_EQ(m.tRFC, -1) << "no clock to count it in";
+    EXPECT_EQ(m.tRCD, c.timings ? 9 : -1);
+  }
+}
+
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
   struct Case {
     const char* board;
