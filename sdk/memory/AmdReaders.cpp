@@ -1,6 +1,7 @@
 // The DRAM controllers integrated in AMD processors, read from function 2
-// of the northbridge device (0:18.2): the DDR2 controller of the K8 from
-// revision F on and the K10 controller (DDR2, and DDR3 in its AM3 parts).
+// of the northbridge device (0:18.2): the DDR controller of the early K8,
+// the DDR2 controller of the K8 from revision F on and the K10 controller
+// (DDR2, and DDR3 in its AM3 parts).
 // Layout from the family 10h BIOS and Kernel Developer's Guide: F2x88
 // DRAM Timing Low, F2x8C DRAM Timing High, F2x90/F2x94 DRAM Configuration
 // Low/High and F2x110 DRAM Controller Select Low; the K10's second
@@ -53,12 +54,50 @@ bool Read(CNorthBridge& bridge, uint32_t reg, uint32_t* value) {
   return *value != 0xFFFFFFFF;
 }
 
-bool K8RevisionFOrLater() {
-  // Revision F (socket AM2/F, DDR2) starts at extended model 4; the DDR
-  // controllers before it lay these registers out differently.
+// Revision F (sockets AM2 and F, DDR2) starts at extended model 4; the
+// DDR controllers before it lay these registers out otherwise. Unknown
+// without an identified family 0Fh processor.
+enum class K8Revision { Unknown, BeforeF, FOrLater };
+K8Revision K8RevisionOf(CProcessor* p) {
+  if (!p || p->GetFamily() != 0xF || p->GetExtendedFamily() != 0) return K8Revision::Unknown;
+  return p->GetExtendedModel() >= 4 ? K8Revision::FOrLater : K8Revision::BeforeF;
+}
+
+CProcessor* FirstProcessor() {
   CCPUInterface* cpu = QUARNSDK::HasInstance() ? QUARNSDK::GetInstance()->cpuInterface : nullptr;
-  CProcessor* p = cpu ? cpu->GetProcessor(0) : nullptr;
-  return p && p->GetFamily() == 0xF && p->GetExtendedFamily() == 0 && p->GetExtendedModel() >= 4;
+  return cpu ? cpu->GetProcessor(0) : nullptr;
+}
+
+// The DDR controller of the K8 before revision F (BKDG for the AMD
+// Athlon 64 and Opteron, F2x88-F2x94): one controller, 64 or 128 bits.
+// Its memory clock is the core clock divided by an integer: the smallest
+// divisor that keeps the clock at or below the nominal one for the
+// processor's highest multiplier.
+void ReadK8DdrController(CNorthBridge& bridge, CMemoryInfo& info, CProcessor* p) {
+  uint32_t low = 0, config = 0, high = 0;
+  if (!Read(bridge, kConfigHigh, &high) || !(high & (1u << 25))) return;  // MemClkValid
+  info.typeCode = MEMTYPE_DDR;
+  if (Read(bridge, kConfigLow, &config)) {
+    info.channelCount = (config & (1u << 16)) ? 2 : 1;  // 128BitEn
+    info.commandRate = (config & (1u << 28)) ? 2 : 1;   // En2T
+  }
+  if (Read(bridge, kTimingLow, &low)) {
+    static constexpr float kCl[8] = {-1, 2, 3, -1, -1, 2.5f, -1, -1};
+    if (kCl[Field(low, 2, 0)] > 0) info.casLatency = kCl[Field(low, 2, 0)];
+    info.tRFC = static_cast<int>(Field(low, 11, 8) + 9);
+    info.tRCD = static_cast<int>(Field(low, 14, 12));
+    info.tRAS = static_cast<int>(Field(low, 23, 20));
+    info.tRP = static_cast<int>(Field(low, 26, 24));
+  }
+  // MemClk codes 000b 100, 010b 133, 101b 166, 111b 200 MHz.
+  static constexpr int kThirdsOf100[8] = {3, 0, 4, 0, 0, 5, 0, 6};
+  const int thirds = kThirdsOf100[Field(high, 22, 20)];
+  float ratio = p ? p->GetCoreMaxRatio(0) : -1.0f;
+  if (!(ratio > 0) && p) ratio = p->GetCoreMultiplier(0);
+  if (thirds && ratio > 0) {
+    const float nominal = 100.0f * static_cast<float>(thirds) / 3.0f;
+    info.clockDivisor = static_cast<int>(std::ceil(ratio * 200.0f / nominal - 0.001f));
+  }
 }
 
 }  // namespace
@@ -66,7 +105,12 @@ bool K8RevisionFOrLater() {
 void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info) {
   // The K8 has one controller, 64 or 128 bits wide; the K10 two.
   const bool k8 = bridge.device && bridge.device->DeviceId() == 0x1102;
-  if (k8 && !K8RevisionFOrLater()) return;
+  if (k8) {
+    CProcessor* p = FirstProcessor();
+    const K8Revision revision = K8RevisionOf(p);
+    if (revision == K8Revision::BeforeF) ReadK8DdrController(bridge, info, p);
+    if (revision != K8Revision::FOrLater) return;
+  }
   uint32_t high[2] = {}, value = 0;
   bool active[2] = {}, known[2] = {};
   for (int d = 0; d < (k8 ? 1 : 2); ++d) {

@@ -60,6 +60,6 @@ void ReadSandyBridgeEController(CNorthBridge& bridge, CMemoryInfo& info);
 // 4-series and the Atom host bridges.
 enum class Core2Hub { Series3, Series4, Atom };
 void ReadCore2Controller(CNorthBridge& bridge, CMemoryInfo& info, Core2Hub hub);
-// The DRAM controller of AMD processors (K8 revision F and K10), function 2
+// The DRAM controller of AMD processors (K8 and K10), function 2
 // of the northbridge device.
 void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info);

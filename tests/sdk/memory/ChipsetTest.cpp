@@ -15,6 +15,9 @@
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/SdkStartup.h"
 #include "sdk/core/StartupBoardIdentity.h"
+#include "sdk/cpu/CCPUInterface.h"
+#include "sdk/cpu/CCPUThread.h"
+#include "sdk/cpu/CProcessor.h"
 #include "sdk/memory/CChipsetInterface.h"
 #include "tests/support/EmulatedSdk.h"
 
@@ -349,6 +352,80 @@ TEST_F(Chipset, AmdDramControllerWithoutDataGivesNothing) {
     EXPECT_STREQ(m.ratioText, "");
     EXPECT_EQ(m.tRFC, -1) << "no clock to count it in";
     EXPECT_EQ(m.tRCD, c.timings ? 9 : -1);
+  }
+}
+
+// The K8's controller, whose layout depends on the processor's revision:
+// a family 0Fh processor made by hand tells it.
+TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
+  struct Case {
+    const char* what;
+    int extModel;  // -1: no processor
+    float maxRatio;
+    uint32_t timingLow, configLow, configHigh;
+    int type, channels, divisor, rcd, ras, rfc, cr;
+    float cl, dram;
+  } cases[] = {
+      // Revision E, DDR400 3-3-3-8 dual channel 2T on an 11x part: 200 MHz.
+      {"DDR400 at 11x", 2, 11, 2 | 4 << 4 | 5 << 8 | 3 << 12 | 2 << 16 | 8 << 20 | 3 << 24, 1u << 16 | 1u << 28,
+       7u << 20 | 1u << 25, 6, 2, 11, 3, 8, 14, 2, 3, 200},
+      // DDR333 CL2.5 single channel on an 11x part: divisor 14, 157.1 MHz.
+      {"DDR333 at 11x", 2, 11, 5 | 3 << 12 | 7 << 20 | 3 << 24, 0, 5u << 20 | 1u << 25, 6, 1, 14, 3, 7, 9, 1, 2.5f,
+       157.142857f},
+      // DDR400 on a 10.5x part: divisor 11, 190.9 MHz.
+      {"DDR400 at 10.5x", 1, 10.5f, 2 | 3 << 12 | 8 << 20 | 3 << 24, 0, 7u << 20 | 1u << 25, 6, 1, 11, 3, 8, 9, 1, 3,
+       190.909091f},
+      // Revision F: the DDR2 layout; DDR2-800 5-5-5-18, MemClkFreq 011b,
+      // Trfc0 000b (75 ns = 30 clocks at 400 MHz).
+      {"revision F", 4, 11, 4 | 2 << 4 | 2 << 8 | 15 << 12, 1u << 11, 3 | 1u << 3, 7, 2, -1, 5, 18, 30, 1, 5, 400},
+      // No processor identified: the layout is not known, nothing is read.
+      {"unknown processor", -1, 11, 2 | 3 << 12 | 8 << 20 | 3 << 24, 0, 7u << 20 | 1u << 25, -1, -1, -1, -1, -1, -1,
+       -1, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    auto& f2 = Add(0, 0x18, 2, 0x1102, 0x06000000, 0x1022);
+    f2.Set32(0x88, c.timingLow);
+    f2.Set32(0x90, c.configLow);
+    f2.Set32(0x94, c.configHigh);
+    ASSERT_TRUE(env->Start());
+    QUARNSDK& sdk = env->Sdk();
+    ASSERT_TRUE(sdk.CreatePCIInterface());
+    ScanPciBus(sdk);
+    if (c.extModel >= 0) {
+      auto* cpu = new CCPUInterface(0);
+      sdk.interfaces->Append(cpu);
+      sdk.cpuInterface = cpu;
+      auto* p = new CProcessor(0, 0);
+      auto* core = new CCPUCore(0);
+      auto* t = new CCPUThread(0);
+      t->family = 0xF;
+      t->extFamily = 0;
+      t->extModel = c.extModel;
+      t->maxRatio = c.maxRatio;
+      cpu->threads->Append(t);
+      cpu->cores->Append(core);
+      core->threads->Append(t);
+      p->threads->Append(t);
+      p->cores->Append(core);
+      cpu->processors->Append(p);
+      sdk.AddDevice(p);
+    }
+    ASSERT_TRUE(sdk.CreateChipsetInterface());
+    auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_EQ(m.clockDivisor, c.divisor);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_EQ(m.commandRate, c.cr);
+    const float dram = chipset->ComputeDramFrequency(200, c.maxRatio);
+    if (c.dram > 0) EXPECT_NEAR(dram, c.dram, 0.01) << "the DRAM clock at the highest multiplier";
+    else EXPECT_FLOAT_EQ(dram, -1);
   }
 }
 
