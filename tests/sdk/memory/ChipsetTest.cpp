@@ -429,6 +429,50 @@ TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
   }
 }
 
+// The 945 family's hub: MCHBAR in register 0x44, timings in CxDRT1, the
+// channel mode in DCC and the clocks in CLKCFG, as the datasheets encode
+// them.
+TEST_F(Chipset, Intel945TimingsChannelsAndRatio) {
+  struct Case {
+    const char* what;
+    uint16_t device;
+    bool enabledByFirmware;
+    uint32_t dcc, clkcfg, drt1Offset, drt1;
+    int channels, rcd, rp, ras, rfc;
+    float cl, ratio;
+    const char* ratioText;
+  } cases[] = {
+      // 945P, FSB 800, DDR2-667 5-5-5-15, tRFC 43, dual channel interleaved.
+      {"945P", 0x2770, true, 0x2, 0x32, 0x114, 3 | 3 << 4 | 0 << 8 | 43 << 10 | 15u << 19, 2, 5, 5, 15, 43, 5,
+       10.0f / 6, "3:5"},
+      // 945GM, FSB 667, DDR2-533 4-4-4-12, DIMMs in channel 1 only; its
+      // MCHBAR is switched on only for the read.
+      {"945GM", 0x27A0, false, 0x4, 0x33, 0x194, 2 | 2 << 4 | 1 << 8 | 34 << 10 | 12u << 19, 1, 4, 4, 12, 34, 4,
+       1.6f, "5:8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    host = &Add(0, 0, 0, c.device);
+    auto& mchbar = emu::parts::AddMchbar(*env->machine, *host, 0xFED14000, 0x1000, 0x44);
+    if (!c.enabledByFirmware) host->Set32(0x44, 0xFED14000);
+    mchbar.Set32(0x200, c.dcc);
+    mchbar.Set32(0xC00, c.clkcfg);
+    mchbar.Set32(c.drt1Offset, c.drt1);
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, 7);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_EQ(host->Get32(0x44) & 1, c.enabledByFirmware ? 1u : 0u) << "the MCHBAR enable as the firmware left it";
+  }
+}
+
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
   struct Case {
     const char* board;
