@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "emu/CpuModels.h"
 #include "emu/EmulatedCpu.h"
 #include "emu/chips/DumpTargets.h"
 #include "emu/chips/F72262.h"
@@ -320,6 +321,40 @@ TEST(ProfileApply, TwoControllerProfileOnAOneControllerBoardSetsOnlyWhatExists) 
   ASSERT_TRUE(o.Ok()) << o.message;
   EXPECT_EQ(b.Vcore(-1), 70);
   EXPECT_EQ(o.report.changes.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProfileApply, SandyBridgeRatioRegisterKeepsItsOtherBitsAndStaysUnlocked) {
+  ProfileBoard b("brenmor-z68");
+  const uint64_t address = emu::SandyBridgeI7_2600K().mchbar + 0x5990;
+  auto reg = [&] {
+    uint32_t v = 0;
+    EXPECT_TRUE(b.env.machine->PhysicalRead(address, &v, 4));
+    return v;
+  };
+  const uint32_t before = reg();
+  ASSERT_EQ(before & 0x80000000u, 0u);
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    uint32_t expected;
+  } cases[] = {
+      {"no ratio lines", kHead, before},
+      {"the one ratio", With(kHead, {"XE_CORE_1X=40", "XE_CORE_2X=40", "XE_CORE_3X=40", "XE_CORE_4X=40",
+                                     "XE_CORE_5X=40", "XE_CORE_6X=40"}),
+       (before & ~0xFFu) | 40},
+      // Another processor's limits: only the first slot counts here.
+      {"only the first slot is used", With(kHead, {"XE_CORE_1X=38", "XE_CORE_2X=99"}), (before & ~0xFFu) | 38},
+  };
+  for (const Case& c : cases) {
+    b.Write(1, c.lines);
+    const ProfileOutcome o = b.Apply(1);
+    ASSERT_TRUE(o.Ok()) << c.name << ": " << o.message;
+    EXPECT_EQ(reg(), c.expected) << c.name;
+  }
 }
 
 }  // namespace
