@@ -8,6 +8,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -355,6 +356,45 @@ TEST(ProfileApply, SandyBridgeRatioRegisterKeepsItsOtherBitsAndStaysUnlocked) {
     ASSERT_TRUE(o.Ok()) << c.name << ": " << o.message;
     EXPECT_EQ(reg(), c.expected) << c.name;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A graphics card's clock in the facade's list behind the board's
+// generators: its calls are counted.
+class GraphicsClock : public CPLL {
+ public:
+  explicit GraphicsClock(int* calls) : CPLL(0x10DE), calls_(calls) {
+    kind = PLL_KIND_GPU_CORE;
+    frequency = 600.0f;
+    minimum = 300.0f;
+    maximum = 900.0f;
+  }
+  int Read() override { return ++*calls_, 1; }
+  int SetFrequency(float) override { return ++*calls_, 1; }
+  int Apply() override { return ++*calls_, 1; }
+
+ private:
+  int* calls_;
+};
+
+TEST(ProfileApply, GraphicsClocksAreNeverPartOfAProfile) {
+  ProfileBoard b("brenmor-5520dp");
+  int calls = 0;
+  b.env.Sdk().AddPLL(new GraphicsClock(&calls));
+  ASSERT_EQ(PLLCount(), 4);
+  ASSERT_TRUE(b.Save(1).Ok());
+  std::vector<std::string> lines = b.Lines(1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("VCO_", 0) == 0; }), 3);
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), "VCO_3=600.000000"), lines.end());
+  // A VCO_3 from a board with four generators finds none here.
+  lines.push_back("VCO_3=700.000000");
+  b.Write(2, lines);
+  const ProfileOutcome o = b.Apply(2);
+  ASSERT_TRUE(o.Ok()) << o.message;
+  EXPECT_EQ(calls, 0);
 }
 
 }  // namespace
