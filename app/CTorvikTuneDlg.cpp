@@ -14,9 +14,9 @@
 #include "app/AppArt.h"
 #include "app/AppMessages.h"
 #include "app/CHotKeys.h"
+#include "app/ProfileActions.h"
 #include "app/CHyperLink.h"
 #include "app/CMyTabCtl.h"
-#include "app/ProfileActions.h"
 #include "app/CTorvikTuneApp.h"
 #include "app/ProcessorList.h"
 #include "platform/Machine.h"
@@ -119,7 +119,6 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   connect(m_pQuit, &QPushButton::clicked, this, &QDialog::accept);
   connect(m_pProcessorList, &QComboBox::currentIndexChanged, this, &CTorvikTuneDlg::OnProcessorSelChange);
   resize(760, kWindowHeight);
-
 }
 
 void CTorvikTuneDlg::resizeEvent(QResizeEvent* e) {

@@ -1,7 +1,6 @@
 #include "poll/MonitorView.h"
 
-#include <cstdarg>
-#include <cstdio>
+#include "poll/TextFormat.h"
 
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
@@ -71,15 +70,6 @@ constexpr int kKindMainboard = DEVICE_MAINBOARD;
 constexpr uint32_t kClassMask = 0x00FFFF00u;
 const char* const kDegrees = "\xC2\xB0" "C";
 
-std::string Format(const char* format, ...) {
-  char buffer[300];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof(buffer), format, args);
-  va_end(args);
-  return buffer;
-}
-
 bool Matches(const CSensor& s, uint32_t sensorClass) { return (s.id & sensorClass) == sensorClass; }
 
 bool ValueRead(const CSensor& s) { return s.value > kSensorNoValue; }
@@ -133,19 +123,19 @@ void CMonitorView::Fill(int row, const char* name, const CSensor& s, const char*
   Row& r = rows_[row];
   r.enabled = true;
   r.label = name;
-  r.value = Format(format, s.value * scale);
+  r.value = FormatText(format, s.value * scale);
   // Smallest and largest valid values seen, once the sensor has tracked one.
-  r.min = s.min <= s.max ? Format(format, s.min * scale) : std::string();
-  r.max = s.min <= s.max ? Format(format, s.max * scale) : std::string();
+  r.min = s.min <= s.max ? FormatText(format, s.min * scale) : std::string();
+  r.max = s.min <= s.max ? FormatText(format, s.max * scale) : std::string();
 }
 
 void CMonitorView::FillFan(int row, const char* name, const CSensor& s) {
   Row& r = rows_[row];
   r.enabled = true;
   r.label = name;
-  r.value = Format("%d RPM", static_cast<int>(s.value));
-  r.min = s.min <= s.max ? Format("%d RPM", static_cast<int>(s.min)) : std::string();
-  r.max = s.min <= s.max ? Format("%d RPM", static_cast<int>(s.max)) : std::string();
+  r.value = FormatText("%d RPM", static_cast<int>(s.value));
+  r.min = s.min <= s.max ? FormatText("%d RPM", static_cast<int>(s.min)) : std::string();
+  r.max = s.min <= s.max ? FormatText("%d RPM", static_cast<int>(s.max)) : std::string();
 }
 
 void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor) {
@@ -165,8 +155,8 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
       CSensor* s = SensorByKey(sdk, kDualVoltages[i].key);
       if (!s || !(s->value > 0)) continue;
       Fill(kVoltageRow0 + i, kDualVoltages[i].label, *s, volts.c_str());
-      if (i == 0) lcd_.push_back({0, 20, Format("%s: %.2f V", "CPU0 VCore", s->value)});
-      if (i == 5) lcd_.push_back({80, 20, Format("%s: %.2f V", "CPU1 VCore", s->value)});
+      if (i == 0) lcd_.push_back({0, 20, FormatText("%s: %.2f V", "CPU0 VCore", s->value)});
+      if (i == 5) lcd_.push_back({80, 20, FormatText("%s: %.2f V", "CPU1 VCore", s->value)});
     }
   } else {
     int r = 0;
@@ -178,8 +168,8 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
         if (!s || !ValueRead(*s)) continue;
         if (r < kVoltageRows) Fill(kVoltageRow0 + r, s->name, *s, volts.c_str());
         ++r;
-        if (n == 1) lcd_.push_back({0, 20, Format("%s: %.2f V", s->name, s->value)});
-        if (n == 4) lcd_.push_back({80, 20, Format("%s: %.2f V", s->name, s->value)});
+        if (n == 1) lcd_.push_back({0, 20, FormatText("%s: %.2f V", s->name, s->value)});
+        if (n == 4) lcd_.push_back({80, 20, FormatText("%s: %.2f V", s->name, s->value)});
       }
     }
   }
@@ -208,8 +198,8 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
         if (!s || !ValueRead(*s)) continue;
         if (t < kBoardTempRows) Fill(kBoardTempRow0 + t, s->name, *s, degrees.c_str());
         ++t;
-        if (n == 0) lcd_.push_back({0, 30, Format("%s: %.1f %s", s->name, s->value, kDegrees)});
-        if (n == 1) lcd_.push_back({80, 30, Format("%s: %.1f %s", s->name, s->value, kDegrees)});
+        if (n == 0) lcd_.push_back({0, 30, FormatText("%s: %.1f %s", s->name, s->value, kDegrees)});
+        if (n == 1) lcd_.push_back({80, 30, FormatText("%s: %.1f %s", s->name, s->value, kDegrees)});
       }
       const int fans = SensorCount(k, SENSOR_FAN);
       for (int n = 0; n < fans; ++n) {
@@ -218,8 +208,8 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
         if (!s || RoundToInt(s->value) < 0) continue;
         if (f < kFanRows) FillFan(kFanRow0 + f, s->name, *s);
         ++f;
-        if (n == 0) lcd_.push_back({0, 40, Format("%s: %d RPM", s->name, static_cast<int>(s->value))});
-        if (n == 1) lcd_.push_back({80, 40, Format("%s: %d RPM", s->name, static_cast<int>(s->value))});
+        if (n == 0) lcd_.push_back({0, 40, FormatText("%s: %d RPM", s->name, static_cast<int>(s->value))});
+        if (n == 1) lcd_.push_back({80, 40, FormatText("%s: %d RPM", s->name, static_cast<int>(s->value))});
       }
       for (CSensor* s : Items(device->sensors)) other(s);
     }
@@ -229,9 +219,9 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
   auto* cpu = static_cast<CCPUInterface*>(sdk->FindInterface(INTERFACE_CPU));
   CProcessor* p = cpu ? cpu->GetProcessor(selectedProcessor) : nullptr;
   if (p) {
-    lcd_.push_back({0, 10, Format("CPU: %d MHz", static_cast<int>(p->GetCoreClock(0)))});
+    lcd_.push_back({0, 10, FormatText("CPU: %d MHz", static_cast<int>(p->GetCoreClock(0)))});
     const uint32_t code = p->GetTypeCode();
     const bool qpi = code >= 0x1020000 && code <= 0x10200FF;
-    lcd_.push_back({80, 10, Format(qpi ? "QPI: %d MHz" : "FSB: %d MHz", static_cast<int>(cpu->busClock))});
+    lcd_.push_back({80, 10, FormatText(qpi ? "QPI: %d MHz" : "FSB: %d MHz", static_cast<int>(cpu->busClock))});
   }
 }

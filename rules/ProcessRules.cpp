@@ -6,13 +6,9 @@
 #include "platform/Machine.h"
 #include "platform/ProcessList.h"
 #include "platform/ConfigFiles.h"
-#include "platform/ReadCappedFile.h"
 #include "platform/Utf16Text.h"
 
 namespace {
-
-// A rule file is a few kilobytes; anything far larger is no rule file.
-constexpr size_t kRulesFileMaxBytes = 1024 * 1024;
 
 // Up to eight hex digits (an optional 0x before them), after optional
 // blanks. Advances *i past them.
@@ -73,9 +69,9 @@ bool CProcessRules::ParseRuleLine(const std::string& line, CProcessAction* rule)
 }
 
 int CProcessRules::LoadRules(const std::string& path) {
-  std::string bytes;
-  if (path.empty() || !plat::ReadCappedFile(path, kRulesFileMaxBytes, &bytes, nullptr)) return 0;
-  return ParseRules(plat::DecodeUtf16Lines(bytes));
+  std::vector<std::string> lines;
+  if (path.empty() || !plat::ReadConfigLines(path, &lines, nullptr)) return 0;
+  return ParseRules(lines);
 }
 
 int CProcessRules::ParseRules(const std::vector<std::string>& lines) {
@@ -102,9 +98,7 @@ int CProcessRules::SaveRules(const std::string& path, std::string* error) {
     if (error) *error = "no configuration directory (neither XDG_CONFIG_HOME nor HOME is set)";
     return 0;
   }
-  const size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !plat::MakeDirectories(path.substr(0, slash), error)) return 0;
-  if (!plat::ReplaceFileAtomically(path, FileBytes(), error)) return 0;
+  if (!plat::SaveConfigFile(path, FileBytes(), error)) return 0;
   m_bDirty = false;
   return 1;
 }

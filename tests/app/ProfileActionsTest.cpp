@@ -13,10 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <thread>
 
 #include "AppTestSupport.h"
 #include "app/AppMessages.h"
+#include "app/CHotKeyState.h"
 #include "app/CHotKeys.h"
 #include "app/CMyTabCtl.h"
 #include "app/CTorvikTuneApp.h"
@@ -143,31 +143,29 @@ TEST_F(ProfileWindow, ApplyingRestoresTheHardwareAndEveryPageReloads) {
   EXPECT_TRUE(questions_.empty());
 }
 
-// The same restore from the hot key: left Alt, then '1', as the key source
-// delivers them from its own thread. The profile is applied once, from the
-// event loop, not on the key path and not again on the release of '1'.
-TEST_F(ProfileWindow, AltOneHotKeyRestoresProfileOne) {
+// The hot key path: left Alt, then '1', as key events from the global key
+// source; the work is queued to the window's thread and runs on its next
+// event round.
+TEST_F(ProfileWindow, AltOneRestoresTheSavedClockAndRails) {
   Start();
   ASSERT_TRUE(SaveCurrentProfile(1).Ok());
   const double bclk = machine_->BclkMHz();
   ASSERT_TRUE(app_->SetGeneratorFrequency(FindPLL(PLL_KIND_CPU), 140, 10));
   SetVcore(0, 40);
-  counter_.reloads.clear();
+  ASSERT_NEAR(machine_->BclkMHz(), 140, 0.5);
 
   CHotKeys* keys = app_->MainWindow()->HotKeys();
-  std::thread source([keys] {
-    const int alt = CHotKeyState::VK_LMENU;
-    for (auto [vk, press] : {std::pair{alt, true}, {alt, false}, {'1', true}, {'1', true}, {'1', false}})
-      keys->OnKeyEvent(vk, press);
-  });
-  source.join();
-  EXPECT_NEAR(machine_->BclkMHz(), 140, 0.5) << "nothing done on the key path";
-  EXPECT_EQ(Vcore(0), 40);
-
-  QApplication::processEvents();
+  ASSERT_NE(keys, nullptr);
+  keys->OnKeyEvent(CHotKeyState::VK_LMENU, true);
+  keys->OnKeyEvent(CHotKeyState::VK_LMENU, false);
+  keys->OnKeyEvent('1', true);
+  keys->OnKeyEvent('1', true, true);  // auto-repeat: no second apply
+  keys->OnKeyEvent('1', false);
+  EXPECT_NEAR(machine_->BclkMHz(), 140, 0.5) << "nothing runs on the key-event path";
+  QCoreApplication::processEvents();
   EXPECT_NEAR(machine_->BclkMHz(), bclk, 1e-3);
   EXPECT_EQ(Vcore(0), 66);
-  EXPECT_EQ(PagesReloadedOnce(), CMyTabCtl::kPageCount) << "applied once";
+  EXPECT_EQ(PagesReloadedOnce(), CMyTabCtl::kPageCount);
   EXPECT_TRUE(warnings_.empty());
 }
 

@@ -32,8 +32,7 @@ class RulesVerb : public ::testing::Test {
   }
   void WriteRules(const std::vector<std::string>& lines) {
     std::string error;
-    ASSERT_TRUE(plat::MakeDirectories(dir_ + "/torvik", &error)) << error;
-    ASSERT_TRUE(plat::ReplaceFileAtomically(dir_ + "/torvik/processes.txt", plat::EncodeUtf16Lines(lines), &error)) << error;
+    ASSERT_TRUE(plat::SaveConfigFile(dir_ + "/torvik/processes.txt", plat::EncodeUtf16Lines(lines), &error)) << error;
   }
   std::string dir_, oldXdg_;
   bool hadXdg_ = false;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ConfigFiles.h"
 #include "platform/Utf16Text.h"
 #include "rules/ProcessRules.h"
 

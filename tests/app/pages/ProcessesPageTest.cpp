@@ -75,8 +75,7 @@ class ProcessesPage : public ::testing::Test {
   }
   void WriteRules(const std::vector<std::string>& lines) {
     std::string error;
-    ASSERT_TRUE(plat::MakeDirectories(dir_ + "/torvik", &error)) << error;
-    ASSERT_TRUE(plat::ReplaceFileAtomically(rulesPath_, plat::EncodeUtf16Lines(lines), &error)) << error;
+    ASSERT_TRUE(plat::SaveConfigFile(rulesPath_, plat::EncodeUtf16Lines(lines), &error)) << error;
   }
 
   template <typename T = QWidget>
