@@ -179,12 +179,7 @@ void CTorvikTuneApp::Warn(const QString& text, const QString& caption) {
   if (m_hooks.warningBox) m_hooks.warningBox(text, caption);
 }
 
-int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {
-  const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
-  int result = static_cast<int>(mb + 0.95);
-  if (result & 1) ++result;
-  return result;
-}
+int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) { return SystemMemoryMB(bytes); }
 
 void CTorvikTuneApp::CreateFonts() {
   // The system's sans-serif, normal weight; a cell height of 14 pixels is

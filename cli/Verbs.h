@@ -34,5 +34,6 @@ const std::vector<Verb>& VoltVerbs();
 const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
 const std::vector<Verb>& ZundoVerbs();
+const std::vector<Verb>& ValidateVerbs();
 
 }  // namespace cli
