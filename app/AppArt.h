@@ -9,3 +9,5 @@ QPixmap SplashPicture();
 QPixmap VendorStrip(int height);
 // The program's icon: a clock gauge on the vendor's red, `size` pixels square.
 QPixmap AppIconPicture(int size);
+// The SDK maker's picture on the Options page, `size` pixels square.
+QPixmap SdkMakerPicture(int size);
