@@ -1,7 +1,9 @@
 #include "sdk/zundo/CZundo.h"
 
+#include <chrono>
 #include <cmath>
 
+#include "platform/Machine.h"
 #include "sdk/access/CMultiplexer.h"
 #include "sdk/access/CSMBusInterface.h"
 #include "sdk/access/CSMBusRegisterSpace.h"
@@ -11,13 +13,29 @@
 CZundo::CZundo(CSMBusRegisterSpace* space, CMultiplexer* mux, uint8_t muxChannel, uint8_t slave)
     : CDevice(DEVICE_ZUNDO), link_(space, mux, muxChannel, slave) {}
 
+template <typename F>
+int CZundo::Timed(F transaction) {
+  plat::Machine& m = plat::CurrentMachine();
+  const uint64_t start = m.TickCount();
+  const auto wallStart = std::chrono::steady_clock::now();
+  const int ok = transaction();
+  const auto wallMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - wallStart).count();
+  stuck_ = !ok && (m.TickCount() - start > kStuckMs || wallMs > kBusBusyMs);
+  return ok;
+}
+
 int CZundo::Write(uint8_t reg, uint8_t value) {
-  for (int t = 0; t < kWriteTries; ++t)
-    if (link_.WriteByte(reg, value)) return 1;
+  for (int t = 0; t < kWriteTries; ++t) {
+    if (Timed([&] { return link_.WriteByte(reg, value); })) return 1;
+    if (stuck_) break;
+  }
   return 0;
 }
 
-int CZundo::Read(uint8_t reg, uint8_t* value) { return link_.ReadByte(reg, value); }
+int CZundo::Read(uint8_t reg, uint8_t* value) {
+  return Timed([&] { return link_.ReadByte(reg, value); });
+}
 
 int CZundo::IoBase() const {
   CSMBusRegisterSpace* s = link_.smbusSpace;
@@ -50,8 +68,8 @@ std::vector<ZundoRegisterByte> ZundoRegisterBytes(const ZundoValues& v) {
 
 namespace {
 
-// The device at `address` on the channel given, when both signature bytes
-// read back; the second is read only after the first matched.
+// The device at its address and channel, when both signature bytes read
+// back; the second is read only after the first matched.
 bool Answers(CZundo& z) {
   uint8_t b = 0xFF;
   if (!z.Read(CZundo::kSignatureRegister, &b) || b != CZundo::kSignature[0]) return false;
@@ -74,6 +92,7 @@ std::unique_ptr<CZundo> ScanHost(CSMBusRegisterSpace* space, CTList<CMultiplexer
     for (int a = CZundo::kFirstAddress; a <= CZundo::kLastAddress; ++a) {
       auto z = std::make_unique<CZundo>(space, r.mux, r.channel, static_cast<uint8_t>(a));
       if (Answers(*z)) return z;
+      if (z->HostStuck()) return nullptr;  // the rest would time out the same way
     }
   return nullptr;
 }

@@ -31,15 +31,24 @@ class CZundo : public CDevice {
   // Tries of one register write; each try is one complete host
   // transaction bounded by the host's poll limit (1 ms polls).
   static constexpr int kWriteTries = 3;
+  // A transaction that took longer than this on the machine's clock ended
+  // in the host's time-out (a stuck host, not an error bit), and one that
+  // took longer than kBusBusyMs of wall time waited in vain for the bus
+  // mutex another program holds: nothing more is tried on that host in this
+  // feed, so the poll never holds its locks for seconds.
+  static constexpr uint64_t kStuckMs = 50;
+  static constexpr int64_t kBusBusyMs = 500;
 
   CZundo(CSMBusRegisterSpace* space, CMultiplexer* mux, uint8_t muxChannel, uint8_t slave);
   const char* GetName() override { return "Zundo"; }
 
   // One byte-data write; nonzero when the host completed it without an
-  // error bit, retried up to kWriteTries times.
+  // error bit, retried up to kWriteTries times while the host answers.
   int Write(uint8_t reg, uint8_t value);
   // One byte-data read; the value is 0xFF unless it succeeded.
   int Read(uint8_t reg, uint8_t* value);
+  // The last transaction ran into the host's time-out or a busy bus.
+  bool HostStuck() const { return stuck_; }
 
   CSMBusRegisterSpace* Space() const { return link_.smbusSpace; }
   CMultiplexer* Multiplexer() const { return link_.multiplexer; }
@@ -49,8 +58,12 @@ class CZundo : public CDevice {
   int IoBase() const;
 
  private:
+  template <typename F>
+  int Timed(F transaction);
+
   // Not registered with the facade: a feed's scan makes and drops these.
   CSMBusDevice link_;
+  bool stuck_ = false;
 };
 
 // The monitoring values a feed sends; -1 where the SDK does not know one.
