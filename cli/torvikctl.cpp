@@ -14,7 +14,7 @@ namespace cli {
 namespace {
 
 const std::vector<const std::vector<Verb>*>& VerbTables() {
-  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs(), &ZundoVerbs(), &ValidateVerbs()};
+  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs(), &ProfileVerbs(), &ZundoVerbs(), &ValidateVerbs()};
   return tables;
 }
 

@@ -1,15 +1,14 @@
 #include "poll/ValidationFile.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "platform/ConfigFiles.h"
 
 namespace {
 
@@ -30,20 +29,6 @@ bool Aes128Ecb(bool encrypt, const uint8_t key[16], const uint8_t* in, size_t le
 }
 
 const uint8_t* Key() { return reinterpret_cast<const uint8_t*>(kValidationKey); }
-
-std::string SystemError(const std::string& what, const std::string& path) {
-  return what + " " + path + ": " + std::strerror(errno);
-}
-
-bool MakeDirectory(const std::string& path, std::string* error) {
-  if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
-    errno = ENOTDIR;
-  }
-  if (error) *error = SystemError("cannot create the folder", path);
-  return false;
-}
 
 }  // namespace
 
@@ -121,42 +106,13 @@ bool WriteValidationFile(const std::string& path, const std::string& record, std
     if (error) *error = "the cipher library failed";
     return false;
   }
-  const std::string temporary = path + ".tmp";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (error) *error = SystemError("cannot create", temporary);
-    return false;
-  }
-  size_t done = 0;
-  while (done < hex.size()) {
-    const ssize_t n = write(fd, hex.data() + done, hex.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const bool written = done == hex.size() && fsync(fd) == 0;
-  if (!written && error) *error = SystemError("cannot write", temporary);
-  if (close(fd) != 0 && written) {
-    if (error) *error = SystemError("cannot write", temporary);
-    unlink(temporary.c_str());
-    return false;
-  }
-  if (!written) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  if (rename(temporary.c_str(), path.c_str()) != 0) {
-    if (error) *error = SystemError("cannot replace", path);
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  return plat::ReplaceFileAtomically(path, hex, error);
 }
 
 bool ReadValidationFile(const std::string& path, std::string* record, std::string* error) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) {
-    if (error) *error = SystemError("cannot open", path);
+    if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
   std::string text;
@@ -186,20 +142,18 @@ std::string ValidationFolderName(const std::tm& local) {
 }
 
 std::string ValidationBaseDirectory() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && config[0] == '/') return std::string(config) + "/torvik/vdf";
-  const char* home = std::getenv("HOME");
-  return std::string(home && home[0] ? home : ".") + "/.config/torvik/vdf";
+  const std::string config = plat::ConfigDirectory();
+  return config.empty() ? std::string() : config + "/vdf";
 }
 
 std::string SaveValidationFileAuto(const std::string& base, const std::tm& local, int clockMHz,
                                    const std::string& record, std::string* error) {
-  // Every missing level of the base is made (owner only), then the minute's folder.
-  for (size_t slash = base.find('/', 1); slash != std::string::npos; slash = base.find('/', slash + 1))
-    if (!MakeDirectory(base.substr(0, slash), error)) return {};
-  if (!MakeDirectory(base, error)) return {};
+  if (base.empty()) {
+    if (error) *error = "no configuration directory: neither XDG_CONFIG_HOME nor HOME is set";
+    return {};
+  }
   const std::string folder = base + "/" + ValidationFolderName(local);
-  if (!MakeDirectory(folder, error)) return {};
+  if (!plat::MakeDirectories(folder, error)) return {};
   const std::string path = folder + "/tvk_" + std::to_string(clockMHz) + ".vdf";
   return WriteValidationFile(path, record, error) ? path : std::string();
 }

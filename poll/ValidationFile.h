@@ -32,16 +32,18 @@ std::string EncryptValidationRecord(const std::string& record);
 // false with `error` for text that is not whole hexadecimal blocks.
 bool DecryptValidationRecord(const std::string& hex, std::string* record, std::string* error);
 
-// Writes the file (a temporary file renamed over `path`); false with
-// `error` when it cannot be written.
+// Writes the file (an owner-only temporary file renamed over `path`);
+// false with `error` when it cannot be written.
 bool WriteValidationFile(const std::string& path, const std::string& record, std::string* error);
 bool ReadValidationFile(const std::string& path, std::string* record, std::string* error);
 
 // "[10 DEC 2026 - 9h05]" for the local time given.
 std::string ValidationFolderName(const std::tm& local);
-// $XDG_CONFIG_HOME/torvik/vdf, else ~/.config/torvik/vdf.
+// "vdf" in the user's configuration directory ($XDG_CONFIG_HOME/torvik/vdf,
+// else ~/.config/torvik/vdf); empty when there is none.
 std::string ValidationBaseDirectory();
-// The automatic save: creates `base` and the folder of the minute in it and
+// The automatic save: creates `base` and the folder of the minute in it
+// (owner-only) and
 // writes tvk_<clock>.vdf there (replacing a file of the same clock). The
 // path written, or "" with `error`.
 std::string SaveValidationFileAuto(const std::string& base, const std::tm& local, int clockMHz,

@@ -16,6 +16,7 @@
 #include "app/CHyperLink.h"
 #include "app/CTorvikTuneApp.h"
 #include "app/CTorvikTuneDlg.h"
+#include "app/ProfileActions.h"
 #include "app/ValidationSave.h"
 #include "poll/PollCore.h"
 
@@ -44,8 +45,9 @@ QString DefaultHotKeyStatus() { return QString(); }
 }  // namespace
 
 bool SaveProfileFromOptionsPage(int number, QString* error) {
-  if (error) *error = QStringLiteral("Profile %1 was not saved: saving profiles is not available in this build.")
-                          .arg(number, 2, 10, QLatin1Char('0'));
+  const ProfileOutcome outcome = SaveCurrentProfile(number);
+  if (outcome.status == ProfileOutcome::Status::Done) return true;
+  if (error) *error = QString::fromStdString(outcome.message);
   return false;
 }
 

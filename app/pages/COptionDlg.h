@@ -63,6 +63,6 @@ class COptionDlg : public CTunePage {
   QLabel* m_hotKeys = nullptr;
 };
 
-// Saves profile `number` with the profiles code; until that is part of the
-// build it reports that profiles cannot be saved yet.
+// Saves profile `number` (the current state, replacing an earlier one);
+// false with the reason when it was not saved.
 bool SaveProfileFromOptionsPage(int number, QString* error);

@@ -165,6 +165,17 @@ TEST_F(OptionsPage, SavingAProfileAsksFirstAndSaysWhenItFailed) {
   EXPECT_EQ(warnings_[0], "disk full");
 }
 
+TEST_F(OptionsPage, SaveProfileWritesTheChosenProfileFile) {
+  COptionDlg::Hooks hooks;
+  hooks.confirm = [](QWidget*, const QString&, const QString&) { return true; };
+  COptionDlg::SetHooks(hooks);  // the real save
+  Start("brenmor-p55");
+  Control<QComboBox>(1051)->setCurrentIndex(1);
+  Control<QPushButton>(1020)->click();
+  EXPECT_TRUE(warnings_.empty()) << warnings_[0];
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/torvik/profiles/profile_02.txt"));
+}
+
 TEST_F(OptionsPage, TheValidationButtonWritesTheLatestRecordWhereTheUserChose) {
   Start("brenmor-p55");
   ASSERT_TRUE(app_->PollHardware(1000));
