@@ -135,3 +135,20 @@ QPixmap ProcessorLogo(int bitmapId) {
   p.drawText(plate.adjusted(0, 0, 0, -10), Qt::AlignCenter, badge ? badge->text : "CPU");
   return pixmap;
 }
+
+QPixmap SdkMakerPicture(int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal s = size;
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x1C, 0x3A, 0x6E));
+  p.drawRoundedRect(QRectF(0, 0, s, s), s * 0.18, s * 0.18);
+  // Three stacked layers: the SDK's bus, chip and device levels.
+  for (int i = 0; i < 3; ++i) {
+    p.setBrush(QColor(0x9F + i * 0x20, 0xC4 + i * 0x10, 0xFF));
+    p.drawRoundedRect(QRectF(s * 0.18, s * (0.22 + i * 0.2), s * 0.64, s * 0.14), s * 0.04, s * 0.04);
+  }
+  return pixmap;
+}

@@ -12,3 +12,5 @@ QPixmap AppIconPicture(int size);
 // A processor family logo by bitmap id (210 ... 236: 93 x 70, any other:
 // 65 x 81), its top-left pixel in the colour the page makes transparent.
 QPixmap ProcessorLogo(int bitmapId);
+// The SDK maker's picture on the Options page, `size` pixels square.
+QPixmap SdkMakerPicture(int size);

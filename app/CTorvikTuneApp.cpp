@@ -189,12 +189,7 @@ bool CTorvikTuneApp::Confirm(const QString& text, const QString& caption) {
   return m_hooks.confirmBox && m_hooks.confirmBox(text, caption);
 }
 
-int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {
-  const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
-  int result = static_cast<int>(mb + 0.95);
-  if (result & 1) ++result;
-  return result;
-}
+int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) { return SystemMemoryMB(bytes); }
 
 void CTorvikTuneApp::CreateFonts() {
   // The system's sans-serif, normal weight; a cell height of 14 pixels is

@@ -35,5 +35,7 @@ const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
 const std::vector<Verb>& ProfileVerbs();
 const std::vector<Verb>& RulesVerbs();
+const std::vector<Verb>& ZundoVerbs();
+const std::vector<Verb>& ValidateVerbs();
 
 }  // namespace cli
