@@ -119,6 +119,19 @@ bool ParseNumber(const std::string& text, uint64_t* value) {
   return true;
 }
 
+bool ParseFormat(const std::string& name, OutputFormat* format) {
+  if (name == "text") *format = OutputFormat::Text;
+  else if (name == "json") *format = OutputFormat::Json;
+  else if (name == "prometheus") *format = OutputFormat::Prometheus;
+  else return false;
+  return true;
+}
+
+bool ParseFormatArgs(const std::vector<std::string>& args, OutputFormat* format) {
+  if (args.empty()) return true;
+  return args.size() == 2 && args[0] == "--format" && ParseFormat(args[1], format);
+}
+
 namespace {
 
 // One hexadecimal field of a PCI address, at most `limit`.
