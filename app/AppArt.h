@@ -2,6 +2,7 @@
 // run time so that the program carries no image files.
 #pragma once
 
+#include <QByteArray>
 #include <QPixmap>
 
 QPixmap SplashPicture();
@@ -9,3 +10,5 @@ QPixmap SplashPicture();
 QPixmap VendorStrip(int height);
 // The program's icon: a clock gauge on the vendor's red, `size` pixels square.
 QPixmap AppIconPicture(int size);
+// The same icon as a scalable SVG document, for the desktop's icon theme.
+QByteArray AppIconSvg();
