@@ -47,7 +47,11 @@ bool Session::OpenChannel() {
     std::fprintf(stderr, "torvikctl: Error during driver initialization (error %u)\n", code);
     std::string why = plat::CurrentMachine().DriverService().Describe();
     if (!why.empty()) std::fprintf(stderr, "%s", why.c_str());
-    if (!plat::CurrentMachine().IsEmulated())
+    if (!plat::CurrentMachine().IsEmulated() && geteuid() != 0)
+      std::fprintf(stderr,
+                   "torvikctl needs root for the host's hardware: run it with sudo. To try the program on an "
+                   "emulated board, run with --machine emulated (see 'torvikctl machines').\n");
+    else if (!plat::CurrentMachine().IsEmulated())
       std::fprintf(stderr,
                    "The host's hardware access is not available to this process. To try the program on an "
                    "emulated board, run with --machine emulated (see 'torvikctl machines').\n");
