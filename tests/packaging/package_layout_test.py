@@ -36,6 +36,7 @@ EXPECTED = {
     "usr/share/doc/torviktune/changelog.gz": 0o644,
     "usr/share/man/man1/torvikctl.1.gz": 0o644,
     "usr/share/man/man1/torviktune.1.gz": 0o644,
+    "usr/share/man/man1/torviktune-pkexec.1.gz": 0o777,  # a link to torviktune.1.gz
     "usr/share/icons/hicolor/scalable/apps/torviktune.svg": 0o644,
     **{f"usr/share/icons/hicolor/{n}x{n}/apps/torviktune.png": 0o644 for n in (16, 22, 24, 32, 48, 64, 128, 256)},
 }
@@ -93,6 +94,7 @@ class PackageLayout(unittest.TestCase):
                 full = os.path.join(top, name)
                 found[os.path.relpath(full, self.root)] = stat.S_IMODE(os.lstat(full).st_mode)
         self.assertEqual(found, EXPECTED)
+        self.assertEqual(os.readlink(self.path("usr/share/man/man1/torviktune-pkexec.1.gz")), "torviktune.1.gz")
 
     def test_manual_pages_list_what_help_lists(self):
         for program in ("torvikctl", "torviktune"):
