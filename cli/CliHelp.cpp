@@ -11,7 +11,8 @@ namespace cli {
 const std::vector<const std::vector<Verb>*>& VerbTables() {
   static const std::vector<const std::vector<Verb>*> tables = {
       &StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(),  &PciVerbs(),  &CpuVerbs(),   &SmbusVerbs(),
-      &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs()};
+      &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs(),
+      &ProfileVerbs()};
   return tables;
 }
 
