@@ -108,7 +108,9 @@ class PrometheusExport(unittest.TestCase):
                     seen[chip["name"]] = seen.get(chip["name"], 0) + 1
                     name = chip["name"] + (f" #{seen[chip['name']]}" if seen[chip["name"]] > 1 else "")
                     for s in chip["sensors"]:
-                        if s["raw"] != -1 and s["value"] >= 0:
+                        # Rails may be negative; speeds, duties and charges are not.
+                        unsigned = s["class"] in ("fan", "pwm", "charge")
+                        if s["raw"] != -1 and (s["value"] >= 0 or not unsigned):
                             family, factor = families[s["class"]]
                             expected[(family, name, s["label"])] = s["value"] * factor
                 self.assertEqual(set(samples), set(expected))
