@@ -2,6 +2,7 @@
 // run time so that the program carries no image files.
 #pragma once
 
+#include <QByteArray>
 #include <QPixmap>
 
 QPixmap SplashPicture();
@@ -14,3 +15,5 @@ QPixmap AppIconPicture(int size);
 QPixmap ProcessorLogo(int bitmapId);
 // The SDK maker's picture on the Options page, `size` pixels square.
 QPixmap SdkMakerPicture(int size);
+// The same icon as a scalable SVG document, for the desktop's icon theme.
+QByteArray AppIconSvg();

@@ -20,6 +20,8 @@ struct Verb {
 // Prints "usage: torvikctl <verb> <usage>" and returns kExitUsage.
 int Usage(const Verb& verb);
 const Verb* FindVerb(const std::string& name);
+// Every command, table by table, in the order --help lists them.
+const std::vector<const std::vector<Verb>*>& VerbTables();
 
 const std::vector<Verb>& StatusVerbs();
 const std::vector<Verb>& LowLevelVerbs();
