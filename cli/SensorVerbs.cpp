@@ -5,8 +5,10 @@
 #include <string>
 
 #include "cli/Json.h"
+#include "cli/PrometheusExport.h"
 #include "cli/Verbs.h"
 #include "platform/Machine.h"
+#include "poll/PollCore.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/monitor/CHardwareMonitor.h"
@@ -111,7 +113,8 @@ void PrintJson(const CHardwareMonitorInterface& hm, int32_t boardId) {
 }
 
 int Sensors(Session& session, const Args& args) {
-  if (!args.empty()) return Usage(*FindVerb("sensors"));
+  OutputFormat format = session.Options().json ? OutputFormat::Json : OutputFormat::Text;
+  if (!ParseFormatArgs(args, &format)) return Usage(*FindVerb("sensors"));
   if (!session.StartSdk()) return kExitFailed;
   QUARNSDK& sdk = *QUARNSDK::GetInstance();
   auto* hm = static_cast<CHardwareMonitorInterface*>(sdk.FindInterface(INTERFACE_HARDWARE_MONITOR));
@@ -125,10 +128,17 @@ int Sensors(Session& session, const Args& args) {
     if (pass) plat::CurrentMachine().Sleep(1000);
     if (!session.LockHardware()) return kExitFailed;
     hm->Refresh();
+    // The metrics carry the core clocks too: one measurement suffices.
+    if (pass && format == OutputFormat::Prometheus) CPollCore::RefreshProcessors(sdk);
     session.UnlockHardware();
   }
-  if (session.Options().json) PrintJson(*hm, session.Startup().boardHash);
-  else PrintText(*hm);
+  switch (format) {
+    case OutputFormat::Json: PrintJson(*hm, session.Startup().boardHash); break;
+    case OutputFormat::Prometheus:
+      std::fputs(PrometheusExposition(sdk, plat::CurrentMachine().Name()).c_str(), stdout);
+      break;
+    case OutputFormat::Text: PrintText(*hm); break;
+  }
   return kExitOk;
 }
 
@@ -136,7 +146,7 @@ int Sensors(Session& session, const Args& args) {
 
 const std::vector<Verb>& SensorVerbs() {
   static const std::vector<Verb> verbs = {
-      {"sensors", "", "board monitoring chips and their labelled readings", Sensors},
+      {"sensors", "[--format text|json|prometheus]", "board monitoring chips and their labelled readings", Sensors},
   };
   return verbs;
 }

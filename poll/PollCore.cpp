@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "driver/CKMDriver.h"
+#include "poll/ZundoFeed.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CInterface.h"
 #include "sdk/core/HardwareLock.h"
@@ -106,7 +107,10 @@ bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
   RefreshDisplay(*sdk_);
 
   // The first cycle after a start sends, then every third.
-  if (zundoPolling_.load() && cycles_.load() % kZundoEveryNthCycle == 0 && hooks_.feedZundo) hooks_.feedZundo(*sdk_);
+  if (zundoPolling_.load() && cycles_.load() % kZundoEveryNthCycle == 0) {
+    if (hooks_.feedZundo) hooks_.feedZundo(*sdk_);
+    else FeedZundo(*sdk_);
+  }
   FeedGauge(*sdk_);
 
   const auto held = std::chrono::steady_clock::now() - locked;

@@ -20,7 +20,8 @@ class QUARNSDK;
 class CPollCore {
  public:
   struct Hooks {
-    // Sends the monitoring values to the hand-held device (under both locks).
+    // Sends the monitoring values to the hand-held device (under both
+    // locks); without it FeedZundo does.
     std::function<void(QUARNSDK& sdk)> feedZundo;
     // Moves the board gauge `device` (type DEVICE_BOARD_CONTROL) to
     // `position`; without it the gauge device's own SetDialPosition does.

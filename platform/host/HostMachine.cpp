@@ -13,6 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "driver/DriverProtocol.h"
 #include "platform/ProcessList.h"
@@ -165,8 +168,26 @@ bool HostDriverService::Uninstall(bool stop, bool remove, uint32_t* error) {
   return true;
 }
 
+std::string RootOnlyFacilitiesMissing(const HostFacilities& f) {
+  std::vector<std::string> names;
+  if (!f.ports.available) names.push_back("I/O ports (/dev/port, iopl)");
+  if (!f.msr.available) names.push_back("MSRs (/dev/cpu/N/msr)");
+  if (!f.physical.available) names.push_back("physical memory (/dev/mem)");
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return text;
+}
+
 std::string HostDriverService::Describe() {
   std::string text = hw_.Describe();
+  // Run without root, the reason is nearly always that, whatever errno the
+  // device files gave: say so, naming what is missing.
+  if (geteuid() != 0) {
+    const std::string missing = RootOnlyFacilitiesMissing(hw_.Facilities());
+    if (!missing.empty())
+      text += "root: needed for " + missing + "; this process runs as uid " + std::to_string(geteuid()) + "\n";
+  }
   std::lock_guard<std::mutex> g(mutex_);
   if (!moduleResult_.empty()) text += "msr module: " + moduleResult_ + "\n";
   text += std::string("driver: ") + (installed_ ? "installed" : "not installed") + "\n";

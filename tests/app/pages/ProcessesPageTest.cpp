@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 #include <filesystem>
@@ -228,6 +229,10 @@ TEST_F(ProcessesPage, CtrlLetterPinsTheRulesProcessFromTheEventLoop) {
   CHotKeys* keys = app_->MainWindow()->HotKeys();
   ASSERT_NE(keys, nullptr);
   EXPECT_EQ(HotKeysStatus(), "Hot keys off: no display");
+  // The Options page tells the user: the keys were installed before it was made.
+  auto* status = app_->MainWindow()->TabControl()->Page(7)->findChild<QLabel*>("hotKeyStatus");
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->text(), "Hot keys off: no display");
   std::vector<int> profiles;
   keys->SetProfileHandler([&](int n) { profiles.push_back(n); });
 

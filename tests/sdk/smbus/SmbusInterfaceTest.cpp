@@ -159,8 +159,8 @@ TEST(SmbusInterface, ProbingWritesNothingToAnySlave) {
       {emu::AccessKind::Smbus, emu::kAnyAddress, false, true, emu::FaultRule::Action::Fail, 0, 1, "disabled"});
   CTList<CSMBusDevice> found;
   for (int slave = 0x08; slave < 0x78; ++slave) b.Smbus().FindSMBusDevices(static_cast<uint8_t>(slave), &found, 0);
-  EXPECT_EQ(found.count, 16) << "three DIMMs with their thermal sensors, the chip at 0x2D and the clock generator, on "
-                                "both channels";
+  EXPECT_EQ(found.count, 18) << "three DIMMs with their thermal sensors, the chip at 0x2D, the clock generator and "
+                                "the hand-held device, on both channels";
   // The fault is still armed: this write is the first one.
   CSMBusDevice* chip = found.head->item;
   for (CSMBusDevice* d : Items(&found))
