@@ -53,8 +53,8 @@ CCPUInterface::~CCPUInterface() {
 int CCPUInterface::Init() {
   plat::Machine& m = plat::CurrentMachine();
   QUARNSDK* sdk = QUARNSDK::GetInstance();
-  sdk->AddTimer(new CWin32PerformanceTimer());
-  sdk->AddTimer(new CWin32SystemTimer());
+  sdk->AddTimer(new CPerformanceCounterTimer());
+  sdk->AddTimer(new CTickCountTimer());
   // The logical processors the operating system lists online and lets this
   // process run on, by their own numbers (sets may be sparse).
   std::vector<int> ids = m.ProcessorIds();
