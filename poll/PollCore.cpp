@@ -82,8 +82,11 @@ void CPollCore::FeedGauge(QUARNSDK& sdk) {
   CProcessor* p = cpu ? cpu->GetProcessor(0) : nullptr;
   const float mhz = p ? p->GetCoreClock(0) : -1.0f;
   const uint8_t position = GaugePosition(mhz);
+  if (position == dialPosition_) return;
+  // A failed write is tried again next cycle.
   if (hooks_.setDialPosition) hooks_.setDialPosition(gauge, position);
-  else static_cast<Brenmor_Tessel*>(gauge)->SetDialPosition(position);
+  else if (!static_cast<Brenmor_Tessel*>(gauge)->SetDialPosition(position)) return;
+  dialPosition_ = position;
 }
 
 bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {

@@ -4,7 +4,8 @@
 // A cycle takes the SDK lock (with the caller's time-out) and the driver
 // channel, refreshes every interface that exists in a fixed order
 // (processors, chipset, hardware monitor, display), feeds the hand-held
-// device every third cycle and the board's gauge every cycle, gives both
+// device every third cycle and the board's gauge when its position changed
+// (a write on the SMBus each second would only repeat itself), gives both
 // locks back and counts itself. A cycle whose SDK lock is not had is
 // skipped and not counted.
 #pragma once
@@ -65,4 +66,5 @@ class CPollCore {
   std::atomic<int> skipped_{0};
   std::atomic<uint64_t> lastLockHeldNs_{0};
   std::atomic<bool> zundoPolling_{false};
+  int dialPosition_ = -1;  // what the gauge was last moved to, -1 before that
 };
