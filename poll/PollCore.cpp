@@ -1,6 +1,5 @@
 #include "poll/PollCore.h"
 
-#include <chrono>
 
 #include "driver/CKMDriver.h"
 #include "sdk/core/CDevice.h"
@@ -101,9 +100,14 @@ bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
     skipped_.fetch_add(1);
     return false;
   }
-  const auto locked = std::chrono::steady_clock::now();
 
   RefreshProcessors(*sdk_);
+  // The processors' measurement gives the lock up while it waits; a lock
+  // not had back ends the cycle uncounted.
+  if (!lock) {
+    skipped_.fetch_add(1);
+    return false;
+  }
   RefreshChipset(*sdk_);
   RefreshHardwareMonitor(*sdk_);
   RefreshDisplay(*sdk_);
@@ -112,9 +116,9 @@ bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
   if (zundoPolling_.load() && cycles_.load() % kZundoEveryNthCycle == 0 && hooks_.feedZundo) hooks_.feedZundo(*sdk_);
   FeedGauge(*sdk_);
 
-  const auto held = std::chrono::steady_clock::now() - locked;
   lock.Unlock();
-  lastLockHeldNs_.store(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(held).count()));
+  lastLockHeldNs_.store(lock.TotalHeldNs());
+  lastLockStretchNs_.store(lock.LongestStretchNs());
   cycles_.fetch_add(1);
   return true;
 }
