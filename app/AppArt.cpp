@@ -97,3 +97,41 @@ QPixmap AppIconPicture(int size) {
   p.drawEllipse(centre, s / 14, s / 14);
   return pixmap;
 }
+
+QPixmap ProcessorLogo(int bitmapId) {
+  // The family badges: a coloured plate with the family's initials.
+  struct Badge {
+    int id;
+    const char* text;
+    QColor colour;
+  };
+  static const Badge kBadges[] = {
+      {210, "i7", QColor(0x1F, 0x3A, 0x93)},  {212, "i5", QColor(0x1F, 0x6A, 0xB3)},
+      {213, "i3", QColor(0x1F, 0x8A, 0xC3)},  {214, "C2", QColor(0x2A, 0x2A, 0x6A)},
+      {215, "C2Q", QColor(0x2A, 0x2A, 0x8A)}, {229, "Ph", QColor(0x20, 0x20, 0x20)},
+      {230, "Ath", QColor(0x10, 0x60, 0x20)}, {231, "FX", QColor(0x90, 0x10, 0x10)},
+      {234, "Sem", QColor(0x50, 0x50, 0x50)}, {236, "Opt", QColor(0x30, 0x30, 0x60)},
+  };
+  const Badge* badge = nullptr;
+  for (const Badge& b : kBadges)
+    if (b.id == bitmapId) badge = &b;
+  const QSize size = badge ? QSize(93, 70) : QSize(65, 81);
+  const QColor key(0xFF, 0x00, 0xFF);  // the transparent colour
+  QPixmap pixmap(size);
+  pixmap.fill(key);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  const QRect plate = QRect(QPoint(0, 0), size).adjusted(4, 4, -4, -4);
+  p.setPen(Qt::NoPen);
+  p.setBrush(badge ? badge->colour : kBrandDark);
+  p.drawRoundedRect(plate, 10, 10);
+  p.setBrush(kBrandRed);
+  p.drawRect(plate.left() + 8, plate.bottom() - 10, plate.width() - 16, 4);
+  QFont f("Sans Serif");
+  f.setPixelSize(badge ? 26 : 18);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(Qt::white);
+  p.drawText(plate.adjusted(0, 0, 0, -10), Qt::AlignCenter, badge ? badge->text : "CPU");
+  return pixmap;
+}

@@ -9,3 +9,6 @@ QPixmap SplashPicture();
 QPixmap VendorStrip(int height);
 // The program's icon: a clock gauge on the vendor's red, `size` pixels square.
 QPixmap AppIconPicture(int size);
+// A processor family logo by bitmap id (210 ... 236: 93 x 70, any other:
+// 65 x 81), its top-left pixel in the colour the page makes transparent.
+QPixmap ProcessorLogo(int bitmapId);

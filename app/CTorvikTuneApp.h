@@ -15,6 +15,7 @@
 
 #include "app/KeyboardLcd.h"
 #include "poll/PollCore.h"
+#include "rules/ProcessRules.h"
 #include "platform/GlobalMutex.h"
 #include "platform/InstanceGuard.h"
 #include "platform/LockTimeouts.h"
@@ -35,6 +36,8 @@ class CTorvikTuneApp {
   struct Hooks {
     // A warning message box (default: QMessageBox::warning without owner).
     std::function<void(const QString& text, const QString& caption)> warningBox;
+    // A question with Yes and No; true for Yes (default: QMessageBox::question).
+    std::function<bool(const QString& text, const QString& caption)> confirmBox;
     // The gauge and hand-held-device feeds of the polling cycle.
     CPollCore::Hooks poll;
     // Re-reads the clock generators after a resume (under the hardware lock).
@@ -94,6 +97,8 @@ class CTorvikTuneApp {
   int SetGeneratorFrequency(int index, float mhz, float step);
   // A warning message box through the application's hook.
   void Warn(const QString& text, const QString& caption);
+  // A Yes/No question through the application's hook; true for Yes.
+  bool Confirm(const QString& text, const QString& caption);
 
   // Installed memory in MB from a byte count: the integer part of MB + 0.95,
   // made even by rounding an odd result up.
@@ -143,6 +148,9 @@ class CTorvikTuneApp {
   int m_nMemoryMB = -1;
   int m_nBoardId = -1;
   int m_bZundoPolling = 0;
+  // The process-affinity rules (the Processes page reads and saves them;
+  // the hot keys act on them).
+  CProcessRules m_processActions;
 
  private:
   bool AcquireInstanceLock();

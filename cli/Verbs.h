@@ -33,5 +33,7 @@ const std::vector<Verb>& SensorVerbs();
 const std::vector<Verb>& VoltVerbs();
 const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
+const std::vector<Verb>& ProfileVerbs();
+const std::vector<Verb>& RulesVerbs();
 
 }  // namespace cli

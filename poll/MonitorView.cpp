@@ -1,10 +1,9 @@
 #include "poll/MonitorView.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <utility>
 
 #include "poll/SensorRowFormat.h"
+#include "poll/TextFormat.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
@@ -71,15 +70,6 @@ constexpr FixedVoltage kDualVoltages[CMonitorView::kVoltageRows] = {
 constexpr int kKindProcessor = DEVICE_PROCESSOR;
 constexpr int kKindMainboard = DEVICE_MAINBOARD;
 constexpr uint32_t kClassMask = 0x00FFFF00u;
-
-std::string Format(const char* format, ...) {
-  char buffer[300];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buffer, sizeof(buffer), format, args);
-  va_end(args);
-  return buffer;
-}
 
 // "Name: value" of the keyboard LCD.
 std::string LcdText(const char* name, uint32_t sensorClass, float value) {
@@ -223,9 +213,9 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
   auto* cpu = static_cast<CCPUInterface*>(sdk->FindInterface(INTERFACE_CPU));
   CProcessor* p = cpu ? cpu->GetProcessor(selectedProcessor) : nullptr;
   if (p) {
-    lcd_.push_back({0, 10, Format("CPU: %d MHz", static_cast<int>(p->GetCoreClock(0)))});
+    lcd_.push_back({0, 10, FormatText("CPU: %d MHz", static_cast<int>(p->GetCoreClock(0)))});
     const uint32_t code = p->GetTypeCode();
     const bool qpi = code >= 0x1020000 && code <= 0x10200FF;
-    lcd_.push_back({80, 10, Format(qpi ? "QPI: %d MHz" : "FSB: %d MHz", static_cast<int>(cpu->busClock))});
+    lcd_.push_back({80, 10, FormatText(qpi ? "QPI: %d MHz" : "FSB: %d MHz", static_cast<int>(cpu->busClock))});
   }
 }

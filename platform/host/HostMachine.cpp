@@ -1,6 +1,5 @@
 #include "platform/host/HostMachine.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <spawn.h>
@@ -14,9 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <set>
 
 #include "driver/DriverProtocol.h"
+#include "platform/ProcessList.h"
 #include "driver/KmioDevice.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -279,29 +278,11 @@ bool HostMachine::GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* s
 }
 
 bool HostMachine::SetProcessAffinity(int pid, uint64_t mask) {
-  if (mask == 0) return false;
   if (pid == 0) pid = getpid();
-  const cpu_set_t set = ToSet(mask);
-  const std::string taskDir = "/proc/" + std::to_string(pid) + "/task";
-  std::set<long> done;
-  bool failed = false;
-  // Threads started while the list is walked inherit the old mask from their
-  // creator: walk again until a pass finds no thread not yet set.
-  for (int pass = 0; pass < 16; ++pass) {
-    DIR* dir = opendir(taskDir.c_str());
-    if (!dir) return false;
-    bool fresh = false;
-    while (dirent* e = readdir(dir)) {
-      if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-      const long tid = std::strtol(e->d_name, nullptr, 10);
-      if (!done.insert(tid).second) continue;
-      fresh = true;
-      if (sched_setaffinity(static_cast<pid_t>(tid), sizeof(set), &set) != 0 && errno != ESRCH) failed = true;
-    }
-    closedir(dir);
-    if (!fresh) break;
-  }
-  return !done.empty() && !failed;
+  int error = 0;
+  if (SetAffinityOfAllThreads(pid, mask, &error)) return true;
+  errno = error;
+  return false;
 }
 
 std::vector<int> HostMachine::ProcessorIds() {
