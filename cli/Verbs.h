@@ -33,5 +33,6 @@ const std::vector<Verb>& SensorVerbs();
 const std::vector<Verb>& VoltVerbs();
 const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
+const std::vector<Verb>& GpuVerbs();
 
 }  // namespace cli

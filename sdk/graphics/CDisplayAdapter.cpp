@@ -1,5 +1,6 @@
 #include "sdk/graphics/CDisplayAdapter.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "sdk/access/CPCIDevice.h"
@@ -120,5 +121,72 @@ void CDisplayAdapter::Refresh() {
     if (memoryType == -1 && api->GetMemoryType(this, &value)) memoryType = value;
     value = -1;
     if (busWidth == -1 && api->GetBusWidth(this, &value)) busWidth = value;
+  }
+}
+
+bool CDisplayAdapter::ReadTemperature(float* celsius) {
+  for (const APIEntry& e : apiEntries)
+    if (e.api->GetTemperature(this, celsius)) return true;
+  return false;
+}
+
+bool CDisplayAdapter::ReadFanRPM(int* rpm) {
+  for (const APIEntry& e : apiEntries)
+    if (e.api->GetFanRPM(this, rpm)) return true;
+  return false;
+}
+
+bool CDisplayAdapter::ReadFanPercent(int* percent) {
+  for (const APIEntry& e : apiEntries)
+    if (e.api->GetFanPercent(this, percent)) return true;
+  return false;
+}
+
+bool CDisplayAdapter::ReadLoad(int* percent) {
+  for (const APIEntry& e : apiEntries)
+    if (e.api->GetLoad(this, percent)) return true;
+  return false;
+}
+
+bool CDisplayAdapter::ReadVoltage(float* volts) {
+  for (const APIEntry& e : apiEntries)
+    if (e.api->GetVoltage(this, volts)) return true;
+  return false;
+}
+
+bool CDisplayAdapter::ReadDefaultVoltage(float* volts) {
+  for (const APIEntry& e : apiEntries)
+    if (e.api->GetPStateBaseVoltage(this, 0, 0, volts)) return true;
+  return false;
+}
+
+bool CDisplayAdapter::SetGpuVoltage(float volts) {
+  if (!(volts > 0)) return false;
+  for (const APIEntry& e : apiEntries)
+    if (e.api->SetPStateVoltage(this, 0, 0, volts)) return true;
+  return false;
+}
+
+bool CDisplayAdapter::SetClock(int level, int kind, float mhz) {
+  if (level < 0 || level >= kMaxPerfLevels || !(mhz > 0)) return false;
+  bool done = false;
+  for (const APIEntry& e : apiEntries) {
+    if (kind == GPUCLOCK_CORE) done = e.api->SetCoreClock(this, level, mhz);
+    else if (kind == GPUCLOCK_SHADER) done = e.api->SetShaderClock(this, level, mhz);
+    else if (kind == GPUCLOCK_MEMORY) done = e.api->SetMemoryClock(this, level, mhz);
+    if (done) break;
+  }
+  Refresh();
+  return done;
+}
+
+void CDisplayAdapter::APINames(char* out, unsigned size) const {
+  if (!out || !size) return;
+  out[0] = 0;
+  size_t used = 0;
+  for (const APIEntry& e : apiEntries) {
+    const int n = std::snprintf(out + used, size - used, "%s%s", used ? ", " : "", e.api->name);
+    if (n < 0 || static_cast<size_t>(n) >= size - used) break;
+    used += static_cast<size_t>(n);
   }
 }

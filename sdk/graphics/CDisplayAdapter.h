@@ -50,6 +50,21 @@ class CDisplayAdapter : public CCompositeDevice {
   // The clock object of a level and kind (0 core, 4 shader, 7 memory), or null.
   CPLL* ClockOf(int level, int kind) const;
 
+  // The first API that answers, in attach order; false when none does.
+  bool ReadTemperature(float* celsius);
+  bool ReadFanRPM(int* rpm);
+  bool ReadFanPercent(int* percent);
+  bool ReadLoad(int* percent);
+  // The GPU voltage now, its default (state 0, domain 0), and setting it.
+  bool ReadVoltage(float* volts);
+  bool ReadDefaultVoltage(float* volts);
+  bool SetGpuVoltage(float volts);
+  // Sets one clock (kind 0 core, 4 shader, 7 memory) of a level through the
+  // first API that accepts it, then refreshes.
+  bool SetClock(int level, int kind, float mhz);
+  // The names of the APIs serving the adapter, ", "-separated.
+  void APINames(char* out, unsigned size) const;
+
   char name[256] = {};
   char chipName[256] = {};
   char boardName[32] = {};

@@ -33,7 +33,12 @@ uint32_t VendorCode(uint16_t pciVendor) {
 
 }  // namespace
 
-int QUARNSDK::CreateDisplayInterface(uint32_t mask) { return AdoptInterface(new CDisplayInterface(mask), 1); }
+int QUARNSDK::CreateDisplayInterface(uint32_t mask) {
+  auto* display = new CDisplayInterface(mask);
+  const int ok = AdoptInterface(display, display->Init());
+  if (ok) displayInterface = display;
+  return ok;
+}
 
 void CDisplayInterface::SetBackendsForTest(std::vector<BackendFactory> factories) {
   TestBackends() = std::move(factories);
@@ -43,6 +48,8 @@ CDisplayInterface::CDisplayInterface(uint32_t m)
     : CInterface(INTERFACE_DISPLAY), adapters(new CTList<CDevice>()), apis(new CTList<CDisplayAPI>()), mask(m) {}
 
 CDisplayInterface::~CDisplayInterface() {
+  if (QUARNSDK::HasInstance() && QUARNSDK::GetInstance()->displayInterface == this)
+    QUARNSDK::GetInstance()->displayInterface = nullptr;
   apis->DeleteAll();
   delete apis;
   delete adapters;

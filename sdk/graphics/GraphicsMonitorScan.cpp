@@ -22,7 +22,7 @@ int ScanGraphicsMonitors(CHardwareMonitorInterface& monitors) {
   QUARNSDK& sdk = *QUARNSDK::GetInstance();
   int created = 0;
   CTList<CDevice> adapters;
-  sdk.FindDevices(DEVICE_DISPLAY_ADAPTER, &adapters);
+  sdk.FindDevices(DEVICE_DISPLAY_ADAPTER | DEVICE_COMPOSITE, &adapters);
   for (CDevice* d : Items(&adapters)) {
     auto* a = static_cast<CDisplayAdapter*>(d);
     for (const CDisplayAdapter::APIEntry& e : a->apiEntries) {
