@@ -16,6 +16,7 @@ void GpioI2cBus::Drive(bool scl, bool sda) {
   if (oldScl && scl) {
     // SDA moving while SCL stays high: START or STOP.
     if (oldSda && !newSda) {
+      wire_.clear();
       state_ = State::Address;
       bits_ = 0;
       shift_ = 0;
@@ -56,6 +57,8 @@ void GpioI2cBus::LoadReadByte() {
   uint8_t v = 0xFF;
   if (!selected_ || !selected_->ReadByteData(pointer_, &v)) v = 0xFF;
   ++pointer_;
+  wire_.push_back(v);
+  all_.push_back(v);
   shift_ = v;
   bits_ = 0;
   deviceSda_ = (shift_ & 0x80) != 0;
@@ -66,8 +69,10 @@ void GpioI2cBus::Falling() {
   switch (state_) {
     case State::Address:
       if (bits_ == 8) {
+        wire_.push_back(shift_);
+        all_.push_back(shift_);
         const uint8_t address = shift_ >> 1;
-        SmbusSlave* device = (shift_ & 0xFE) != 0 && (shift_ & 0xF8) != 0xF0 ? Device(address) : nullptr;
+        SmbusSlave* device = (shift_ & 0xF8) != 0xF0 ? Device(address) : nullptr;
         if (device) {
           selected_ = device;
           reading_ = shift_ & 1;
@@ -93,10 +98,13 @@ void GpioI2cBus::Falling() {
       break;
     case State::WriteByte:
       if (bits_ == 8) {
+        wire_.push_back(shift_);
+        all_.push_back(shift_);
         bool ack = true;
         if (!pointerSet_) {
           pointer_ = shift_;
           pointerSet_ = true;
+          ack = selected_ && selected_->SendByte(shift_);
         } else {
           ack = selected_ && selected_->WriteByteData(pointer_, shift_);
           ++pointer_;

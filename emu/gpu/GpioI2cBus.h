@@ -6,15 +6,18 @@
 // and changed while SCL is low, an acknowledge as the ninth bit.
 //
 // Devices are SMBus slaves seen byte-register-wise: after the address for
-// writing the first byte sets the register pointer and every further byte
-// is written to the pointer (which then advances); after a (repeated) START
-// with the address for reading, bytes are read from the pointer on. The
-// general call address and ten-bit addresses are not acknowledged.
+// writing the first byte sets the register pointer (the device's SendByte,
+// which may refuse it) and every further byte is written to the pointer
+// (which then advances); after a (repeated) START with the address for
+// reading, bytes are read from the pointer on. A device attached at address
+// 0 answers the general call (its second byte is taken like a pointer);
+// ten-bit addresses are not acknowledged.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "emu/smbus/SmbusSlave.h"
 
@@ -33,6 +36,11 @@ class GpioI2cBus {
 
   // Transactions completed (a STOP after at least one acknowledged address).
   int Transactions() const { return transactions_; }
+  // Every byte on the wire since the last START (addresses included), for
+  // tests that check what the master sent.
+  const std::vector<uint8_t>& WireBytes() const { return wire_; }
+  // Every byte seen since the bus was made.
+  const std::vector<uint8_t>& AllBytes() const { return all_; }
 
  private:
   enum class State { Idle, Address, AddressAck, WriteByte, WriteAck, ReadByte, ReadAck, Ignore };
@@ -52,6 +60,7 @@ class GpioI2cBus {
   bool sawAddress_ = false;
   uint8_t pointer_ = 0;
   int transactions_ = 0;
+  std::vector<uint8_t> wire_, all_;
 };
 
 }  // namespace emu
