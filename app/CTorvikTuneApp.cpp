@@ -35,6 +35,12 @@ CTorvikTuneApp::CTorvikTuneApp(Hooks hooks) : m_hooks(std::move(hooks)) {
       QMessageBox::warning(nullptr, caption, text);
     };
   }
+  if (!m_hooks.confirmBox) {
+    m_hooks.confirmBox = [](const QString& text, const QString& caption) {
+      return QMessageBox::question(nullptr, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+             QMessageBox::Yes;
+    };
+  }
   g_app = this;
 }
 
@@ -177,6 +183,10 @@ int CTorvikTuneApp::SetGeneratorFrequency(int index, float mhz, float step) {
 
 void CTorvikTuneApp::Warn(const QString& text, const QString& caption) {
   if (m_hooks.warningBox) m_hooks.warningBox(text, caption);
+}
+
+bool CTorvikTuneApp::Confirm(const QString& text, const QString& caption) {
+  return m_hooks.confirmBox && m_hooks.confirmBox(text, caption);
 }
 
 int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {

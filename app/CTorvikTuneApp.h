@@ -35,6 +35,8 @@ class CTorvikTuneApp {
   struct Hooks {
     // A warning message box (default: QMessageBox::warning without owner).
     std::function<void(const QString& text, const QString& caption)> warningBox;
+    // A question with Yes and No; true for Yes (default: QMessageBox::question).
+    std::function<bool(const QString& text, const QString& caption)> confirmBox;
     // The gauge and hand-held-device feeds of the polling cycle.
     CPollCore::Hooks poll;
     // Re-reads the clock generators after a resume (under the hardware lock).
@@ -94,6 +96,8 @@ class CTorvikTuneApp {
   int SetGeneratorFrequency(int index, float mhz, float step);
   // A warning message box through the application's hook.
   void Warn(const QString& text, const QString& caption);
+  // A Yes/No question through the application's hook; true for Yes.
+  bool Confirm(const QString& text, const QString& caption);
 
   // Installed memory in MB from a byte count: the integer part of MB + 0.95,
   // made even by rounding an odd result up.

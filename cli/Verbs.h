@@ -34,5 +34,6 @@ const std::vector<Verb>& VoltVerbs();
 const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
 const std::vector<Verb>& GpuVerbs();
+const std::vector<Verb>& ProfileVerbs();
 
 }  // namespace cli

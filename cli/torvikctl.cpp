@@ -14,7 +14,7 @@ namespace cli {
 namespace {
 
 const std::vector<const std::vector<Verb>*>& VerbTables() {
-  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs(), &GpuVerbs()};
+  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs(), &ProfileVerbs(), &GpuVerbs()};
   return tables;
 }
 

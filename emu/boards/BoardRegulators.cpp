@@ -67,6 +67,10 @@ void InstallZ68Regulators(EmulatedMachine& m, SmbusBus& bus, FintekHardwareMonit
   vccio->output.Connect(ToPin(monitor, 3, 243, 1000));
 }
 
+void InstallP45Regulator(EmulatedMachine& m, SmbusBus& bus) {
+  Place(m, bus, SmbusBus::kNoSegment, 0x70, std::make_shared<Vt1186m>(66), "vt1186m");
+}
+
 void InstallDualProcessorRegulators(EmulatedMachine& m, SmbusBus& bus, FintekHardwareMonitorBlock& first,
                                     FintekHardwareMonitorBlock& second) {
   constexpr int kNone = SmbusBus::kNoSegment;

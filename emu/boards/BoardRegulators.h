@@ -18,6 +18,11 @@ namespace boards {
 // VCCIO and PCH drive the Fintek block's pins.
 void InstallZ68Regulators(EmulatedMachine& m, SmbusBus& bus, FintekHardwareMonitorBlock& monitor);
 
+// P45 board (0x938A7FD8): the VT1186M at 0x70 behind the ICH10R's host
+// holding VCORE at 1.200 V (code 66). Its output is not routed to the
+// monitoring chip: the board's VCORE pin keeps its fixed reading.
+void InstallP45Regulator(EmulatedMachine& m, SmbusBus& bus);
+
 // Dual-processor board: the PCA9545A at 0x72 with each processor's branch
 // (VT1186M at 0x70, F72262 at 0x30 and 0x35) on its channels 0 and 1; the
 // board's F72262 at 0x31..0x34 and 0x36 and the ISL90727 at 0x2E/0x3E on

@@ -5,6 +5,7 @@
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
 #include "emu/boards/BoardMonitoring.h"
+#include "emu/boards/BoardRegulators.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
@@ -48,6 +49,7 @@ void Build(EmulatedMachine& m) {
   auto smbus = parts::AddIntelSouthBridge(m, 0x3A18, 0x3A30);
   PlaceSmbusSlaves(*smbus, kDimms);
   parts::AddIcs9plrs139(m, *smbus);
+  InstallP45Regulator(m, *smbus);
   InstallFintekMonitor(m, FintekF71882F::kF71882F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Nb,
                        "f71882f");
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);

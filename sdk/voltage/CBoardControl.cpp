@@ -284,10 +284,11 @@ bool CBoardControl::ReadRow(int n, int r, RailReading* out) const {
   return true;
 }
 
-int CBoardControl::WriteRow(int n, int r, int value, int flags, std::string* refusal) {
+bool CBoardControl::CodeForRow(int n, int r, int value, int flags, int* code, int* outFlags,
+                               std::string* refusal) const {
   auto refuse = [&](const char* why) {
     if (refusal) *refusal = why;
-    return 0;
+    return false;
   };
   CMicroController* c = GetController(n);
   if (!c || r < 0 || r >= DescriptionCount(c->descriptions)) return refuse("no such rail");
@@ -310,26 +311,39 @@ int CBoardControl::WriteRow(int n, int r, int value, int flags, std::string* ref
   }
   if (IsBoost(row.label)) flags |= kSettingBoost;
   else flags &= ~kSettingBoost;
+  *outFlags = flags;
 
   if (row.id & rowid::kCombined) {
     const int max = c->MaxValue(row, flags);
     if (max < 0 || value > max) return refuse("setting beyond what the controller can hold");
-    return c->SetOutput(row.id, value, flags);
+    *code = value;
+    return true;
   }
   CMicroControllerOutput* o = c->FindOutput(row.id & rowid::kOutputMask);
   if (!o || o->code < 0) return refuse("the rail's output did not answer");
-  int code = value;
+  *code = value;
   if (type == ROW_FIELD || type == ROW_FIELD_DOWN) {
     if (row.stepsBelow == 0) return refuse("rail without a field");
     int shift = 0;
     while (!((row.stepsBelow >> shift) & 1)) ++shift;
     const int field = type == ROW_FIELD_DOWN ? row.stepsAbove - value : value;
     if (field < 0 || (field << shift & ~row.stepsBelow)) return refuse("setting outside the rail's field");
-    code = (o->code & ~row.stepsBelow) | (field << shift);
+    *code = (o->code & ~row.stepsBelow) | (field << shift);
   }
   const int max = c->MaxValue(row, flags);
-  if (max < 0 || code > max) return refuse("setting beyond what the controller can hold");
-  return c->SetOutput(row.id, code, flags);
+  if (max < 0 || *code > max) return refuse("setting beyond what the controller can hold");
+  return true;
+}
+
+bool CBoardControl::CheckRow(int n, int r, int value, int flags, std::string* refusal) const {
+  int code = 0, outFlags = 0;
+  return CodeForRow(n, r, value, flags, &code, &outFlags, refusal);
+}
+
+int CBoardControl::WriteRow(int n, int r, int value, int flags, std::string* refusal) {
+  int code = 0, outFlags = 0;
+  if (!CodeForRow(n, r, value, flags, &code, &outFlags, refusal)) return 0;
+  return GetController(n)->SetOutput(GetController(n)->descriptions[r].id, code, outFlags);
 }
 
 CMicroController* CBoardControl::FindControllerById(int32_t id) const {

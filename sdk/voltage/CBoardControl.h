@@ -55,6 +55,9 @@ class CBoardControl : public CControllerAssembly {
   // chip's register fields are refused with `refusal` set and nothing
   // written. The controller's result, 0 when nothing was written.
   int WriteRow(int n, int r, int value, int flags, std::string* refusal);
+  // The same checks as WriteRow without writing: true when WriteRow would
+  // pass the setting to the controller.
+  bool CheckRow(int n, int r, int value, int flags, std::string* refusal) const;
 
   CMicroController* FindControllerById(int32_t id) const;
   // The first controller with that id on a space of `spaceType` whose
@@ -71,6 +74,10 @@ class CBoardControl : public CControllerAssembly {
   CTList<CMicroController>* controllers;  // owned, in creation order
 
  private:
+  // The code and flags WriteRow hands to the controller, or false with
+  // `refusal` set.
+  bool CodeForRow(int n, int r, int value, int flags, int* code, int* outFlags, std::string* refusal) const;
+
   CHardwareMonitorInterface& monitors_;
   int32_t boardId_;
 };
