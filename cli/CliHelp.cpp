@@ -12,7 +12,7 @@ const std::vector<const std::vector<Verb>*>& VerbTables() {
   static const std::vector<const std::vector<Verb>*> tables = {
       &StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(),  &PciVerbs(),  &CpuVerbs(),   &SmbusVerbs(),
       &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs(),
-      &ProfileVerbs(), &RulesVerbs(), &ZundoVerbs(), &ValidateVerbs()};
+      &ProfileVerbs(), &RulesVerbs(), &ZundoVerbs(), &ValidateVerbs(), &GpuVerbs()};
   return tables;
 }
 

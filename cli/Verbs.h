@@ -35,6 +35,7 @@ const std::vector<Verb>& SensorVerbs();
 const std::vector<Verb>& VoltVerbs();
 const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
+const std::vector<Verb>& GpuVerbs();
 const std::vector<Verb>& ProfileVerbs();
 const std::vector<Verb>& RulesVerbs();
 const std::vector<Verb>& ZundoVerbs();

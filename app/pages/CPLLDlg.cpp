@@ -14,6 +14,7 @@
 
 #include "app/CTorvikTuneApp.h"
 #include "app/ValidationSave.h"
+#include "app/pages/PageHardwareLock.h"
 #include "platform/GlobalMutex.h"
 #include "platform/Machine.h"
 #include "sdk/clock/CPLL.h"
@@ -64,20 +65,6 @@ int ClockOfOutput(int key) {
     default: return -1;
   }
 }
-
-// The hardware lock for the length of a scope.
-class PageHardwareLock {
- public:
-  PageHardwareLock() : app_(TheApp()), held_(app_ && app_->LockHardware(plat::kInfinite)) {}
-  ~PageHardwareLock() {
-    if (held_) app_->UnlockHardware();
-  }
-  bool Held() const { return held_; }
-
- private:
-  CTorvikTuneApp* app_;
-  bool held_;
-};
 
 }  // namespace
 

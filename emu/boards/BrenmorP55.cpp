@@ -6,6 +6,7 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/GeForceGtx285.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/boards/ClockParts.h"
@@ -60,6 +61,8 @@ void Build(EmulatedMachine& m) {
   parts::AddNehalemMemoryController(m, 0xFF, kImc);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7 CPU 860 @ 2.80GHz", 133, 2800, 4, 2048));
   InstallAcpiFirmware(m, {parts::kPmBase});
+  // A GeForce GTX 285 of another maker in the processor's x16 slot.
+  AddGeForceGtx285(m, 1, 0xF0000000);
 }
 
 }  // namespace

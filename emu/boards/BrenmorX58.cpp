@@ -4,6 +4,7 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/BrenmorGtx480.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/boards/ClockParts.h"
@@ -82,6 +83,10 @@ void Build(EmulatedMachine& m) {
   auto sio = FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);
   AttachIohBoardMonitor(m, sio->DeviceBase(FintekF71882F::kMonitorLdn));
   InstallAcpiFirmware(m, {kPmBase});
+
+  // Two of the vendor's own GTX 480 cards in SLI, on the I/O hub's first two x16 ports.
+  AddBrenmorGtx480(m, 3, 0xF0000000);
+  AddBrenmorGtx480(m, 4, 0xF1000000);
 
   // Bloomfield uncore on bus 0xFF: QPI generic registers and the integrated
   // memory controller. The X58 has no MMCONFIG register the SDK reads.

@@ -6,6 +6,7 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/SandyBridgeGraphics.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/BoardRegulators.h"
 #include "emu/boards/ChipsetParts.h"
@@ -59,6 +60,8 @@ void Build(EmulatedMachine& m) {
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz", 100, 3400, 4, 4096));
   InstallAcpiFirmware(m, {parts::kPmBase});
+  // The processor's integrated graphics drives the board's outputs.
+  AddSandyBridgeGraphics(m, 0xF0000000);
 }
 
 }  // namespace

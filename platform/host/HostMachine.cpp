@@ -20,6 +20,9 @@
 #include "driver/DriverProtocol.h"
 #include "platform/ProcessList.h"
 #include "driver/KmioDevice.h"
+#include "platform/GraphicsDevices.h"
+#include "platform/host/KernelBuses.h"
+#include "platform/host/NvmlLibrary.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -359,6 +362,22 @@ uint64_t HostMachine::PerformanceCounter() { return NowNs(); }
 
 std::shared_ptr<SmbusAdapter> HostMachine::KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) {
   return FindKernelSmbusAdapter(service_.Hardware().Options().root, bus, device, function);
+}
+
+std::unique_ptr<GpuManagementLibrary> HostMachine::LoadGpuManagementLibrary() {
+  // Under a test root the system's library is not this machine's.
+  if (!service_.Hardware().Options().root.empty()) return nullptr;
+  return LoadNvml();
+}
+
+std::vector<std::shared_ptr<SmbusAdapter>> HostMachine::GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                           uint32_t function) {
+  return FindGraphicsI2CAdapters(service_.Hardware().Options().root, bus, device, function);
+}
+
+bool HostMachine::GraphicsAttribute(uint32_t bus, uint32_t device, uint32_t function, const std::string& name,
+                                    std::string* text) {
+  return ReadGraphicsAttribute(service_.Hardware().Options().root, bus, device, function, name, text);
 }
 
 uint64_t HostMachine::TotalPhysicalMemory() {

@@ -104,6 +104,11 @@ class HostMachine : public Machine {
   // Linux offers no public route to the chipset's clock firmware: the
   // integrated clock library and the clock-control component are absent.
   std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary() override { return nullptr; }
+  std::unique_ptr<GpuManagementLibrary> LoadGpuManagementLibrary() override;
+  std::vector<std::shared_ptr<SmbusAdapter>> GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                uint32_t function) override;
+  bool GraphicsAttribute(uint32_t bus, uint32_t device, uint32_t function, const std::string& name,
+                         std::string* text) override;
   std::unique_ptr<ClockControlComponent> CreateClockControlComponent() override { return nullptr; }
 
  private:

@@ -2,11 +2,17 @@
 // switch, probing into device records, and silence while probing.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
 #include "emu/chips/Ich10r.h"
 #include "sdk/access/Brenmor_ICH10R_SMBusMultiplexer.h"
 #include "sdk/access/CMultiplexer.h"
 #include "sdk/access/CPCIDevice.h"
 #include "sdk/access/CSMBusDevice.h"
+#include "sdk/access/SMBusHostRegistry.h"
 #include "boardid/BoardVendor.h"
 #include "tests/sdk/smbus/IchBench.h"
 
@@ -176,6 +182,33 @@ TEST(SmbusInterface, ProbingWritesNothingToAnySlave) {
   chip->multiplexer->Restore();
   EXPECT_EQ(chip->ReadByte(0x10, &v), 1);
   EXPECT_EQ(v, 0x01);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SmbusHostRegistry, EveryHostClassIsListedOnceAndEveryPciIdHasOneHost) {
+  std::set<std::string> names;
+  std::map<uint32_t, std::string> owner;
+  for (const SMBusHostClass* host : SMBusHostClasses()) {
+    EXPECT_TRUE(names.insert(host->name).second) << host->name << " listed twice";
+    EXPECT_FALSE(host->ids.empty()) << host->name;
+    // The factory makes the class the row names.
+    std::unique_ptr<CSMBusRegisterSpace> made(host->create(nullptr, 0xFFFFFFFF));
+    ASSERT_NE(made, nullptr) << host->name;
+    EXPECT_STREQ(made->ClassName(), host->name);
+    for (const SMBusHostId& id : host->ids) {
+      EXPECT_NE(id.bases, nullptr) << host->name;
+      const uint32_t key = static_cast<uint32_t>(id.vendor) << 16 | id.device;
+      auto [it, fresh] = owner.emplace(key, host->name);
+      EXPECT_TRUE(fresh) << std::hex << key << " claimed by " << it->second << " and " << host->name;
+    }
+  }
+  // The classes of the chipsets the emulated boards carry are among them.
+  for (const char* expected : {"Intel_ICH4_SMBusRegisterSpace", "ATI_SB_SMBusRegisterSpace",
+                               "nVidia_SMBusRegisterSpace", "VIA_VT82_SMBusRegisterSpace"})
+    EXPECT_TRUE(names.count(expected)) << expected;
 }
 
 }  // namespace
