@@ -2,6 +2,7 @@
 // run time so that the program carries no image files.
 #pragma once
 
+#include <QByteArray>
 #include <QPixmap>
 
 QPixmap SplashPicture();
@@ -9,3 +10,10 @@ QPixmap SplashPicture();
 QPixmap VendorStrip(int height);
 // The program's icon: a clock gauge on the vendor's red, `size` pixels square.
 QPixmap AppIconPicture(int size);
+// A processor family logo by bitmap id (210 ... 236: 93 x 70, any other:
+// 65 x 81), its top-left pixel in the colour the page makes transparent.
+QPixmap ProcessorLogo(int bitmapId);
+// The SDK maker's picture on the Options page, `size` pixels square.
+QPixmap SdkMakerPicture(int size);
+// The same icon as a scalable SVG document, for the desktop's icon theme.
+QByteArray AppIconSvg();

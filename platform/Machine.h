@@ -49,6 +49,8 @@ class Machine {
   virtual bool SetThreadAffinity(uint64_t mask) = 0;              // calling thread
   virtual uint64_t GetThreadAffinity() = 0;
   virtual bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) = 0;
+  // Every thread of process `pid` (0 = this one); on failure errno says why
+  // (ESRCH gone, EPERM another user's, EINVAL no usable processor).
   virtual bool SetProcessAffinity(int pid, uint64_t mask) = 0;
   // The logical processors that are online and that this process may run
   // on, ascending (the set may be sparse). By default 0 .. count - 1.

@@ -1,11 +1,37 @@
-// The "Memory" page: memory modules and the memory controller's timings; refreshed every second.
+// The "Memory" page: the installed memory, the modules found through their
+// SPD EEPROMs, and the memory controller's current timings; the timings are
+// redrawn every second.
 #pragma once
 
+#include <vector>
+
 #include "app/pages/CTunePage.h"
+#include "poll/MemoryView.h"
+
+class QLabel;
 
 class CMemoryDlg : public CTunePage {
   Q_OBJECT
 
  public:
   explicit CMemoryDlg(QWidget* parent);
+
+  // One redraw of the frequency and timing rows.
+  void Redraw();
+
+  const CMemoryView& View() const { return m_view; }
+
+ protected:
+  void RedrawValues() override { Redraw(); }
+
+ private:
+  struct RowWidgets {
+    QLabel* label = nullptr;
+    QLabel* value = nullptr;
+  };
+
+  void BuildControls();
+
+  CMemoryView m_view;
+  std::vector<RowWidgets> m_rows;
 };

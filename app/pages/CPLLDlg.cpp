@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "app/CTorvikTuneApp.h"
+#include "app/ValidationSave.h"
 #include "app/pages/PageHardwareLock.h"
 #include "platform/GlobalMutex.h"
 #include "platform/Machine.h"
@@ -213,7 +214,13 @@ float CPLLDlg::DramClockFor(float busClockMHz, float multiplier) {
   return chipset ? chipset->ComputeDramFrequency(busClockMHz, multiplier) : -1.0f;
 }
 
-void CPLLDlg::WriteValidationAfterApply() {}
+void CPLLDlg::WriteValidationAfterApply() {
+  CTorvikTuneApp* app = TheApp();
+  if (!app) return;
+  QString error;
+  if (SaveValidationFileAuto(*app, &error).isEmpty())
+    app->Warn(QStringLiteral("The validation file was not saved: %1").arg(error), QStringLiteral("Validation"));
+}
 
 void CPLLDlg::ShowValue(QLabel* l, float v) { l->setText(v > 0 ? QString::asprintf("%.1f", v) : QString()); }
 

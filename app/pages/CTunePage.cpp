@@ -1,5 +1,6 @@
 #include "app/pages/CTunePage.h"
 
+#include <QLabel>
 #include <QTimer>
 
 #include "app/AppMessages.h"
@@ -42,4 +43,24 @@ bool CTunePage::event(QEvent* e) {
     }
   }
   return QWidget::event(e);
+}
+
+QLabel* CTunePage::MakeFieldLabel(QWidget* parent, const QString& text, int id) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(QString::number(id));
+  if (CTorvikTuneApp* app = TheApp()) l->setFont(app->m_fontLabel);
+  l->setEnabled(false);
+  return l;
+}
+
+QLabel* CTunePage::MakeFieldValue(QWidget* parent, int id) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(QString::number(id));
+  CTorvikTuneApp* app = TheApp();
+  if (app) l->setFont(app->m_fontValue);
+  QPalette pal = l->palette();
+  pal.setColor(QPalette::WindowText, app ? app->m_crValueText : QColor(0x00, 0x00, 0x80));
+  l->setPalette(pal);
+  l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return l;
 }

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QTimer;
 
 class CTunePage : public QWidget {
@@ -42,6 +43,12 @@ class CTunePage : public QWidget {
 
   // Starts the page timer; pages call it at the end of their initialisation.
   void StartPageTimer();
+
+  // A field label (the application's label font, disabled until its value
+  // is shown) and a value text (value font and colour), named by their
+  // dialog ids.
+  static QLabel* MakeFieldLabel(QWidget* parent, const QString& text, int id);
+  static QLabel* MakeFieldValue(QWidget* parent, int id);
 
  private:
   QTimer* m_pTimer = nullptr;

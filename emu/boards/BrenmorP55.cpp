@@ -14,6 +14,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
@@ -46,6 +47,7 @@ void Build(EmulatedMachine& m) {
   AddProcessors(m, NehalemBloomfieldI7_920());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0xD131, 0x06000011));
   auto smbus = parts::AddIntelSouthBridge(m, 0x3B06, 0x3B30);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   PlaceSmbusSlaves(*smbus, kDimms);
   parts::AddIcs9plrs139(m, *smbus);
   InstallFintekMonitor(m, FintekF71882F::kF71889F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::PchVtt,

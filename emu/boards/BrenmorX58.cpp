@@ -15,6 +15,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 #include "boardid/BoardVendor.h"
 
 namespace emu::boards {
@@ -76,6 +77,7 @@ void Build(EmulatedMachine& m) {
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3405, 0x06000013));
   auto ich = AddIch10rSouthBridge(m, kIch10r);
   PlaceSmbusSlaves(*ich.smbus, kSmbusSlaves);
+  ZundoSlave::Plug(m, *ich.smbus);  // the hand-held device in its header
   parts::AddIcs9plrs133(m, *ich.smbus);
   ich.smbus->AttachToSegment(0, 0x2D, MakeBoardNct7802(m, 0x2D));
   auto sio = FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);

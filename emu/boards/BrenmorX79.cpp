@@ -10,17 +10,22 @@
 #include "emu/boards/ChipsetParts.h"
 #include "emu/boards/ClockParts.h"
 #include "emu/chips/FintekF71882F.h"
+#include "emu/chips/ImcSmbusFunction.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/PciFunction.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
 namespace {
 
-// Four 4 GB DDR3-1600 DIMMs without XMP, one per channel; this board wires
-// their SPD bus to the PCH's SMBus.
+// Four 4 GB DDR3-1600 DIMMs without XMP, one per channel. As on the
+// platform's reference design, their SPD EEPROMs and thermal sensors sit on
+// the processor's memory-controller SMBus, not on the PCH: controller 0
+// carries channels A and B, controller 1 channels C and D, the second
+// channel of a pair at 0x54 (the address's bit 2 selects the channel).
 Ddr3SpdModule Module(uint32_t serial) {
   Ddr3SpdModule d;
   d.sizeMiB = 4096;
@@ -31,12 +36,18 @@ Ddr3SpdModule Module(uint32_t serial) {
   d.makerCode = 0x98;
   return d;
 }
-const SmbusPlacement kDimms[] = {
+const SmbusPlacement kDimmsAB[] = {
     {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0001)},
-    {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0002)},
-    {SmbusBus::kNoSegment, 0x54, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0003)},
-    {SmbusBus::kNoSegment, 0x56, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0004)},
+    {SmbusBus::kNoSegment, 0x54, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0002)},
 };
+const SmbusPlacement kDimmsCD[] = {
+    {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0003)},
+    {SmbusBus::kNoSegment, 0x54, SmbusPlacement::Kind::Ddr3Spd, Module(0x7C0A0004)},
+};
+// What firmware leaves in SMBCNTL: the controller polls the thermal sensors
+// at 0x18 and 0x1C itself (DTI 0011b), clock running, SPD writes locked.
+constexpr uint32_t kImcSmbusControl = 0x3u << 28 | ImcSmbusFunction::kClockRunning |
+                                      ImcSmbusFunction::kWriteDisable | ImcSmbusFunction::kTsodPolling | 0x11;
 
 // The processor's memory controller channels on bus 0xFF (Xeon E5-1600/
 // 2600 datasheet volume 2): per channel a thermal/timing function (16.0,
@@ -65,13 +76,16 @@ void Build(EmulatedMachine& m) {
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
-  PlaceSmbusSlaves(*smbus, kDimms);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   parts::AddClockStrap(m, *smbus, 0xE0);
   InstallFintekMonitor(m, FintekF71882F::kF71889A, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Vsa,
                        "f71882f");
   AttachBoardNct7802(m, *smbus, 0x28);
   AttachBoardNct7802(m, *smbus, 0x2D);
-  parts::AddUncore(m, 0xFF, 0x0F, 0, 0x3CA8, true);  // memory controller
+  auto& imc = static_cast<ImcSmbusFunction&>(
+      m.AddPciFunction(std::make_unique<ImcSmbusFunction>(0xFF, kImcSmbusControl)));  // memory controller
+  PlaceSmbusSlaves(imc.Bus(0), kDimmsAB);
+  PlaceSmbusSlaves(imc.Bus(1), kDimmsCD);
   parts::AddUncore(m, 0xFF, 0x0F, 1, 0x3C71, true);  // RAS
   AddMemoryController(m);
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);

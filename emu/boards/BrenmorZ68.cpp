@@ -14,6 +14,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
@@ -49,6 +50,7 @@ void Build(EmulatedMachine& m) {
   parts::AddRootPort(m, 1, 0, 0x0101);
   parts::AddSandyBridgeMemoryController(m, host, kImc);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   PlaceSmbusSlaves(*smbus, kDimms);
   auto monitor = InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,
                                       FintekWiring::PchVccio, "f71882f");

@@ -118,10 +118,11 @@ void AddCore2MemoryController(EmulatedMachine& m, PciFunction& mch, uint32_t bas
   mchbar.SetDynamic32(0xC00, [&m, memory] { return memory << 4 | ClkcfgFsbCode(m.BclkMHz()); });
 }
 
-MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size) {
-  host.Set32(0x48, base | 1);
-  host.SetWritable(0x48, 1, 0x01);
-  auto window = std::make_shared<MchbarRegisters>(host, size);
+MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size,
+                           uint32_t barRegister) {
+  host.Set32(barRegister, base | 1);
+  host.SetWritable(barRegister, 1, 0x01);
+  auto window = std::make_shared<MchbarRegisters>(host, size, barRegister);
   m.AddMmio(base, size, window);
   return *window;
 }

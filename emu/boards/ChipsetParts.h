@@ -79,9 +79,10 @@ struct Core2Imc {
 };
 void AddCore2MemoryController(EmulatedMachine& m, PciFunction& mch, uint32_t base, const Core2Imc& imc);
 
-// The MCHBAR window of `host` at `base` (programmed into register 0x48
+// The MCHBAR window of `host` at `base` (programmed into `barRegister`
 // with its enable bit set; the enable bit is writable).
-MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size);
+MchbarRegisters& AddMchbar(EmulatedMachine& m, PciFunction& host, uint32_t base, uint32_t size,
+                           uint32_t barRegister = 0x48);
 // FSB frequency code of the 3- and 4-series CLKCFG register (bits 2:0)
 // for a bus clock: 133, 166, 200, 266, 333 or 400 MHz, the nearest.
 uint32_t ClkcfgFsbCode(double busMHz);

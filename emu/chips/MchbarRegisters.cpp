@@ -4,7 +4,8 @@
 
 namespace emu {
 
-MchbarRegisters::MchbarRegisters(const PciFunction& hostBridge, uint32_t size) : host_(hostBridge), regs_(size, 0) {}
+MchbarRegisters::MchbarRegisters(const PciFunction& hostBridge, uint32_t size, uint32_t barRegister)
+    : host_(hostBridge), barRegister_(barRegister), regs_(size, 0) {}
 
 void MchbarRegisters::Set32(uint32_t offset, uint32_t value) {
   for (int i = 0; i < 4 && offset + i < regs_.size(); ++i) regs_[offset + i] = static_cast<uint8_t>(value >> (8 * i));
@@ -21,7 +22,7 @@ uint8_t MchbarRegisters::Byte(uint32_t offset) const {
 }
 
 bool MchbarRegisters::MmioRead(uint64_t offset, int width, uint32_t* value) {
-  const bool enabled = host_.Get32(0x48) & 1;
+  const bool enabled = host_.Get32(barRegister_) & 1;
   uint32_t v = 0;
   for (int i = 0; i < width; ++i)
     v |= static_cast<uint32_t>(enabled ? Byte(static_cast<uint32_t>(offset) + i) : 0xFF) << (8 * i);

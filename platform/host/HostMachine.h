@@ -20,6 +20,12 @@ class KmioDevice;
 
 namespace plat {
 
+// The facilities among I/O ports, MSRs and physical memory that are not
+// available, named for someone who started the program without root (the
+// kernel gives them to root only): "I/O ports, MSRs and physical memory".
+// Empty when all three are available.
+std::string RootOnlyFacilitiesMissing(const HostFacilities& facilities);
+
 // "Installing" the driver on the host means making the kernel facilities
 // reachable (loading the msr module when its device files are missing) and
 // finding at least one of them usable. Nothing is unloaded on removal.

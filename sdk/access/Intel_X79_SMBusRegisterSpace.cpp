@@ -19,6 +19,14 @@ int Intel_X79_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8
   uint32_t index = static_cast<uint32_t>(slave - 0x50) * 2;
   uint32_t control = 0, status = 0;
   if (!ReadReg(controlReg, &control)) return 0;
+  // The firmware's control word (thermal-sensor polling, its device type)
+  // goes back after the read: with polling left off the controller would
+  // stop throttling on the modules' temperatures.
+  struct Restore {
+    Intel_X79_SMBusRegisterSpace* self;
+    uint32_t control;
+    ~Restore() { self->WriteReg(self->controlReg, control); }
+  } restore{this, control};
   WriteReg(controlReg, (control & 0xFF) | 0xA8000000u);
   WriteReg(commandReg, 0x80000000u | (index & 7) << 24 | static_cast<uint32_t>(command) << 16);
   auto poll = [&] {

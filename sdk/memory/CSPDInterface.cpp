@@ -11,6 +11,8 @@
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/memory/SpdDecoder.h"
+#include "sdk/monitor/CHardwareMonitorInterface.h"
+#include "sdk/monitor/CMemoryModuleHardwareMonitor.h"
 
 namespace {
 
@@ -21,22 +23,6 @@ bool SharesSpdAddresses(int32_t boardHash) {
 
 // JEDEC JC-42.4 temperature sensors: manufacturer ids of register 6.
 constexpr uint16_t kThermalMakers[] = {0x004D, 0x0054, 0x00B3, 0x104A, 0x1131, 0x11D4, 0x1B09};
-
-// A 16-bit JC-42.4 register; the sensor sends its high byte first.
-bool ReadSensorWord(CSMBusDevice* d, uint8_t reg, uint16_t* value) {
-  uint8_t first = 0xFF, second = 0xFF;
-  if (!d->ReadWord(reg, &first, &second)) return false;
-  *value = static_cast<uint16_t>(first << 8 | second);
-  return true;
-}
-
-// The ambient temperature register: 0.0625 degC steps in bits 11:0 with the
-// sign in bit 12 (bits 15:13 are alarm flags).
-float ThermalCelsius(uint16_t value) {
-  int t = value & 0x1FFF;
-  if (t & 0x1000) t -= 0x2000;
-  return static_cast<float>(t * 0.0625);
-}
 
 // Memory controllers with SPD buses of their own and their channel count.
 struct ControllerBus {
@@ -104,20 +90,24 @@ void CSPDInterface::AttachThermalSensor(CMemoryModule* module, CSMBusDevice* eep
       sensor = d;
       break;
     }
+  using Thermal = CMemoryModuleHardwareMonitor;
   uint16_t maker = 0, value = 0;
-  if (!sensor || !ReadSensorWord(sensor, 6, &maker)) return;
+  if (!sensor || !Thermal::ReadRegister(sensor, Thermal::kManufacturerRegister, &maker)) return;
   bool known = false;
   for (uint16_t id : kThermalMakers) known |= id == maker;
-  if (!known || !ReadSensorWord(sensor, 5, &value)) return;
+  if (!known || !Thermal::ReadRegister(sensor, Thermal::kAmbientRegister, &value)) return;
   auto* t = new CTemperatureSensor(0);
   std::snprintf(t->name, sizeof(t->name), "core");
-  t->raw = value & 0x1FFF;
-  t->SetValue(ThermalCelsius(value), true);
-  QUARNSDK::GetInstance()->AddSensor(t);
+  Thermal::Store(t, value);
+  QUARNSDK& sdk = *QUARNSDK::GetInstance();
+  sdk.AddSensor(t);
   module->AddSensor(t);
   module->temperatureSensor = t;
   module->thermalDevice = sensor;
   module->AddChild(sensor);
+  // The monitoring refresh reads the module's temperature from now on.
+  if (CHardwareMonitorInterface* monitors = sdk.hardwareMonitorInterface)
+    monitors->monitors->Append(new Thermal(sensor, t, module));
 }
 
 bool CSPDInterface::Detect(const Progress& progress) {
@@ -202,6 +192,13 @@ int CSPDInterface::TotalSizeMB() const {
   for (int i = 0; i < count; ++i)
     if (modules[i].sizeMB > 0) total += modules[i].sizeMB;
   return total;
+}
+
+int SystemMemoryMB(uint64_t bytes) {
+  const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  int result = static_cast<int>(mb + 0.95);
+  if (result & 1) ++result;
+  return result;
 }
 
 int InstalledMemoryMB(int systemMB, const CSPDInterface* spd) {

@@ -13,17 +13,18 @@ bool ReadPci(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg, uin
   return pci && pci->ReadConfig(bus, device, function, reg, value) && *value != 0xFFFFFFFF;
 }
 
-MchbarWindow::MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable) : bridge_(bridge) {
-  uint32_t mchbar = bridge.ReadConfig(0x48);
+MchbarWindow::MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable, uint32_t barRegister)
+    : bridge_(bridge), barRegister_(barRegister) {
+  uint32_t mchbar = bridge.ReadConfig(barRegister);
   if (mchbar == 0xFFFFFFFF) return;
   if (enable && !(mchbar & 1)) {
     // Switched on for this read only; a bridge that keeps it off gives
     // nothing.
     original_ = mchbar;
-    if (!bridge.WriteConfig(0x48, mchbar | 1)) return;
+    if (!bridge.WriteConfig(barRegister, mchbar | 1)) return;
     restore_ = true;
     plat::CurrentMachine().Sleep(50);
-    mchbar = bridge.ReadConfig(0x48);
+    mchbar = bridge.ReadConfig(barRegister);
     if (mchbar == 0xFFFFFFFF || !(mchbar & 1)) return;
   }
   const uint32_t base = mchbar & ~0x3FFFu;
@@ -41,7 +42,7 @@ MchbarWindow::MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable) : b
 }
 
 MchbarWindow::~MchbarWindow() {
-  if (restore_) bridge_.WriteConfig(0x48, original_);
+  if (restore_) bridge_.WriteConfig(barRegister_, original_);
 }
 
 bool MchbarWindow::Read(uint32_t offset, uint32_t* value) const {

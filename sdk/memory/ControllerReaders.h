@@ -15,12 +15,13 @@ namespace mc {
 // A dword of PCI configuration space through the PCI interface.
 bool ReadPci(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg, uint32_t* value);
 
-// The controller's MCHBAR window (host bridge register 0x48). With
-// `enable`, an MCHBAR whose enable bit is clear is switched on for the
-// reads and switched off again when the window goes out of scope.
+// The controller's MCHBAR window (host bridge register 0x48, 0x44 on the
+// 945 family). With `enable`, an MCHBAR whose enable bit is clear is
+// switched on for the reads and switched off again when the window goes
+// out of scope.
 class MchbarWindow {
  public:
-  MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable);
+  MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable, uint32_t barRegister = 0x48);
   ~MchbarWindow();
   MchbarWindow(const MchbarWindow&) = delete;
   MchbarWindow& operator=(const MchbarWindow&) = delete;
@@ -33,6 +34,7 @@ class MchbarWindow {
  private:
   CNorthBridge& bridge_;
   CIOSpace* window_ = nullptr;
+  uint32_t barRegister_;
   bool restore_ = false;
   uint32_t original_ = 0;
 };
@@ -60,3 +62,8 @@ void ReadSandyBridgeEController(CNorthBridge& bridge, CMemoryInfo& info);
 // 4-series and the Atom host bridges.
 enum class Core2Hub { Series3, Series4, Atom };
 void ReadCore2Controller(CNorthBridge& bridge, CMemoryInfo& info, Core2Hub hub);
+// The DRAM controller of AMD processors (K8 and K10), function 2
+// of the northbridge device.
+void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info);
+// The 945 family's memory controller hub (945G/P/PL, 945GM/PM/GME).
+void Read945Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);

@@ -12,7 +12,7 @@
 namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
-                    Core2Series4, Atom };
+                    Core2Series4, Atom, AmdDram, I945, I945Mobile };
 
 struct Row {
   uint16_t device;
@@ -57,11 +57,11 @@ constexpr Row kIntel[] = {
     {0x2584, "i925X/XE", Reader::None},
     {0x2588, "E7221", Reader::None},
     {0x2590, "i915PM/GM", Reader::None},
-    {0x2770, "i945G/P/PL", Reader::None},
+    {0x2770, "i945G/P/PL", Reader::I945},
     {0x2774, "i955X", Reader::None},
     {0x277C, "i975X", Reader::None},
-    {0x27A0, "i945GM/PM", Reader::None},
-    {0x27AC, "i945GME", Reader::None},
+    {0x27A0, "i945GM/PM", Reader::I945Mobile},
+    {0x27AC, "i945GME", Reader::I945Mobile},
     {0x2970, "i946GZ/PL", Reader::None},
     {0x2980, "G35", Reader::None},
     {0x2990, "Q963/Q965", Reader::None},
@@ -121,6 +121,7 @@ constexpr Row kAmd[] = {
     {0x700E, "AMD-761", Reader::None},        {0x1100, "K8 HyperTransport", Reader::None},
     {0x1200, "K10 HyperTransport", Reader::None}, {0x1300, "K11 HyperTransport", Reader::None},
     {0x1400, "K15 HyperTransport", Reader::None}, {0x1600, "K15 HyperTransport", Reader::None},
+    {0x1102, "K8 DRAM Controller", Reader::AmdDram}, {0x1202, "K10 DRAM Controller", Reader::AmdDram},
 };
 
 constexpr Row kAti[] = {
@@ -191,6 +192,9 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::Core2Series3: ReadCore2Controller(bridge, info, Core2Hub::Series3); break;
     case Reader::Core2Series4: ReadCore2Controller(bridge, info, Core2Hub::Series4); break;
     case Reader::Atom: ReadCore2Controller(bridge, info, Core2Hub::Atom); break;
+    case Reader::AmdDram: ReadAmdDramController(bridge, info); break;
+    case Reader::I945: Read945Controller(bridge, info, false); break;
+    case Reader::I945Mobile: Read945Controller(bridge, info, true); break;
   }
 }
 

@@ -15,6 +15,9 @@
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/SdkStartup.h"
 #include "sdk/core/StartupBoardIdentity.h"
+#include "sdk/cpu/CCPUInterface.h"
+#include "sdk/cpu/CCPUThread.h"
+#include "sdk/cpu/CProcessor.h"
 #include "sdk/memory/CChipsetInterface.h"
 #include "tests/support/EmulatedSdk.h"
 
@@ -245,6 +248,229 @@ TEST_F(Chipset, NamesFromIdsRevisionsAndNeighbours) {
   EXPECT_STREQ(chipset->GetNorthBridge(2)->vendorName, "Intel");
   EXPECT_STREQ(chipset->GetNorthBridge(2)->chipName, "ID9999");
   EXPECT_STREQ(chipset->GetNorthBridge(2)->revisionName, "01");
+}
+
+// Register images of the K10 DRAM controller (function 0:18.2), encoded as
+// the family 10h BKDG gives F2x88/F2x8C/F2x94/F2x110.
+TEST_F(Chipset, AmdK10DramControllerFromItsRegisterImages) {
+  struct Dct {
+    uint32_t timingLow, timingHigh, configHigh;
+  };
+  // DDR3-1333 9-9-9-24, 2 Gbit devices (Trfc0 160 ns), 1T.
+  const Dct ddr3 = {5 | 4 << 4 | 4 << 7 | 9 << 12 | 22 << 16, 2u << 20 | 2u << 16, 5 | 1u << 3 | 1u << 8};
+  // DDR2-800 5-5-5-18, 1 Gbit devices (Trfc0 127.5 ns), 2T.
+  const Dct ddr2 = {4 | 2 << 4 | 2 << 8 | 15 << 12, 2u << 20, 3 | 1u << 3 | 1u << 20};
+  const uint32_t off = 1u << 14;  // DisDramInterface
+  struct Case {
+    const char* what;
+    Dct dct0, dct1;
+    uint32_t dct1ConfigHigh;  // replaces dct1's F2x94
+    uint32_t selectLow;
+    int type, channels;
+    float ratio, cl;
+    const char* ratioText;
+    int rcd, rp, ras, rfc, cr;
+  } cases[] = {
+      {"DDR3 unganged, both controllers", ddr3, ddr3, ddr3.configHigh, 0, 9, 2, 10.0f / 3, 9, "3:10", 9, 9, 24, 107, 1},
+      {"DDR3, second controller off", ddr3, ddr3, off, 0, 9, 1, 10.0f / 3, 9, "3:10", 9, 9, 24, 107, 1},
+      {"DDR2 ganged", ddr2, ddr2, ddr2.configHigh, 1u << 4, 7, 2, 2, 5, "1:2", 5, 5, 18, 51, 2},
+      {"only the second controller runs", ddr2, ddr2, ddr2.configHigh, 0, 7, 1, 2, 5, "1:2", 5, 5, 18, 51, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    // The 790X host bridge's enhanced configuration window makes the
+    // registers above 0xFF reachable.
+    env->machine->AddMmio(emu::parts::kMmconfigBase, 256u << 20, std::make_shared<emu::MmconfigWindow>(*env->machine));
+    Add(0, 0, 0, 0x5957, 0x06000000, 0x1002).Set32(0x1C, emu::parts::kMmconfigBase);
+    auto& f2 = Add(0, 0x18, 2, 0x1202, 0x06000000, 0x1022);
+    f2.express = true;
+    f2.Set32(0x88, c.dct0.timingLow);
+    f2.Set32(0x8C, c.dct0.timingHigh);
+    f2.Set32(0x94, std::string(c.what).find("only the second") == 0 ? off : c.dct0.configHigh);
+    f2.Set32(0x188, c.dct1.timingLow);
+    f2.Set32(0x18C, c.dct1.timingHigh);
+    f2.Set32(0x194, c.dct1ConfigHigh);
+    f2.Set32(0x110, c.selectLow);
+    CChipsetInterface* chipset = Start();
+    ASSERT_NE(chipset, nullptr);
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_STREQ(chipset->GetNorthBridge(1)->chipName, "K10 DRAM Controller");
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_EQ(m.commandRate, c.cr);
+    EXPECT_NEAR(chipset->ComputeDramFrequency(200, 16), 200 * c.ratio, 0.01);
+  }
+
+  // Without the window the second controller and the select register are
+  // unknown: no channel count is guessed, the rest is read.
+  Reset();
+  auto& f2 = Add(0, 0x18, 2, 0x1202, 0x06000000, 0x1022);
+  f2.express = true;
+  f2.Set32(0x88, ddr3.timingLow);
+  f2.Set32(0x94, ddr3.configHigh);
+  f2.Set32(0x194, ddr3.configHigh);
+  const CMemoryInfo& m = *Start()->GetMemoryInfo();
+  EXPECT_EQ(m.channelCount, -1);
+  EXPECT_EQ(m.typeCode, 9);
+  EXPECT_EQ(m.tRAS, 24);
+  // A 128-bit wide first controller still tells two channels.
+  Reset();
+  auto& wide = Add(0, 0x18, 2, 0x1202, 0x06000000, 0x1022);
+  wide.Set32(0x90, 1u << 11);
+  wide.Set32(0x94, ddr3.configHigh);
+  EXPECT_EQ(Start()->GetMemoryInfo()->channelCount, 2);
+}
+
+TEST_F(Chipset, AmdDramControllerWithoutDataGivesNothing) {
+  // A memory clock marked not valid, a reserved code, both controllers off,
+  // and a K8 whose revision is not known (its early parts lay the
+  // registers out otherwise): no field is filled from them.
+  struct Case {
+    uint16_t device;
+    uint32_t configHigh;
+    bool timings;
+  } cases[] = {{0x1202, 5 | 1u << 8, true}, {0x1202, 7 | 1u << 3 | 1u << 8, true}, {0x1202, 1u << 14, false},
+               {0x1102, 3 | 1u << 3, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.configHigh);
+    Reset();
+    auto& f2 = Add(0, 0x18, 2, c.device, 0x06000000, 0x1022);
+    f2.Set32(0x88, 5 | 4 << 4 | 4 << 7 | 9 << 12);
+    f2.Set32(0x8C, 2u << 20);
+    f2.Set32(0x94, c.configHigh);
+    f2.Set32(0x194, 1u << 14);
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_FLOAT_EQ(m.ratioValue, -1);
+    EXPECT_STREQ(m.ratioText, "");
+    EXPECT_EQ(m.tRFC, -1) << "no clock to count it in";
+    EXPECT_EQ(m.tRCD, c.timings ? 9 : -1);
+  }
+}
+
+// The K8's controller, whose layout depends on the processor's revision:
+// a family 0Fh processor made by hand tells it.
+TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
+  struct Case {
+    const char* what;
+    int extModel;  // -1: no processor
+    float maxRatio;
+    uint32_t timingLow, configLow, configHigh;
+    int type, channels, divisor, rcd, ras, rfc, cr;
+    float cl, dram;
+  } cases[] = {
+      // Revision E, DDR400 3-3-3-8 dual channel 2T on an 11x part: 200 MHz.
+      {"DDR400 at 11x", 2, 11, 2 | 4 << 4 | 5 << 8 | 3 << 12 | 2 << 16 | 8 << 20 | 3 << 24, 1u << 16 | 1u << 28,
+       7u << 20 | 1u << 25, 6, 2, 11, 3, 8, 14, 2, 3, 200},
+      // DDR333 CL2.5 single channel on an 11x part: divisor 14, 157.1 MHz.
+      {"DDR333 at 11x", 2, 11, 5 | 3 << 12 | 7 << 20 | 3 << 24, 0, 5u << 20 | 1u << 25, 6, 1, 14, 3, 7, 9, 1, 2.5f,
+       157.142857f},
+      // DDR400 on a 10.5x part: divisor 11, 190.9 MHz.
+      {"DDR400 at 10.5x", 1, 10.5f, 2 | 3 << 12 | 8 << 20 | 3 << 24, 0, 7u << 20 | 1u << 25, 6, 1, 11, 3, 8, 9, 1, 3,
+       190.909091f},
+      // Revision F: the DDR2 layout; DDR2-800 5-5-5-18, MemClkFreq 011b,
+      // Trfc0 000b (75 ns = 30 clocks at 400 MHz).
+      {"revision F", 4, 11, 4 | 2 << 4 | 2 << 8 | 15 << 12, 1u << 11, 3 | 1u << 3, 7, 2, -1, 5, 18, 30, 1, 5, 400},
+      // No processor identified: the layout is not known, nothing is read.
+      {"unknown processor", -1, 11, 2 | 3 << 12 | 8 << 20 | 3 << 24, 0, 7u << 20 | 1u << 25, -1, -1, -1, -1, -1, -1,
+       -1, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    auto& f2 = Add(0, 0x18, 2, 0x1102, 0x06000000, 0x1022);
+    f2.Set32(0x88, c.timingLow);
+    f2.Set32(0x90, c.configLow);
+    f2.Set32(0x94, c.configHigh);
+    ASSERT_TRUE(env->Start());
+    QUARNSDK& sdk = env->Sdk();
+    ASSERT_TRUE(sdk.CreatePCIInterface());
+    ScanPciBus(sdk);
+    if (c.extModel >= 0) {
+      auto* cpu = new CCPUInterface(0);
+      sdk.interfaces->Append(cpu);
+      sdk.cpuInterface = cpu;
+      auto* p = new CProcessor(0, 0);
+      auto* core = new CCPUCore(0);
+      auto* t = new CCPUThread(0);
+      t->family = 0xF;
+      t->extFamily = 0;
+      t->extModel = c.extModel;
+      t->maxRatio = c.maxRatio;
+      cpu->threads->Append(t);
+      cpu->cores->Append(core);
+      core->threads->Append(t);
+      p->threads->Append(t);
+      p->cores->Append(core);
+      cpu->processors->Append(p);
+      sdk.AddDevice(p);
+    }
+    ASSERT_TRUE(sdk.CreateChipsetInterface());
+    auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_EQ(m.clockDivisor, c.divisor);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_EQ(m.commandRate, c.cr);
+    const float dram = chipset->ComputeDramFrequency(200, c.maxRatio);
+    if (c.dram > 0) EXPECT_NEAR(dram, c.dram, 0.01) << "the DRAM clock at the highest multiplier";
+    else EXPECT_FLOAT_EQ(dram, -1);
+  }
+}
+
+// The 945 family's hub: MCHBAR in register 0x44, timings in CxDRT1, the
+// channel mode in DCC and the clocks in CLKCFG, as the datasheets encode
+// them.
+TEST_F(Chipset, Intel945TimingsChannelsAndRatio) {
+  struct Case {
+    const char* what;
+    uint16_t device;
+    bool enabledByFirmware;
+    uint32_t dcc, clkcfg, drt1Offset, drt1;
+    int channels, rcd, rp, ras, rfc;
+    float cl, ratio;
+    const char* ratioText;
+  } cases[] = {
+      // 945P, FSB 800, DDR2-667 5-5-5-15, tRFC 43, dual channel interleaved.
+      {"945P", 0x2770, true, 0x2, 0x32, 0x114, 3 | 3 << 4 | 0 << 8 | 43 << 10 | 15u << 19, 2, 5, 5, 15, 43, 5,
+       10.0f / 6, "3:5"},
+      // 945GM, FSB 667, DDR2-533 4-4-4-12, DIMMs in channel 1 only; its
+      // MCHBAR is switched on only for the read.
+      {"945GM", 0x27A0, false, 0x4, 0x33, 0x194, 2 | 2 << 4 | 1 << 8 | 34 << 10 | 12u << 19, 1, 4, 4, 12, 34, 4,
+       1.6f, "5:8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    host = &Add(0, 0, 0, c.device);
+    auto& mchbar = emu::parts::AddMchbar(*env->machine, *host, 0xFED14000, 0x1000, 0x44);
+    if (!c.enabledByFirmware) host->Set32(0x44, 0xFED14000);
+    mchbar.Set32(0x200, c.dcc);
+    mchbar.Set32(0xC00, c.clkcfg);
+    mchbar.Set32(c.drt1Offset, c.drt1);
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, 7);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_EQ(host->Get32(0x44) & 1, c.enabledByFirmware ? 1u : 0u) << "the MCHBAR enable as the firmware left it";
+  }
 }
 
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {

@@ -18,6 +18,8 @@
 #include "sdk/core/CSensor.h"
 #include "sdk/core/StartupBoardIdentity.h"
 #include "sdk/memory/CSPDInterface.h"
+#include "sdk/monitor/CHardwareMonitor.h"
+#include "sdk/monitor/CHardwareMonitorInterface.h"
 #include "tests/support/EmulatedSdk.h"
 
 namespace {
@@ -121,6 +123,69 @@ TEST_F(SpdInterface, WhichAnswersBecomeModules) {
   EXPECT_STREQ(first->name, "Memory Module") << "Decode names it after maker and speed";
   EXPECT_EQ(spd.modules[0].data[2], 0x0B);
   EXPECT_EQ(spd.modules[0].data[128], 'T') << "all 256 bytes read";
+}
+
+TEST_F(SpdInterface, X79ModulesBehindTheProcessorsSpdEngine) {
+  testsupport::EmulatedSdk env("brenmor-x79");
+  StartBuses(env);
+  const uint32_t firmwareControl[2] = {env.machine->RawPciRead(0xFF, 15, 0, 0x188, 4),
+                                       env.machine->RawPciRead(0xFF, 15, 0, 0x198, 4)};
+  CSPDInterface spd;
+  ASSERT_TRUE(spd.Detect());
+  // One module per channel: A and B on the first register set, C and D on
+  // the second; none answers on the PCH's SMBus.
+  EXPECT_EQ(Addresses(spd), (std::vector<int>{0x50, 0x52, 0x54, 0x56}));
+  for (int i = 0; i < spd.count; ++i)
+    EXPECT_STREQ(static_cast<CSMBusRegisterSpace*>(spd.modules[i].space)->ClassName(),
+                 "Intel_X79_SMBusRegisterSpace")
+        << i;
+  spd.Decode();
+  for (int i = 0; i < spd.count; ++i) {
+    EXPECT_EQ(spd.modules[i].sizeMB, 4096) << i;
+    EXPECT_EQ(spd.modules[i].dataRate, 1600) << i;
+    EXPECT_EQ(spd.modules[i].serialNumber, 0x7C0A0001u + i) << "channel order";
+  }
+  // The controller polls the modules' thermal sensors again afterwards.
+  EXPECT_EQ(env.machine->RawPciRead(0xFF, 15, 0, 0x188, 4), firmwareControl[0]);
+  EXPECT_EQ(env.machine->RawPciRead(0xFF, 15, 0, 0x198, 4), firmwareControl[1]);
+  EXPECT_TRUE(firmwareControl[0] & (1u << 8));
+}
+
+TEST_F(SpdInterface, ModuleTemperatureFollowsEveryMonitoringRefresh) {
+  testsupport::EmulatedSdk env;
+  auto bus = emu::parts::AddIntelSouthBridge(*env.machine, 0x3A18, 0x3A30);
+  bus->Attach(0x50, std::make_shared<emu::SmbusEepromSlave>(emu::Ddr3SpdImage({})));
+  auto thermal = std::make_shared<emu::Jc42ThermalSensor>(38.5);
+  bus->Attach(0x18, thermal);
+  StartBuses(env);
+  ASSERT_TRUE(env.Sdk().CreateHardwareMonitorInterface(-1, -1, 0x7FFFFFFF));
+  CHardwareMonitorInterface& monitors = *env.Sdk().hardwareMonitorInterface;
+  const int before = monitors.Monitors()->count;
+
+  CSPDInterface spd;
+  ASSERT_TRUE(spd.Detect());
+  auto* module = static_cast<CMemoryModule*>(spd.devices->At(0));
+  ASSERT_NE(module->temperatureSensor, nullptr);
+  ASSERT_EQ(monitors.Monitors()->count, before + 1) << "the module's sensor joins the monitoring refresh";
+  EXPECT_EQ(monitors.Monitors()->At(before)->category, MONITOR_MEMORY_MODULE);
+
+  // The module warms up and cools down: each refresh reads it again.
+  const CSensor& t = *module->temperatureSensor;
+  thermal->SetCelsius(45.25);
+  monitors.Refresh();
+  EXPECT_FLOAT_EQ(t.value, 45.25f);
+  EXPECT_EQ(t.raw, 0x2D4);
+  thermal->SetCelsius(41.0);
+  monitors.Refresh();
+  EXPECT_FLOAT_EQ(t.value, 41.0f);
+  EXPECT_FLOAT_EQ(t.min, 38.5f);
+  EXPECT_FLOAT_EQ(t.max, 45.25f);
+
+  // A sensor that stops answering keeps its last reading, not all ones.
+  bus->Detach(0x18);
+  monitors.Refresh();
+  EXPECT_FLOAT_EQ(t.value, 41.0f);
+  EXPECT_FLOAT_EQ(t.max, 45.25f);
 }
 
 // An SPD-only host of a fully buffered memory controller: slaves are
