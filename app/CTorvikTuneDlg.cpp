@@ -13,6 +13,8 @@
 
 #include "app/AppArt.h"
 #include "app/AppMessages.h"
+#include "app/CHotKeys.h"
+#include "app/ProfileActions.h"
 #include "app/CHyperLink.h"
 #include "app/CMyTabCtl.h"
 #include "app/CTorvikTuneApp.h"
@@ -108,7 +110,13 @@ CTorvikTuneDlg::CTorvikTuneDlg(QWidget* parent) : QDialog(parent) {
   connect(m_pQuit, &QPushButton::clicked, this, &QDialog::accept);
   connect(m_pProcessorList, &QComboBox::currentIndexChanged, this, &CTorvikTuneDlg::OnProcessorSelChange);
   resize(760, kWindowHeight);
-  // The keyboard hook is installed here once it exists.
+
+  // The global hot keys, last: left Alt + '1' .. '8' loads a profile, left
+  // Ctrl + 'a' .. 'h' applies a process rule.
+  m_pHotKeys = new CHotKeys(this);
+  if (app) m_pHotKeys->SetRules(&app->m_processActions);
+  m_pHotKeys->SetProfileHandler([](int n) { LoadAndApplyProfile(n); });
+  m_pHotKeys->Install();
 }
 
 void CTorvikTuneDlg::resizeEvent(QResizeEvent* e) {
@@ -119,7 +127,9 @@ void CTorvikTuneDlg::resizeEvent(QResizeEvent* e) {
 }
 
 // The keyboard hook is removed here once it exists.
-CTorvikTuneDlg::~CTorvikTuneDlg() = default;
+CTorvikTuneDlg::~CTorvikTuneDlg() {
+  if (m_pHotKeys) m_pHotKeys->Remove();
+}
 
 void CTorvikTuneDlg::FillProcessorList() {
   const QSignalBlocker blocker(m_pProcessorList);

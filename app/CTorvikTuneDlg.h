@@ -12,6 +12,7 @@ class QLabel;
 class QPushButton;
 class CMyTabCtl;
 class CHyperLink;
+class CHotKeys;
 
 class CTorvikTuneDlg : public QDialog {
   Q_OBJECT
@@ -39,6 +40,8 @@ class CTorvikTuneDlg : public QDialog {
   QPushButton* QuitButton() const { return m_pQuit; }
   // Shown only on an emulated machine; null on the host.
   QLabel* EmulatedMarker() const { return m_pEmulatedMarker; }
+  // The global hot keys (installed with the window, removed with it).
+  CHotKeys* HotKeys() const { return m_pHotKeys; }
 
  protected:
   bool event(QEvent* e) override;
@@ -54,4 +57,5 @@ class CTorvikTuneDlg : public QDialog {
   CMyTabCtl* m_pTab = nullptr;
   QLabel* m_pVersion = nullptr;
   QPushButton* m_pQuit = nullptr;
+  CHotKeys* m_pHotKeys = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <unordered_map>
 
@@ -163,8 +164,11 @@ bool EmulatedMachine::SetProcessAffinity(int pid, uint64_t mask) {
   std::lock_guard<std::recursive_mutex> g(mutex_);
   if (pid == 0) pid = getpid();
   mask &= AllMask(cpus_.size());
-  if (!mask) return false;
-  if (pid != getpid() && kill(pid, 0) != 0) return false;
+  if (!mask) {
+    errno = EINVAL;
+    return false;
+  }
+  if (pid != getpid() && kill(pid, 0) != 0) return false;  // errno from kill
   processAffinity_[pid] = mask;
   if (pid == getpid()) ownProcessAffinity_ = mask;
   return true;

@@ -1,5 +1,8 @@
 #include "platform/ConfigFiles.h"
 
+#include "platform/ReadCappedFile.h"
+#include "platform/Utf16Text.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -97,6 +100,19 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes, st
     close(d);
   }
   return true;
+}
+
+bool ReadConfigLines(const std::string& path, std::vector<std::string>* lines, std::string* error) {
+  std::string bytes;
+  if (!ReadCappedFile(path, kConfigFileMaxBytes, &bytes, error)) return false;
+  *lines = DecodeUtf16Lines(bytes);
+  return true;
+}
+
+bool SaveConfigFile(const std::string& path, const std::string& bytes, std::string* error) {
+  const size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0 && !MakeDirectories(path.substr(0, slash), error)) return false;
+  return ReplaceFileAtomically(path, bytes, error);
 }
 
 }  // namespace plat

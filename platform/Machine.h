@@ -27,6 +27,7 @@ namespace plat {
 
 class IntegratedClockLibrary;
 class ClockControlComponent;
+class GpuManagementLibrary;
 
 struct CpuidRegs {
   uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
@@ -48,6 +49,8 @@ class Machine {
   virtual bool SetThreadAffinity(uint64_t mask) = 0;              // calling thread
   virtual uint64_t GetThreadAffinity() = 0;
   virtual bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) = 0;
+  // Every thread of process `pid` (0 = this one); on failure errno says why
+  // (ESRCH gone, EPERM another user's, EINVAL no usable processor).
   virtual bool SetProcessAffinity(int pid, uint64_t mask) = 0;
   // The logical processors that are online and that this process may run
   // on, ascending (the set may be sparse). By default 0 .. count - 1.
@@ -94,6 +97,20 @@ class Machine {
   // the machine offers no route to them.
   virtual std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary();
   virtual std::unique_ptr<ClockControlComponent> CreateClockControlComponent();
+
+  // Graphics (GraphicsDevices.h). The graphics driver's management library,
+  // null when it is not installed or does not start.
+  virtual std::unique_ptr<GpuManagementLibrary> LoadGpuManagementLibrary();
+  // The I2C adapters the graphics driver registered for the adapter at this
+  // PCI function, in the driver's order (the card's I2C ports); none when no
+  // driver is bound or i2c-dev is missing.
+  virtual std::vector<std::shared_ptr<SmbusAdapter>> GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                        uint32_t function);
+  // One attribute file of the graphics driver for that adapter ("gpu_busy_percent",
+  // or "hwmon/temp1_input" for its hardware-monitor directory), as text; false
+  // when the driver offers no such file.
+  virtual bool GraphicsAttribute(uint32_t bus, uint32_t device, uint32_t function, const std::string& name,
+                                 std::string* text);
 };
 
 // The machine of this process. Until one is set, the host.

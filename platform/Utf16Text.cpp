@@ -60,8 +60,11 @@ char32_t NextUtf8(const std::string& s, size_t* i) {
     c = c << 6 | (b(*i + k) & 0x3F);
   }
   static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+  if (c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    ++*i;
+    return kReplacement;
+  }
   *i += extra + 1;
-  if (c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return kReplacement;
   return c;
 }
 
@@ -102,6 +105,8 @@ std::vector<std::string> DecodeUtf16Lines(const std::string& bytes) {
       if (c == U'\n') EndLine(lines, line);
       else PutUtf8(line, c);
     }
+    // A dangling odd byte at the end is a damaged character, not nothing.
+    if ((bytes.size() - 2) % 2 != 0) PutUtf8(line, kReplacement);
   } else {
     const size_t start = bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF ? 3 : 0;
     for (size_t k = start; k < bytes.size(); ++k) {

@@ -203,7 +203,5 @@ int LoadProfile(const std::string& path, CProfile& profile) {
 }
 
 int WriteProfileFile(const std::string& path, const CProfile& profile, std::string* error) {
-  const size_t slash = path.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !plat::MakeDirectories(path.substr(0, slash), error)) return 0;
-  return plat::ReplaceFileAtomically(path, EncodeProfile(profile), error) ? 1 : 0;
+  return plat::SaveConfigFile(path, EncodeProfile(profile), error) ? 1 : 0;
 }

@@ -39,7 +39,7 @@ struct ProfileOutcome {
 
   bool Ok() const { return status == Status::Done; }
   // True when anything may have been written (applied, fully or in part).
-  bool Wrote() const { return status == Status::Done || (status == Status::Failed && !report.changes.empty()); }
+  bool Wrote() const { return status == Status::Done || status == Status::Failed; }
 };
 
 // Saves the current state as profile n (creating the directory).

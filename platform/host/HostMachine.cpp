@@ -1,6 +1,5 @@
 #include "platform/host/HostMachine.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <spawn.h>
@@ -15,9 +14,15 @@
 #include <cstring>
 #include <ctime>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "driver/DriverProtocol.h"
+#include "platform/ProcessList.h"
 #include "driver/KmioDevice.h"
+#include "platform/GraphicsDevices.h"
+#include "platform/host/KernelBuses.h"
+#include "platform/host/NvmlLibrary.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -166,8 +171,26 @@ bool HostDriverService::Uninstall(bool stop, bool remove, uint32_t* error) {
   return true;
 }
 
+std::string RootOnlyFacilitiesMissing(const HostFacilities& f) {
+  std::vector<std::string> names;
+  if (!f.ports.available) names.push_back("I/O ports (/dev/port, iopl)");
+  if (!f.msr.available) names.push_back("MSRs (/dev/cpu/N/msr)");
+  if (!f.physical.available) names.push_back("physical memory (/dev/mem)");
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return text;
+}
+
 std::string HostDriverService::Describe() {
   std::string text = hw_.Describe();
+  // Run without root, the reason is nearly always that, whatever errno the
+  // device files gave: say so, naming what is missing.
+  if (geteuid() != 0) {
+    const std::string missing = RootOnlyFacilitiesMissing(hw_.Facilities());
+    if (!missing.empty())
+      text += "root: needed for " + missing + "; this process runs as uid " + std::to_string(geteuid()) + "\n";
+  }
   std::lock_guard<std::mutex> g(mutex_);
   if (!moduleResult_.empty()) text += "msr module: " + moduleResult_ + "\n";
   text += std::string("driver: ") + (installed_ ? "installed" : "not installed") + "\n";
@@ -279,29 +302,11 @@ bool HostMachine::GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* s
 }
 
 bool HostMachine::SetProcessAffinity(int pid, uint64_t mask) {
-  if (mask == 0) return false;
   if (pid == 0) pid = getpid();
-  const cpu_set_t set = ToSet(mask);
-  const std::string taskDir = "/proc/" + std::to_string(pid) + "/task";
-  std::set<long> done;
-  bool failed = false;
-  // Threads started while the list is walked inherit the old mask from their
-  // creator: walk again until a pass finds no thread not yet set.
-  for (int pass = 0; pass < 16; ++pass) {
-    DIR* dir = opendir(taskDir.c_str());
-    if (!dir) return false;
-    bool fresh = false;
-    while (dirent* e = readdir(dir)) {
-      if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
-      const long tid = std::strtol(e->d_name, nullptr, 10);
-      if (!done.insert(tid).second) continue;
-      fresh = true;
-      if (sched_setaffinity(static_cast<pid_t>(tid), sizeof(set), &set) != 0 && errno != ESRCH) failed = true;
-    }
-    closedir(dir);
-    if (!fresh) break;
-  }
-  return !done.empty() && !failed;
+  int error = 0;
+  if (SetAffinityOfAllThreads(pid, mask, &error)) return true;
+  errno = error;
+  return false;
 }
 
 std::vector<int> HostMachine::ProcessorIds() {
@@ -357,6 +362,22 @@ uint64_t HostMachine::PerformanceCounter() { return NowNs(); }
 
 std::shared_ptr<SmbusAdapter> HostMachine::KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) {
   return FindKernelSmbusAdapter(service_.Hardware().Options().root, bus, device, function);
+}
+
+std::unique_ptr<GpuManagementLibrary> HostMachine::LoadGpuManagementLibrary() {
+  // Under a test root the system's library is not this machine's.
+  if (!service_.Hardware().Options().root.empty()) return nullptr;
+  return LoadNvml();
+}
+
+std::vector<std::shared_ptr<SmbusAdapter>> HostMachine::GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                           uint32_t function) {
+  return FindGraphicsI2CAdapters(service_.Hardware().Options().root, bus, device, function);
+}
+
+bool HostMachine::GraphicsAttribute(uint32_t bus, uint32_t device, uint32_t function, const std::string& name,
+                                    std::string* text) {
+  return ReadGraphicsAttribute(service_.Hardware().Options().root, bus, device, function, name, text);
 }
 
 uint64_t HostMachine::TotalPhysicalMemory() {

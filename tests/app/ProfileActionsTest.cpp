@@ -16,6 +16,8 @@
 
 #include "AppTestSupport.h"
 #include "app/AppMessages.h"
+#include "app/CHotKeyState.h"
+#include "app/CHotKeys.h"
 #include "app/CMyTabCtl.h"
 #include "app/CTorvikTuneApp.h"
 #include "app/CTorvikTuneDlg.h"
@@ -139,6 +141,32 @@ TEST_F(ProfileWindow, ApplyingRestoresTheHardwareAndEveryPageReloads) {
   EXPECT_EQ(voltages->Slot(0).list->currentText(), "1.20000 V");
   EXPECT_TRUE(warnings_.empty());
   EXPECT_TRUE(questions_.empty());
+}
+
+// The hot key path: left Alt, then '1', as key events from the global key
+// source; the work is queued to the window's thread and runs on its next
+// event round.
+TEST_F(ProfileWindow, AltOneRestoresTheSavedClockAndRails) {
+  Start();
+  ASSERT_TRUE(SaveCurrentProfile(1).Ok());
+  const double bclk = machine_->BclkMHz();
+  ASSERT_TRUE(app_->SetGeneratorFrequency(FindPLL(PLL_KIND_CPU), 140, 10));
+  SetVcore(0, 40);
+  ASSERT_NEAR(machine_->BclkMHz(), 140, 0.5);
+
+  CHotKeys* keys = app_->MainWindow()->HotKeys();
+  ASSERT_NE(keys, nullptr);
+  keys->OnKeyEvent(CHotKeyState::VK_LMENU, true);
+  keys->OnKeyEvent(CHotKeyState::VK_LMENU, false);
+  keys->OnKeyEvent('1', true);
+  keys->OnKeyEvent('1', true, true);  // auto-repeat: no second apply
+  keys->OnKeyEvent('1', false);
+  EXPECT_NEAR(machine_->BclkMHz(), 140, 0.5) << "nothing runs on the key-event path";
+  QCoreApplication::processEvents();
+  EXPECT_NEAR(machine_->BclkMHz(), bclk, 1e-3);
+  EXPECT_EQ(Vcore(0), 66);
+  EXPECT_EQ(PagesReloadedOnce(), CMyTabCtl::kPageCount);
+  EXPECT_TRUE(warnings_.empty());
 }
 
 TEST_F(ProfileWindow, AnotherBoardsProfileWaitsForTheUsersYes) {

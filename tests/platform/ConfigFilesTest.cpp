@@ -144,6 +144,27 @@ TEST_F(ConfigFiles, AnInterruptedSaveLeavesThePreviousFileWhole) {
   EXPECT_TRUE(Others(root_, {"profile_01.txt", "busy"}).empty());
 }
 
+TEST_F(ConfigFiles, SaveMakesTheDirectoryAndReadGivesTheLinesBack) {
+  const std::string dir = root_ + "/a/torvik";
+  const std::string path = dir + "/processes.txt";
+  std::string error;
+  ASSERT_TRUE(plat::SaveConfigFile(path, plat::EncodeUtf16Lines({"first"}), &error)) << error;
+  ASSERT_TRUE(plat::SaveConfigFile(path, plat::EncodeUtf16Lines({"second"}), &error)) << error;
+  EXPECT_EQ(fs::status(dir).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_TRUE(Others(dir, {"processes.txt"}).empty());
+
+  std::vector<std::string> lines;
+  ASSERT_TRUE(plat::ReadConfigLines(path, &lines, &error)) << error;
+  EXPECT_EQ(lines, std::vector<std::string>{"second"});
+  EXPECT_FALSE(plat::ReadConfigLines(dir, &lines, &error)) << "a directory is not a file";
+
+  // A path through a plain file cannot be saved; the file stays.
+  EXPECT_FALSE(plat::SaveConfigFile(path + "/x.txt", "third", &error));
+  EXPECT_FALSE(error.empty());
+  ASSERT_TRUE(plat::ReadConfigLines(path, &lines, &error));
+  EXPECT_EQ(lines, std::vector<std::string>{"second"});
+}
+
 TEST(Utf16Text, EncodesWithByteOrderMarkAndCrlf) {
   const std::string bytes = plat::EncodeUtf16Lines({"Ab", ""});
   EXPECT_EQ(bytes, std::string("\xFF\xFE" "A\0b\0\r\0\n\0" "\r\0\n\0", 14));
@@ -161,10 +182,57 @@ TEST(Utf16Text, DecodesWhatItEncodesAndToleratesOtherInput) {
       {"no mark: 8-bit text, LF or CRLF", "a=1\nb=2\r\nc", {"a=1", "b=2", "c"}},
       {"UTF-8 mark", "\xEF\xBB\xBFx\r\n", {"x"}},
       {"lone surrogate", std::string("\xFF\xFE\x00\xD8" "a\0", 6), {"\xEF\xBF\xBD" "a"}},
-      {"odd last byte dropped", std::string("\xFF\xFE" "a\0\n\0b", 7), {"a"}},
+      {"odd last byte is a damaged character", std::string("\xFF\xFE" "a\0\n\0b", 7), {"a", "\xEF\xBF\xBD"}},
       {"mark only", "\xFF\xFE", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(plat::DecodeUtf16Lines(c.bytes), c.expected) << c.name;
+}
+
+std::string Bytes(std::initializer_list<int> b) {
+  std::string s;
+  for (int c : b) s.push_back(static_cast<char>(c));
+  return s;
+}
+
+TEST(Utf16Text, SurrogatePairsAndMalformedUtf8) {
+  struct Case {
+    std::vector<std::string> lines;
+    std::string bytes;
+    bool roundTrips = true;
+  };
+  const Case cases[] = {
+      {{}, Bytes({0xFF, 0xFE})},
+      {{"A", ""}, Bytes({0xFF, 0xFE, 'A', 0, '\r', 0, '\n', 0, '\r', 0, '\n', 0})},
+      // U+00FC, and U+1F600 as a surrogate pair.
+      {{"\xC3\xBC\xF0\x9F\x98\x80"}, Bytes({0xFF, 0xFE, 0xFC, 0, 0x3D, 0xD8, 0x00, 0xDE, '\r', 0, '\n', 0})},
+      // A byte that starts no UTF-8 sequence, and an encoded surrogate.
+      {{"\xFF" "a\xED\xA0\x80"}, Bytes({0xFF, 0xFE, 0xFD, 0xFF, 'a', 0, 0xFD, 0xFF, 0xFD, 0xFF, 0xFD, 0xFF, '\r', 0, '\n', 0}), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(plat::EncodeUtf16Lines(c.lines), c.bytes);
+    if (c.roundTrips) {
+      EXPECT_EQ(plat::DecodeUtf16Lines(c.bytes), c.lines);
+    }
+  }
+}
+
+TEST(Utf16Text, DecodesWhatOtherWritersLeave) {
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      // LF alone, and a last line without an end.
+      {Bytes({0xFF, 0xFE, 'a', 0, '\n', 0, 'b', 0}), {"a", "b"}},
+      // An unpaired low surrogate and a dangling odd byte.
+      {Bytes({0xFF, 0xFE, 0x00, 0xDC, 'c', 0, 'd'}), {"\xEF\xBF\xBD" "c\xEF\xBF\xBD"}},
+      // A high surrogate at the very end.
+      {Bytes({0xFF, 0xFE, 'e', 0, 0x3D, 0xD8}), {"e\xEF\xBF\xBD"}},
+      // No byte-order mark: 8-bit text.
+      {"[x]\r\nPA=1 2\r\n", {"[x]", "PA=1 2"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(plat::DecodeUtf16Lines(c.bytes), c.lines);
 }
 
 }  // namespace

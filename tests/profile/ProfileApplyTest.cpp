@@ -8,6 +8,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "emu/CpuModels.h"
 #include "emu/EmulatedCpu.h"
 #include "emu/chips/DumpTargets.h"
 #include "emu/chips/F72262.h"
@@ -320,6 +322,79 @@ TEST(ProfileApply, TwoControllerProfileOnAOneControllerBoardSetsOnlyWhatExists) 
   ASSERT_TRUE(o.Ok()) << o.message;
   EXPECT_EQ(b.Vcore(-1), 70);
   EXPECT_EQ(o.report.changes.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProfileApply, SandyBridgeRatioRegisterKeepsItsOtherBitsAndStaysUnlocked) {
+  ProfileBoard b("brenmor-z68");
+  const uint64_t address = emu::SandyBridgeI7_2600K().mchbar + 0x5990;
+  auto reg = [&] {
+    uint32_t v = 0;
+    EXPECT_TRUE(b.env.machine->PhysicalRead(address, &v, 4));
+    return v;
+  };
+  const uint32_t before = reg();
+  ASSERT_EQ(before & 0x80000000u, 0u);
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    uint32_t expected;
+  } cases[] = {
+      {"no ratio lines", kHead, before},
+      {"the one ratio", With(kHead, {"XE_CORE_1X=40", "XE_CORE_2X=40", "XE_CORE_3X=40", "XE_CORE_4X=40",
+                                     "XE_CORE_5X=40", "XE_CORE_6X=40"}),
+       (before & ~0xFFu) | 40},
+      // Another processor's limits: only the first slot counts here.
+      {"only the first slot is used", With(kHead, {"XE_CORE_1X=38", "XE_CORE_2X=99"}), (before & ~0xFFu) | 38},
+  };
+  for (const Case& c : cases) {
+    b.Write(1, c.lines);
+    const ProfileOutcome o = b.Apply(1);
+    ASSERT_TRUE(o.Ok()) << c.name << ": " << o.message;
+    EXPECT_EQ(reg(), c.expected) << c.name;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A graphics card's clock in the facade's list behind the board's
+// generators: its calls are counted.
+class GraphicsClock : public CPLL {
+ public:
+  explicit GraphicsClock(int* calls) : CPLL(0x10DE), calls_(calls) {
+    kind = PLL_KIND_GPU_CORE;
+    frequency = 600.0f;
+    minimum = 300.0f;
+    maximum = 900.0f;
+  }
+  int Read() override { return ++*calls_, 1; }
+  int SetFrequency(float) override { return ++*calls_, 1; }
+  int Apply() override { return ++*calls_, 1; }
+
+ private:
+  int* calls_;
+};
+
+TEST(ProfileApply, GraphicsClocksAreNeverPartOfAProfile) {
+  ProfileBoard b("brenmor-5520dp");
+  int calls = 0;
+  b.env.Sdk().AddPLL(new GraphicsClock(&calls));
+  ASSERT_EQ(PLLCount(), 4);
+  ASSERT_TRUE(b.Save(1).Ok());
+  std::vector<std::string> lines = b.Lines(1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("VCO_", 0) == 0; }), 3);
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), "VCO_3=600.000000"), lines.end());
+  // A VCO_3 from a board with four generators finds none here.
+  lines.push_back("VCO_3=700.000000");
+  b.Write(2, lines);
+  const ProfileOutcome o = b.Apply(2);
+  ASSERT_TRUE(o.Ok()) << o.message;
+  EXPECT_EQ(calls, 0);
 }
 
 }  // namespace
