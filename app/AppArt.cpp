@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextStream>
 #include <QtMath>
 
 namespace {
@@ -67,6 +68,38 @@ QPixmap VendorStrip(int height) {
   return pixmap;
 }
 
+namespace {
+
+// The icon's geometry, as fractions of its size: the picture and the
+// scalable file the package installs are drawn from the same numbers.
+constexpr qreal kIconCorner = 0.18;
+constexpr qreal kDialCentreY = 0.56;
+constexpr qreal kDialRadius = 0.36;
+constexpr qreal kTickInnerMajor = 0.70, kTickInnerMinor = 0.82;  // of the radius
+constexpr qreal kTickWidth = 1.0 / 24, kNeedleWidth = 1.0 / 14, kHubRadius = 1.0 / 14;
+constexpr qreal kNeedleLength = 0.78;  // of the radius
+constexpr qreal kNeedleDegrees = 40.0;
+const QColor kNeedle(0xFF, 0xC8, 0x30);
+
+// Tick i of the dial's nine, from 210 to -30 degrees, as inner and outer
+// points on an icon of size s.
+QLineF DialTick(qreal s, int i) {
+  const QPointF centre(s / 2, s * kDialCentreY);
+  const qreal radius = s * kDialRadius;
+  const qreal a = qDegreesToRadians(210.0 - i * 30.0);
+  const qreal inner = radius * (i % 2 ? kTickInnerMinor : kTickInnerMajor);
+  return QLineF(centre + QPointF(inner * qCos(a), -inner * qSin(a)), centre + QPointF(radius * qCos(a), -radius * qSin(a)));
+}
+
+QLineF DialNeedle(qreal s) {
+  const QPointF centre(s / 2, s * kDialCentreY);
+  const qreal length = s * kDialRadius * kNeedleLength;
+  const qreal a = qDegreesToRadians(kNeedleDegrees);
+  return QLineF(centre, centre + QPointF(length * qCos(a), -length * qSin(a)));
+}
+
+}  // namespace
+
 QPixmap AppIconPicture(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
@@ -78,23 +111,15 @@ QPixmap AppIconPicture(int size) {
   g.setColorAt(1, kBrandDark);
   p.setPen(Qt::NoPen);
   p.setBrush(g);
-  p.drawRoundedRect(QRectF(0, 0, s, s), s * 0.18, s * 0.18);
+  p.drawRoundedRect(QRectF(0, 0, s, s), s * kIconCorner, s * kIconCorner);
 
-  // The dial: an arc of ticks from 210 to -30 degrees and a needle.
-  const QPointF centre(s / 2, s * 0.56);
-  const qreal radius = s * 0.36;
-  p.setPen(QPen(Qt::white, qMax<qreal>(1.0, s / 24), Qt::SolidLine, Qt::RoundCap));
-  for (int i = 0; i <= 8; ++i) {
-    const qreal a = qDegreesToRadians(210.0 - i * 30.0);
-    const qreal inner = i % 2 ? radius * 0.82 : radius * 0.70;
-    p.drawLine(centre + QPointF(inner * qCos(a), -inner * qSin(a)), centre + QPointF(radius * qCos(a), -radius * qSin(a)));
-  }
-  const qreal needle = qDegreesToRadians(40.0);
-  p.setPen(QPen(QColor(0xFF, 0xC8, 0x30), qMax<qreal>(1.5, s / 14), Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(centre, centre + QPointF(radius * 0.78 * qCos(needle), -radius * 0.78 * qSin(needle)));
+  p.setPen(QPen(Qt::white, qMax<qreal>(1.0, s * kTickWidth), Qt::SolidLine, Qt::RoundCap));
+  for (int i = 0; i <= 8; ++i) p.drawLine(DialTick(s, i));
+  p.setPen(QPen(kNeedle, qMax<qreal>(1.5, s * kNeedleWidth), Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(DialNeedle(s));
   p.setPen(Qt::NoPen);
   p.setBrush(Qt::white);
-  p.drawEllipse(centre, s / 14, s / 14);
+  p.drawEllipse(QPointF(s / 2, s * kDialCentreY), s * kHubRadius, s * kHubRadius);
   return pixmap;
 }
 
@@ -134,4 +159,45 @@ QPixmap ProcessorLogo(int bitmapId) {
   p.setPen(Qt::white);
   p.drawText(plate.adjusted(0, 0, 0, -10), Qt::AlignCenter, badge ? badge->text : "CPU");
   return pixmap;
+}
+
+QPixmap SdkMakerPicture(int size) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal s = size;
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x1C, 0x3A, 0x6E));
+  p.drawRoundedRect(QRectF(0, 0, s, s), s * 0.18, s * 0.18);
+  // Three stacked layers: the SDK's bus, chip and device levels.
+  for (int i = 0; i < 3; ++i) {
+    p.setBrush(QColor(0x9F + i * 0x20, 0xC4 + i * 0x10, 0xFF));
+    p.drawRoundedRect(QRectF(s * 0.18, s * (0.22 + i * 0.2), s * 0.64, s * 0.14), s * 0.04, s * 0.04);
+  }
+  return pixmap;
+}
+
+QByteArray AppIconSvg() {
+  const qreal s = 256;
+  QString svg;
+  QTextStream out(&svg);
+  out.setRealNumberPrecision(4);
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << s << "\" height=\"" << s << "\" viewBox=\"0 0 " << s
+      << " " << s << "\">\n"
+      << "  <defs><linearGradient id=\"face\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">"
+      << "<stop offset=\"0\" stop-color=\"" << kBrandRed.name() << "\"/><stop offset=\"1\" stop-color=\""
+      << kBrandDark.name() << "\"/></linearGradient></defs>\n"
+      << "  <rect width=\"" << s << "\" height=\"" << s << "\" rx=\"" << s * kIconCorner << "\" fill=\"url(#face)\"/>\n";
+  auto line = [&](const QLineF& l, const QString& colour, qreal width) {
+    out << "  <line x1=\"" << l.x1() << "\" y1=\"" << l.y1() << "\" x2=\"" << l.x2() << "\" y2=\"" << l.y2()
+        << "\" stroke=\"" << colour << "\" stroke-width=\"" << width << "\" stroke-linecap=\"round\"/>\n";
+  };
+  for (int i = 0; i <= 8; ++i) line(DialTick(s, i), "#ffffff", s * kTickWidth);
+  line(DialNeedle(s), kNeedle.name(), s * kNeedleWidth);
+  out << "  <circle cx=\"" << s / 2 << "\" cy=\"" << s * kDialCentreY << "\" r=\"" << s * kHubRadius
+      << "\" fill=\"#ffffff\"/>\n</svg>\n";
+  out.flush();
+  return svg.toUtf8();
 }

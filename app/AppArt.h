@@ -2,6 +2,7 @@
 // run time so that the program carries no image files.
 #pragma once
 
+#include <QByteArray>
 #include <QPixmap>
 
 QPixmap SplashPicture();
@@ -12,3 +13,7 @@ QPixmap AppIconPicture(int size);
 // A processor family logo by bitmap id (210 ... 236: 93 x 70, any other:
 // 65 x 81), its top-left pixel in the colour the page makes transparent.
 QPixmap ProcessorLogo(int bitmapId);
+// The SDK maker's picture on the Options page, `size` pixels square.
+QPixmap SdkMakerPicture(int size);
+// The same icon as a scalable SVG document, for the desktop's icon theme.
+QByteArray AppIconSvg();

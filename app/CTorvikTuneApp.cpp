@@ -3,6 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include <unistd.h>
 
 #include "app/CTorvikTuneDlg.h"
 #include "app/CWaitDialog.h"
@@ -11,7 +16,9 @@
 #include "poll/PollThread.h"
 #include "app/ProcessorList.h"
 #include "driver/CKMDriver.h"
+#include "machines/MachineSelect.h"
 #include "platform/Machine.h"
+#include "platform/host/HostMachine.h"
 #include "sdk/clock/CPLL.h"
 #include "sdk/clock/CPLLInterface.h"
 #include "sdk/core/CInterface.h"
@@ -41,6 +48,29 @@ CTorvikTuneApp::CTorvikTuneApp(Hooks hooks) : m_hooks(std::move(hooks)) {
              QMessageBox::Yes;
     };
   }
+  if (!m_hooks.hostAccessOffer) {
+    m_hooks.hostAccessOffer = [](const QString& why, bool canElevate) {
+      QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), QStringLiteral("Error during driver initialization"));
+      box.setInformativeText(why);
+      box.setDetailedText(QString::fromStdString(plat::CurrentMachine().DriverService().Describe()));
+      QPushButton* elevate = box.addButton(QStringLiteral("Restart as Administrator"), QMessageBox::AcceptRole);
+      elevate->setEnabled(canElevate);
+      if (!canElevate) elevate->setToolTip(QStringLiteral("torviktune-pkexec is not installed"));
+      QPushButton* emulated = box.addButton(QStringLiteral("Open Emulated Board"), QMessageBox::ActionRole);
+      QPushButton* stay = box.addButton(QStringLiteral("Continue Without Hardware"), QMessageBox::RejectRole);
+      box.setDefaultButton(canElevate ? elevate : emulated);
+      box.setEscapeButton(stay);
+      box.exec();
+      if (box.clickedButton() == elevate) return HostAccessChoice::RestartElevated;
+      if (box.clickedButton() == emulated) return HostAccessChoice::OpenEmulated;
+      return HostAccessChoice::Continue;
+    };
+  }
+  if (!m_hooks.runningAsRoot) m_hooks.runningAsRoot = [] { return geteuid() == 0; };
+  if (!m_hooks.startProcess)
+    m_hooks.startProcess = [](const QString& program, const QStringList& args) {
+      return QProcess::startDetached(program, args);
+    };
   g_app = this;
 }
 
@@ -80,6 +110,16 @@ bool CTorvikTuneApp::InitInstance() {
   delete m_pSplash;
   m_pSplash = nullptr;
 
+  if (m_bRestartElevated) {
+    m_bRestartElevated = false;
+    // The elevated copy must not find this one holding the instance lock.
+    ReleaseInstanceLock();
+    const QString launcher = ElevationLauncher();
+    if (m_hooks.startProcess(launcher, {QStringLiteral("--machine"), QStringLiteral("host")})) return false;
+    Warn(QStringLiteral("%1 could not be started.").arg(launcher), QStringLiteral("Error"));
+    AcquireInstanceLock();
+  }
+
   CreateFonts();
   m_pPoll = std::make_unique<CPollCore>(m_pSDK, m_pDriver, m_hooks.poll);
   m_pPollThread = std::make_unique<CPollThread>([this] { PollHardware(kPollSdkLockTimeoutMs); },
@@ -112,6 +152,10 @@ void CTorvikTuneApp::InitHardware() {
   DriverStartResult started = StartDriverChannel(*m_pDriver, temp.constData(), &error, &version);
   SplashStep(nullptr);
   if (started == DriverStartResult::OpenFailed) {
+    if (!plat::CurrentMachine().IsEmulated() && !m_hooks.runningAsRoot()) {
+      OfferHostAccess();
+      return;
+    }
     m_hooks.warningBox(QStringLiteral("Error during driver initialization"), QStringLiteral("Error"));
     return;
   }
@@ -139,6 +183,51 @@ void CTorvikTuneApp::InitHardware() {
 
   m_lcd.Start();
   StartPowerEvents();
+}
+
+QString CTorvikTuneApp::HostAccessExplanation() {
+  std::string missing;
+  if (auto* service = dynamic_cast<plat::HostDriverService*>(&plat::CurrentMachine().DriverService()))
+    missing = plat::RootOnlyFacilitiesMissing(service->Hardware().Facilities());
+  if (missing.empty()) missing = "I/O ports, MSRs and physical memory";
+  return QStringLiteral(
+             "The hardware of this computer is not reachable: torviktune runs as user id %1, and the kernel "
+             "gives %2 to root only.\n\nRestart it as administrator (you will be asked for a password), or open "
+             "an emulated board to try the program.")
+      .arg(geteuid())
+      .arg(QString::fromStdString(missing));
+}
+
+QString CTorvikTuneApp::ElevationLauncher() const {
+  if (!m_hooks.elevationLauncher.isEmpty()) return m_hooks.elevationLauncher;
+  const QString name = QStringLiteral("torviktune-pkexec");
+  QString found = QStandardPaths::findExecutable(name, {QCoreApplication::applicationDirPath()});
+  return found.isEmpty() ? QStandardPaths::findExecutable(name) : found;
+}
+
+void CTorvikTuneApp::OfferHostAccess() {
+  const QString launcher = ElevationLauncher();
+  switch (m_hooks.hostAccessOffer(HostAccessExplanation(), !launcher.isEmpty())) {
+    case HostAccessChoice::RestartElevated:
+      m_bRestartElevated = !launcher.isEmpty();
+      break;
+    case HostAccessChoice::OpenEmulated: {
+      std::string error;
+      if (!machines::SelectMachine("emulated", &error)) {
+        Warn(QString::fromStdString(error), QStringLiteral("Error"));
+        break;
+      }
+      // Start again on the emulated board with a fresh channel.
+      m_pDriver->Close(false, false);
+      delete m_pDriver;
+      m_pDriver = nullptr;
+      m_pSPD.reset();
+      InitHardware();
+      break;
+    }
+    case HostAccessChoice::Continue:
+      break;
+  }
 }
 
 void CTorvikTuneApp::StartPowerEvents() {
@@ -189,12 +278,7 @@ bool CTorvikTuneApp::Confirm(const QString& text, const QString& caption) {
   return m_hooks.confirmBox && m_hooks.confirmBox(text, caption);
 }
 
-int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) {
-  const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
-  int result = static_cast<int>(mb + 0.95);
-  if (result & 1) ++result;
-  return result;
-}
+int CTorvikTuneApp::MemoryMBFromBytes(uint64_t bytes) { return SystemMemoryMB(bytes); }
 
 void CTorvikTuneApp::CreateFonts() {
   // The system's sans-serif, normal weight; a cell height of 14 pixels is

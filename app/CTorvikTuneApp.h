@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,11 +34,26 @@ class CTorvikTuneApp {
  public:
   // What the application shows outside its own windows; replaceable so that
   // tests can watch it without a blocking dialog.
+  // What the user chose when the host's hardware was out of reach for lack
+  // of root.
+  enum class HostAccessChoice { Continue, RestartElevated, OpenEmulated };
+
   struct Hooks {
     // A warning message box (default: QMessageBox::warning without owner).
     std::function<void(const QString& text, const QString& caption)> warningBox;
     // A question with Yes and No; true for Yes (default: QMessageBox::question).
     std::function<bool(const QString& text, const QString& caption)> confirmBox;
+    // Started without root on the host: says why the hardware is not
+    // reachable and offers to restart elevated (when `canElevate`) or to
+    // open an emulated board (default: a message box with those buttons).
+    std::function<HostAccessChoice(const QString& why, bool canElevate)> hostAccessOffer;
+    // Whether the process runs as root (default: its effective uid is 0).
+    std::function<bool()> runningAsRoot;
+    // Starts a program detached (default: QProcess::startDetached).
+    std::function<bool(const QString& program, const QStringList& args)> startProcess;
+    // The launcher that restarts the window through pkexec; empty = look
+    // beside this program, then in PATH.
+    QString elevationLauncher;
     // The gauge and hand-held-device feeds of the polling cycle.
     CPollCore::Hooks poll;
     // Re-reads the clock generators after a resume (under the hardware lock).
@@ -72,6 +88,8 @@ class CTorvikTuneApp {
 
   // Driver channel, SDK interfaces and installed memory, behind the splash.
   void InitHardware();
+  // Why the host's hardware is out of reach of a process without root.
+  static QString HostAccessExplanation();
 
   // The hardware lock: the SDK lock (`sdkTimeoutMs`,
   // plat::kUserActionSdkTimeoutMs for a user action) and then the driver
@@ -171,6 +189,10 @@ class CTorvikTuneApp {
   QString m_lastSplashText;
   CTorvikTuneDlg* m_pMainWnd = nullptr;
   bool m_bStarted = false;
+  bool m_bRestartElevated = false;
+
+  void OfferHostAccess();
+  QString ElevationLauncher() const;
 };
 
 // The application object of this process, or null.

@@ -13,6 +13,7 @@
 
 #include "TorvikVersion.h"
 #include "app/AppArt.h"
+#include "app/AppHelp.h"
 #include "app/CTorvikTuneApp.h"
 #include "machines/MachineSelect.h"
 
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--startup-time") == 0) {
       startupTime = true;
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf("usage: torviktune [--machine host|emulated[:BOARD]] [--startup-time]\n");
+      std::fputs(help::HelpText(TorviktuneHelp()).c_str(), stdout);
       return 0;
     }
   }

@@ -47,7 +47,11 @@ bool Session::OpenChannel() {
     std::fprintf(stderr, "torvikctl: Error during driver initialization (error %u)\n", code);
     std::string why = plat::CurrentMachine().DriverService().Describe();
     if (!why.empty()) std::fprintf(stderr, "%s", why.c_str());
-    if (!plat::CurrentMachine().IsEmulated())
+    if (!plat::CurrentMachine().IsEmulated() && geteuid() != 0)
+      std::fprintf(stderr,
+                   "torvikctl needs root for the host's hardware: run it with sudo. To try the program on an "
+                   "emulated board, run with --machine emulated (see 'torvikctl machines').\n");
+    else if (!plat::CurrentMachine().IsEmulated())
       std::fprintf(stderr,
                    "The host's hardware access is not available to this process. To try the program on an "
                    "emulated board, run with --machine emulated (see 'torvikctl machines').\n");
@@ -117,6 +121,19 @@ bool ParseNumber(const std::string& text, uint64_t* value) {
   }
   *value = v;
   return true;
+}
+
+bool ParseFormat(const std::string& name, OutputFormat* format) {
+  if (name == "text") *format = OutputFormat::Text;
+  else if (name == "json") *format = OutputFormat::Json;
+  else if (name == "prometheus") *format = OutputFormat::Prometheus;
+  else return false;
+  return true;
+}
+
+bool ParseFormatArgs(const std::vector<std::string>& args, OutputFormat* format) {
+  if (args.empty()) return true;
+  return args.size() == 2 && args[0] == "--format" && ParseFormat(args[1], format);
 }
 
 namespace {

@@ -59,6 +59,13 @@ bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, u
 // aligned to its width (dword when none is given).
 bool ParseRegister(const std::string& text, uint32_t* offset, int* width);
 
+// How a listing is written: --format text|json|prometheus (--json is
+// the same as --format json).
+enum class OutputFormat { Text, Json, Prometheus };
+bool ParseFormat(const std::string& name, OutputFormat* format);
+// Arguments that may only be "--format NAME" (or none).
+bool ParseFormatArgs(const std::vector<std::string>& args, OutputFormat* format);
+
 // Exit codes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;

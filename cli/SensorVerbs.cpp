@@ -5,8 +5,11 @@
 #include <string>
 
 #include "cli/Json.h"
+#include "cli/PrometheusExport.h"
 #include "cli/Verbs.h"
 #include "platform/Machine.h"
+#include "poll/PollCore.h"
+#include "poll/SensorRowFormat.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/monitor/CHardwareMonitor.h"
@@ -17,28 +20,8 @@ namespace cli {
 
 namespace {
 
-// The classes shown, in the order a chip's rows are printed.
-struct ClassRow {
-  uint32_t cls;
-  const char* kind;
-  const char* unit;
-  const char* format;
-};
-constexpr ClassRow kClasses[] = {
-    {SENSOR_VOLTAGE, "voltage", "V", "%+.3f V"},
-    {SENSOR_CURRENT, "current", "A", "%.2f A"},
-    {SENSOR_POWER, "power", "W", "%.1f W"},
-    {SENSOR_TEMPERATURE, "temperature", "\xC2\xB0" "C", "%+.1f\xC2\xB0" "C"},
-    {SENSOR_FAN, "fan", "RPM", "%.0f RPM"},
-    {SENSOR_FAN_PWM, "pwm", "%", "%.0f%%"},
-    {SENSOR_CAPACITY, "charge", "%", "%.0f%%"},  // batteries
-};
-
-std::string Format(const ClassRow& c, float v, bool valid) {
-  if (!valid) return "N/A";
-  char b[48];
-  std::snprintf(b, sizeof(b), c.format, static_cast<double>(v));
-  return b;
+std::string Format(const SensorClassFormat& c, float v, bool valid) {
+  return valid ? FormatReading(c, v, SensorStyle::kDetailed) : "N/A";
 }
 
 // Min and max are meaningful once a reading was tracked.
@@ -57,14 +40,14 @@ void PrintText(const CHardwareMonitorInterface& hm) {
     first = false;
     std::printf("%s\n", m->name);
     std::printf("Monitor id: 0x%08X\n", static_cast<uint32_t>(m->monitorId));
-    for (const ClassRow& c : kClasses) {
-      for (CSensor* s : Items(m->GetList(c.cls))) {
+    for (const SensorClassFormat& c : SensorClassFormats()) {
+      for (CSensor* s : Items(m->GetList(c.sensorClass))) {
         std::string label = std::string(s->name) + ":";
         std::string value = Format(c, s->value, s->raw != -1 || s->input > 0);
         // A PWM output the chip drives itself and reports no duty for.
-        if (c.cls == SENSOR_FAN_PWM && s->raw != -1 && s->value < 0) value = "auto";
+        if (c.sensorClass == SENSOR_FAN_PWM && s->raw != -1 && s->value < 0) value = "auto";
         std::printf("%-16s %*s", label.c_str(), Width(value, 13), value.c_str());
-        if (Tracked(*s) && c.cls != SENSOR_FAN_PWM) {
+        if (Tracked(*s) && c.sensorClass != SENSOR_FAN_PWM) {
           std::string lo = Format(c, s->min, true), hi = Format(c, s->max, true);
           std::printf("  (min = %*s, max = %*s)", Width(lo, 11), lo.c_str(), Width(hi, 11), hi.c_str());
         }
@@ -81,8 +64,8 @@ void PrintJson(const CHardwareMonitorInterface& hm, int32_t boardId) {
   for (CHardwareMonitor* m : Items(hm.Monitors())) {
     j.BeginObject().Key("name").String(m->name).Key("monitor_id").Hex(static_cast<uint32_t>(m->monitorId), 8);
     j.Key("sensors").BeginArray();
-    for (const ClassRow& c : kClasses)
-      for (CSensor* s : Items(m->GetList(c.cls))) {
+    for (const SensorClassFormat& c : SensorClassFormats())
+      for (CSensor* s : Items(m->GetList(c.sensorClass))) {
         j.BeginObject()
             .Key("label")
             .String(s->name)
@@ -111,7 +94,8 @@ void PrintJson(const CHardwareMonitorInterface& hm, int32_t boardId) {
 }
 
 int Sensors(Session& session, const Args& args) {
-  if (!args.empty()) return Usage(*FindVerb("sensors"));
+  OutputFormat format = session.Options().json ? OutputFormat::Json : OutputFormat::Text;
+  if (!ParseFormatArgs(args, &format)) return Usage(*FindVerb("sensors"));
   if (!session.StartSdk()) return kExitFailed;
   QUARNSDK& sdk = *QUARNSDK::GetInstance();
   auto* hm = static_cast<CHardwareMonitorInterface*>(sdk.FindInterface(INTERFACE_HARDWARE_MONITOR));
@@ -125,10 +109,17 @@ int Sensors(Session& session, const Args& args) {
     if (pass) plat::CurrentMachine().Sleep(1000);
     if (!session.LockHardware()) return kExitFailed;
     hm->Refresh();
+    // The metrics carry the core clocks too: one measurement suffices.
+    if (pass && format == OutputFormat::Prometheus) CPollCore::RefreshProcessors(sdk);
     session.UnlockHardware();
   }
-  if (session.Options().json) PrintJson(*hm, session.Startup().boardHash);
-  else PrintText(*hm);
+  switch (format) {
+    case OutputFormat::Json: PrintJson(*hm, session.Startup().boardHash); break;
+    case OutputFormat::Prometheus:
+      std::fputs(PrometheusExposition(sdk, plat::CurrentMachine().Name()).c_str(), stdout);
+      break;
+    case OutputFormat::Text: PrintText(*hm); break;
+  }
   return kExitOk;
 }
 
@@ -136,7 +127,7 @@ int Sensors(Session& session, const Args& args) {
 
 const std::vector<Verb>& SensorVerbs() {
   static const std::vector<Verb> verbs = {
-      {"sensors", "", "board monitoring chips and their labelled readings", Sensors},
+      {"sensors", "[--format text|json|prometheus]", "board monitoring chips and their labelled readings", Sensors},
   };
   return verbs;
 }

@@ -6,6 +6,8 @@
 #include "cli/Verbs.h"
 #include "driver/DriverEndpoint.h"
 #include "emu/BoardDescription.h"
+#include "emu/EmulatedMachine.h"
+#include "emu/chips/DumpTargets.h"
 #include "platform/Machine.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CInterface.h"
@@ -15,7 +17,27 @@ namespace cli {
 
 namespace {
 
+// The chips of the selected emulated board that --load-dump takes, one a
+// line (for shell completion and for people writing dumps).
+int DumpChips(const GlobalOptions& options) {
+  const std::string prefix = "emulated";
+  if (options.machine.rfind(prefix, 0) != 0) {
+    std::fprintf(stderr, "torvikctl: machines --chips lists an emulated board's chips: give --machine emulated[:BOARD]\n");
+    return kExitUsage;
+  }
+  const std::string board = options.machine.size() > prefix.size() ? options.machine.substr(prefix.size() + 1) : "";
+  std::string error;
+  auto machine = emu::BuildBoard(board, emu::TimeBase::Mode::Virtual, &error);
+  if (!machine) {
+    std::fprintf(stderr, "torvikctl: %s\n", error.c_str());
+    return kExitFailed;
+  }
+  for (const std::string& name : emu::DumpTargetNames(*machine)) std::printf("%s\n", name.c_str());
+  return kExitOk;
+}
+
 int Machines(Session& session, const Args& args) {
+  if (args.size() == 1 && args[0] == "--chips") return DumpChips(session.Options());
   if (!args.empty()) return Usage(*FindVerb("machines"));
   if (session.Options().json) {
     Json j;
@@ -118,7 +140,7 @@ int Status(Session& session, const Args& args) {
 
 const std::vector<Verb>& StatusVerbs() {
   static const std::vector<Verb> verbs = {
-      {"machines", "", "list the machines --machine accepts", &Machines},
+      {"machines", "[--chips]", "list the machines --machine accepts (--chips: the board's --load-dump chips)", &Machines},
       {"status", "", "machine, driver, interfaces and board identity", &Status},
   };
   return verbs;

@@ -20,6 +20,8 @@ struct Verb {
 // Prints "usage: torvikctl <verb> <usage>" and returns kExitUsage.
 int Usage(const Verb& verb);
 const Verb* FindVerb(const std::string& name);
+// Every command, table by table, in the order --help lists them.
+const std::vector<const std::vector<Verb>*>& VerbTables();
 
 const std::vector<Verb>& StatusVerbs();
 const std::vector<Verb>& LowLevelVerbs();
@@ -33,7 +35,10 @@ const std::vector<Verb>& SensorVerbs();
 const std::vector<Verb>& VoltVerbs();
 const std::vector<Verb>& ClockVerbs();
 const std::vector<Verb>& MemoryVerbs();
+const std::vector<Verb>& GpuVerbs();
 const std::vector<Verb>& ProfileVerbs();
 const std::vector<Verb>& RulesVerbs();
+const std::vector<Verb>& ZundoVerbs();
+const std::vector<Verb>& ValidateVerbs();
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/CliHelp.h"
 #include "cli/Verbs.h"
 #include "emu/BoardDescription.h"
 #include "emu/chips/DumpTargets.h"
@@ -13,18 +14,7 @@ namespace cli {
 
 namespace {
 
-const std::vector<const std::vector<Verb>*>& VerbTables() {
-  static const std::vector<const std::vector<Verb>*> tables = {&StatusVerbs(), &LowLevelVerbs(), &DmiVerbs(), &PciVerbs(), &CpuVerbs(), &SmbusVerbs(), &SuperioVerbs(), &MonitorVerbs(), &SensorVerbs(), &VoltVerbs(), &ClockVerbs(), &MemoryVerbs(), &ProfileVerbs(), &RulesVerbs()};
-  return tables;
-}
-
-void PrintHelp(FILE* out) {
-  std::fprintf(out,
-               "usage: torvikctl [--machine host|emulated[:BOARD]] [--load-dump CHIP=FILE] [--json] [--yes] <command> [arguments]\n\n"
-               "commands:\n");
-  for (const auto* table : VerbTables())
-    for (const auto& v : *table) std::fprintf(out, "  %-8s %-34s %s\n", v.name, v.usage, v.help);
-}
+void PrintHelp(FILE* out) { std::fputs(help::HelpText(TorvikctlHelp()).c_str(), out); }
 
 // A machine name is an argument like any other: a misspelt one is a usage
 // error, found before a command starts.
@@ -46,18 +36,6 @@ int FinishOutput(int rc) {
 }
 
 }  // namespace
-
-const Verb* FindVerb(const std::string& name) {
-  for (const auto* table : VerbTables())
-    for (const auto& v : *table)
-      if (name == v.name) return &v;
-  return nullptr;
-}
-
-int Usage(const Verb& verb) {
-  std::fprintf(stderr, "usage: torvikctl %s %s\n", verb.name, verb.usage);
-  return kExitUsage;
-}
 
 int Main(int argc, char** argv) {
   GlobalOptions options;

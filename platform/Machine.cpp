@@ -1,6 +1,8 @@
 #include "platform/Machine.h"
 
 #include "platform/ChipsetClock.h"
+#include "platform/GraphicsDevices.h"
+#include "platform/SmbusAdapter.h"
 
 #include <cstdlib>
 #include <cstdio>
@@ -54,5 +56,8 @@ void SetDefaultMachineFactory(MachineFactory factory) {
 
 std::unique_ptr<IntegratedClockLibrary> Machine::LoadIntegratedClockLibrary() { return nullptr; }
 std::unique_ptr<ClockControlComponent> Machine::CreateClockControlComponent() { return nullptr; }
+std::unique_ptr<GpuManagementLibrary> Machine::LoadGpuManagementLibrary() { return nullptr; }
+std::vector<std::shared_ptr<SmbusAdapter>> Machine::GraphicsI2CAdapters(uint32_t, uint32_t, uint32_t) { return {}; }
+bool Machine::GraphicsAttribute(uint32_t, uint32_t, uint32_t, const std::string&, std::string*) { return false; }
 
 }  // namespace plat

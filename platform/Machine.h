@@ -27,6 +27,7 @@ namespace plat {
 
 class IntegratedClockLibrary;
 class ClockControlComponent;
+class GpuManagementLibrary;
 
 struct CpuidRegs {
   uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
@@ -96,6 +97,20 @@ class Machine {
   // the machine offers no route to them.
   virtual std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary();
   virtual std::unique_ptr<ClockControlComponent> CreateClockControlComponent();
+
+  // Graphics (GraphicsDevices.h). The graphics driver's management library,
+  // null when it is not installed or does not start.
+  virtual std::unique_ptr<GpuManagementLibrary> LoadGpuManagementLibrary();
+  // The I2C adapters the graphics driver registered for the adapter at this
+  // PCI function, in the driver's order (the card's I2C ports); none when no
+  // driver is bound or i2c-dev is missing.
+  virtual std::vector<std::shared_ptr<SmbusAdapter>> GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                        uint32_t function);
+  // One attribute file of the graphics driver for that adapter ("gpu_busy_percent",
+  // or "hwmon/temp1_input" for its hardware-monitor directory), as text; false
+  // when the driver offers no such file.
+  virtual bool GraphicsAttribute(uint32_t bus, uint32_t device, uint32_t function, const std::string& name,
+                                 std::string* text);
 };
 
 // The machine of this process. Until one is set, the host.

@@ -1,7 +1,9 @@
 #include "poll/MonitorView.h"
 
-#include "poll/TextFormat.h"
+#include <utility>
 
+#include "poll/SensorRowFormat.h"
+#include "poll/TextFormat.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
@@ -68,7 +70,11 @@ constexpr FixedVoltage kDualVoltages[CMonitorView::kVoltageRows] = {
 constexpr int kKindProcessor = DEVICE_PROCESSOR;
 constexpr int kKindMainboard = DEVICE_MAINBOARD;
 constexpr uint32_t kClassMask = 0x00FFFF00u;
-const char* const kDegrees = "\xC2\xB0" "C";
+
+// "Name: value" of the keyboard LCD.
+std::string LcdText(const char* name, uint32_t sensorClass, float value) {
+  return std::string(name) + ": " + FormatReading(sensorClass, value, SensorStyle::kCompact);
+}
 
 bool Matches(const CSensor& s, uint32_t sensorClass) { return (s.id & sensorClass) == sensorClass; }
 
@@ -119,23 +125,14 @@ CSensor* CMonitorView::SensorByKey(QUARNSDK* sdk, uint32_t key) {
   return nullptr;
 }
 
-void CMonitorView::Fill(int row, const char* name, const CSensor& s, const char* format, float scale) {
+void CMonitorView::Fill(int row, const char* name, const CSensor& s, uint32_t sensorClass) {
   Row& r = rows_[row];
   r.enabled = true;
   r.label = name;
-  r.value = FormatText(format, s.value * scale);
-  // Smallest and largest valid values seen, once the sensor has tracked one.
-  r.min = s.min <= s.max ? FormatText(format, s.min * scale) : std::string();
-  r.max = s.min <= s.max ? FormatText(format, s.max * scale) : std::string();
-}
-
-void CMonitorView::FillFan(int row, const char* name, const CSensor& s) {
-  Row& r = rows_[row];
-  r.enabled = true;
-  r.label = name;
-  r.value = FormatText("%d RPM", static_cast<int>(s.value));
-  r.min = s.min <= s.max ? FormatText("%d RPM", static_cast<int>(s.min)) : std::string();
-  r.max = s.min <= s.max ? FormatText("%d RPM", static_cast<int>(s.max)) : std::string();
+  SensorRowText text = FormatSensorRow(s, *FindSensorClassFormat(sensorClass), SensorStyle::kCompact);
+  r.value = std::move(text.value);
+  r.min = std::move(text.min);
+  r.max = std::move(text.max);
 }
 
 void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor) {
@@ -146,17 +143,14 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
       if (d->type & DEVICE_COMPOSITE) sensorDevices_.push_back(d);
     devicesBuilt_ = true;
   }
-  const std::string volts = "%.2f V";
-  const std::string degrees = std::string("%.1f ") + kDegrees;
-
   // Voltages.
   if (boardId == kDualBoardA || boardId == kDualBoardB) {
     for (int i = 0; i < kVoltageRows; ++i) {
       CSensor* s = SensorByKey(sdk, kDualVoltages[i].key);
       if (!s || !(s->value > 0)) continue;
-      Fill(kVoltageRow0 + i, kDualVoltages[i].label, *s, volts.c_str());
-      if (i == 0) lcd_.push_back({0, 20, FormatText("%s: %.2f V", "CPU0 VCore", s->value)});
-      if (i == 5) lcd_.push_back({80, 20, FormatText("%s: %.2f V", "CPU1 VCore", s->value)});
+      Fill(kVoltageRow0 + i, kDualVoltages[i].label, *s, SENSOR_VOLTAGE);
+      if (i == 0) lcd_.push_back({0, 20, LcdText("CPU0 VCore", SENSOR_VOLTAGE, s->value)});
+      if (i == 5) lcd_.push_back({80, 20, LcdText("CPU1 VCore", SENSOR_VOLTAGE, s->value)});
     }
   } else {
     int r = 0;
@@ -166,10 +160,10 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
       for (int n = 0; n < count; ++n) {
         CSensor* s = Sensor(k, n, SENSOR_VOLTAGE);
         if (!s || !ValueRead(*s)) continue;
-        if (r < kVoltageRows) Fill(kVoltageRow0 + r, s->name, *s, volts.c_str());
+        if (r < kVoltageRows) Fill(kVoltageRow0 + r, s->name, *s, SENSOR_VOLTAGE);
         ++r;
-        if (n == 1) lcd_.push_back({0, 20, FormatText("%s: %.2f V", s->name, s->value)});
-        if (n == 4) lcd_.push_back({80, 20, FormatText("%s: %.2f V", s->name, s->value)});
+        if (n == 1) lcd_.push_back({0, 20, LcdText(s->name, SENSOR_VOLTAGE, s->value)});
+        if (n == 4) lcd_.push_back({80, 20, LcdText(s->name, SENSOR_VOLTAGE, s->value)});
       }
     }
   }
@@ -178,8 +172,8 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
   int t = 0, f = 0, o = 0;
   auto other = [&](CSensor* s) {
     if (o >= kOtherRows || !s->IsValid()) return;
-    if (Matches(*s, SENSOR_POWER)) Fill(kOtherRow0 + o++, s->name, *s, "%.1f W");
-    else if (Matches(*s, SENSOR_CURRENT)) Fill(kOtherRow0 + o++, s->name, *s, "%.2f A");
+    if (Matches(*s, SENSOR_POWER)) Fill(kOtherRow0 + o++, s->name, *s, SENSOR_POWER);
+    else if (Matches(*s, SENSOR_CURRENT)) Fill(kOtherRow0 + o++, s->name, *s, SENSOR_CURRENT);
   };
   for (int k = 0; k < SensorDeviceCount(); ++k) {
     const int kind = DeviceKind(k);
@@ -188,7 +182,7 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
       const int c = SensorCount(k, SENSOR_TEMPERATURE);
       for (int i = 0; i < c && i < kCpuTempRows; ++i) {
         CSensor* s = Sensor(k, i, SENSOR_TEMPERATURE);
-        if (s && ValueRead(*s)) Fill(kCpuTempRow0 + i, s->name, *s, degrees.c_str());
+        if (s && ValueRead(*s)) Fill(kCpuTempRow0 + i, s->name, *s, SENSOR_TEMPERATURE);
       }
       for (CSensor* s : Items(device->sensors)) other(s);
     } else if (kind == kKindMainboard) {
@@ -196,20 +190,20 @@ void CMonitorView::Update(QUARNSDK* sdk, int32_t boardId, int selectedProcessor)
       for (int n = 0; n < temps; ++n) {
         CSensor* s = Sensor(k, n, SENSOR_TEMPERATURE);
         if (!s || !ValueRead(*s)) continue;
-        if (t < kBoardTempRows) Fill(kBoardTempRow0 + t, s->name, *s, degrees.c_str());
+        if (t < kBoardTempRows) Fill(kBoardTempRow0 + t, s->name, *s, SENSOR_TEMPERATURE);
         ++t;
-        if (n == 0) lcd_.push_back({0, 30, FormatText("%s: %.1f %s", s->name, s->value, kDegrees)});
-        if (n == 1) lcd_.push_back({80, 30, FormatText("%s: %.1f %s", s->name, s->value, kDegrees)});
+        if (n == 0) lcd_.push_back({0, 30, LcdText(s->name, SENSOR_TEMPERATURE, s->value)});
+        if (n == 1) lcd_.push_back({80, 30, LcdText(s->name, SENSOR_TEMPERATURE, s->value)});
       }
       const int fans = SensorCount(k, SENSOR_FAN);
       for (int n = 0; n < fans; ++n) {
         CSensor* s = Sensor(k, n, SENSOR_FAN);
         // A fan without a reading takes no row and leaves the rows as they are.
         if (!s || RoundToInt(s->value) < 0) continue;
-        if (f < kFanRows) FillFan(kFanRow0 + f, s->name, *s);
+        if (f < kFanRows) Fill(kFanRow0 + f, s->name, *s, SENSOR_FAN);
         ++f;
-        if (n == 0) lcd_.push_back({0, 40, FormatText("%s: %d RPM", s->name, static_cast<int>(s->value))});
-        if (n == 1) lcd_.push_back({80, 40, FormatText("%s: %d RPM", s->name, static_cast<int>(s->value))});
+        if (n == 0) lcd_.push_back({0, 40, LcdText(s->name, SENSOR_FAN, s->value)});
+        if (n == 1) lcd_.push_back({80, 40, LcdText(s->name, SENSOR_FAN, s->value)});
       }
       for (CSensor* s : Items(device->sensors)) other(s);
     }

@@ -74,8 +74,8 @@ class CMonitorView {
   static CSensor* SensorByKey(QUARNSDK* sdk, uint32_t key);
 
  private:
-  void Fill(int row, const char* name, const CSensor& s, const char* format, float scale = 1.0f);
-  void FillFan(int row, const char* name, const CSensor& s);
+  // Fills a row with the sensor's compact texts as a reading of `sensorClass`.
+  void Fill(int row, const char* name, const CSensor& s, uint32_t sensorClass);
 
   std::vector<Row> rows_;
   std::vector<LcdLine> lcd_;

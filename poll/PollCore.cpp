@@ -1,8 +1,8 @@
 #include "poll/PollCore.h"
 
-#include <chrono>
 
 #include "driver/CKMDriver.h"
+#include "poll/ZundoFeed.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CInterface.h"
 #include "sdk/core/HardwareLock.h"
@@ -82,8 +82,11 @@ void CPollCore::FeedGauge(QUARNSDK& sdk) {
   CProcessor* p = cpu ? cpu->GetProcessor(0) : nullptr;
   const float mhz = p ? p->GetCoreClock(0) : -1.0f;
   const uint8_t position = GaugePosition(mhz);
+  if (position == dialPosition_) return;
+  // A failed write is tried again next cycle.
   if (hooks_.setDialPosition) hooks_.setDialPosition(gauge, position);
-  else static_cast<Brenmor_Tessel*>(gauge)->SetDialPosition(position);
+  else if (!static_cast<Brenmor_Tessel*>(gauge)->SetDialPosition(position)) return;
+  dialPosition_ = position;
 }
 
 bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
@@ -98,20 +101,28 @@ bool CPollCore::PollHardware(uint32_t sdkLockTimeoutMs) {
     skipped_.fetch_add(1);
     return false;
   }
-  const auto locked = std::chrono::steady_clock::now();
 
   RefreshProcessors(*sdk_);
+  // The processors' measurement gives the lock up while it waits; a lock
+  // not had back ends the cycle uncounted.
+  if (!lock) {
+    skipped_.fetch_add(1);
+    return false;
+  }
   RefreshChipset(*sdk_);
   RefreshHardwareMonitor(*sdk_);
   RefreshDisplay(*sdk_);
 
   // The first cycle after a start sends, then every third.
-  if (zundoPolling_.load() && cycles_.load() % kZundoEveryNthCycle == 0 && hooks_.feedZundo) hooks_.feedZundo(*sdk_);
+  if (zundoPolling_.load() && cycles_.load() % kZundoEveryNthCycle == 0) {
+    if (hooks_.feedZundo) hooks_.feedZundo(*sdk_);
+    else FeedZundo(*sdk_);
+  }
   FeedGauge(*sdk_);
 
-  const auto held = std::chrono::steady_clock::now() - locked;
   lock.Unlock();
-  lastLockHeldNs_.store(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(held).count()));
+  lastLockHeldNs_.store(lock.TotalHeldNs());
+  lastLockStretchNs_.store(lock.LongestStretchNs());
   cycles_.fetch_add(1);
   return true;
 }

@@ -4,7 +4,8 @@
 // A cycle takes the SDK lock (with the caller's time-out) and the driver
 // channel, refreshes every interface that exists in a fixed order
 // (processors, chipset, hardware monitor, display), feeds the hand-held
-// device every third cycle and the board's gauge every cycle, gives both
+// device every third cycle and the board's gauge when its position changed
+// (a write on the SMBus each second would only repeat itself), gives both
 // locks back and counts itself. A cycle whose SDK lock is not had is
 // skipped and not counted.
 #pragma once
@@ -20,7 +21,8 @@ class QUARNSDK;
 class CPollCore {
  public:
   struct Hooks {
-    // Sends the monitoring values to the hand-held device (under both locks).
+    // Sends the monitoring values to the hand-held device (under both
+    // locks); without it FeedZundo does.
     std::function<void(QUARNSDK& sdk)> feedZundo;
     // Moves the board gauge `device` (type DEVICE_BOARD_CONTROL) to
     // `position`; without it the gauge device's own SetDialPosition does.
@@ -48,8 +50,10 @@ class CPollCore {
 
   int CycleCount() const { return cycles_.load(); }
   int SkippedCount() const { return skipped_.load(); }
-  // How long the last counted cycle held the SDK lock, in nanoseconds.
+  // How long the last counted cycle held the SDK lock in all, and in its
+  // longest stretch (the measurements' waits give it up), in nanoseconds.
   uint64_t LastLockHeldNs() const { return lastLockHeldNs_.load(); }
+  uint64_t LastLockStretchNs() const { return lastLockStretchNs_.load(); }
 
   void SetZundoPolling(bool on) { zundoPolling_.store(on); }
   bool ZundoPolling() const { return zundoPolling_.load(); }
@@ -64,5 +68,7 @@ class CPollCore {
   std::atomic<int> cycles_{0};
   std::atomic<int> skipped_{0};
   std::atomic<uint64_t> lastLockHeldNs_{0};
+  std::atomic<uint64_t> lastLockStretchNs_{0};
   std::atomic<bool> zundoPolling_{false};
+  int dialPosition_ = -1;  // what the gauge was last moved to, -1 before that
 };

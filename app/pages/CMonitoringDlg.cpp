@@ -81,7 +81,12 @@ void CMonitoringDlg::BuildRows() {
     grids[r.box]->addWidget(w.value, line, 1);
     grids[r.box]->addWidget(w.min, line, 2);
     grids[r.box]->addWidget(w.max, line, 3);
+    // The power box has rows only for the readings the machine has: its
+    // rows appear as they are first filled.
+    if (r.box == CMonitorView::kOther)
+      for (QLabel* l : {w.label, w.value, w.min, w.max}) l->setVisible(false);
   }
+  m_boxes[CMonitorView::kOther]->setVisible(false);
 }
 
 void CMonitoringDlg::Redraw() {
@@ -92,6 +97,10 @@ void CMonitoringDlg::Redraw() {
     const CMonitorView::Row& r = m_view.RowAt(i);
     RowWidgets& w = m_rows[i];
     if (!r.enabled) continue;
+    if (r.box == CMonitorView::kOther && w.label->isHidden()) {
+      for (QLabel* l : {w.label, w.value, w.min, w.max}) l->setVisible(true);
+      m_boxes[CMonitorView::kOther]->setVisible(true);
+    }
     w.label->setEnabled(true);
     w.label->setText(QString::fromLocal8Bit(r.label.c_str()));
     w.value->setText(QString::fromUtf8(r.value.c_str()));

@@ -27,6 +27,7 @@ class CMonitoringDlg : public CTunePage {
   QLabel* RowValue(int row) const { return m_rows[row].value; }
   QLabel* RowMin(int row) const { return m_rows[row].min; }
   QLabel* RowMax(int row) const { return m_rows[row].max; }
+  QGroupBox* Box(CMonitorView::Box box) const { return m_boxes[box]; }
 
  protected:
   void OnRefreshView() override { Redraw(); }

@@ -13,6 +13,8 @@
 #include <cmath>
 
 #include "app/CTorvikTuneApp.h"
+#include "app/ValidationSave.h"
+#include "app/pages/PageHardwareLock.h"
 #include "platform/GlobalMutex.h"
 #include "platform/Machine.h"
 #include "sdk/clock/CPLL.h"
@@ -63,20 +65,6 @@ int ClockOfOutput(int key) {
     default: return -1;
   }
 }
-
-// The hardware lock for the length of a scope.
-class PageHardwareLock {
- public:
-  PageHardwareLock() : app_(TheApp()), held_(app_ && app_->LockHardware(plat::kInfinite)) {}
-  ~PageHardwareLock() {
-    if (held_) app_->UnlockHardware();
-  }
-  bool Held() const { return held_; }
-
- private:
-  CTorvikTuneApp* app_;
-  bool held_;
-};
 
 }  // namespace
 
@@ -226,7 +214,13 @@ float CPLLDlg::DramClockFor(float busClockMHz, float multiplier) {
   return chipset ? chipset->ComputeDramFrequency(busClockMHz, multiplier) : -1.0f;
 }
 
-void CPLLDlg::WriteValidationAfterApply() {}
+void CPLLDlg::WriteValidationAfterApply() {
+  CTorvikTuneApp* app = TheApp();
+  if (!app) return;
+  QString error;
+  if (SaveValidationFileAuto(*app, &error).isEmpty())
+    app->Warn(QStringLiteral("The validation file was not saved: %1").arg(error), QStringLiteral("Validation"));
+}
 
 void CPLLDlg::ShowValue(QLabel* l, float v) { l->setText(v > 0 ? QString::asprintf("%.1f", v) : QString()); }
 

@@ -44,7 +44,7 @@ class CPLLDlg : public CTunePage {
   // interface's memory information, or -1.
   virtual float DramClockFor(float busClockMHz, float multiplier);
   // After an apply with the "Brink O/C" box checked: one polling cycle,
-  // then the validation file (the options work writes it).
+  // then the validation file in the minute's folder.
   virtual void WriteValidationAfterApply();
 
  private:

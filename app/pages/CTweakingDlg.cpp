@@ -9,29 +9,12 @@
 #include <QVBoxLayout>
 
 #include "app/CTorvikTuneApp.h"
+#include "app/pages/PageHardwareLock.h"
 #include "platform/Machine.h"
 #include "platform/NamedMutex.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/voltage/CBoardControl.h"
 #include "sdk/voltage/RailSettings.h"
-
-namespace {
-
-// The hardware lock of a user action for the length of a scope.
-class PageHardwareLock {
- public:
-  PageHardwareLock() : app_(TheApp()), held_(app_ && app_->LockHardware(plat::kInfinite)) {}
-  ~PageHardwareLock() {
-    if (held_) app_->UnlockHardware();
-  }
-  bool Held() const { return held_; }
-
- private:
-  CTorvikTuneApp* app_;
-  bool held_;
-};
-
-}  // namespace
 
 CTweakingDlg::CTweakingDlg(QWidget* parent) : CTunePage(false, parent) {
   setObjectName("CTweakingDlg");

@@ -14,6 +14,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
@@ -50,6 +51,7 @@ void Build(EmulatedMachine& m) {
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3406, 0x06000022));
   parts::AddRootPort(m, 3, 0, 0x340A);
   auto smbus = parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   parts::AddIcs9plrs139(m, *smbus);
   // Processor 0's rails on the F71882F at 0x2E, processor 1's on the F71808
   // at 0x4E.

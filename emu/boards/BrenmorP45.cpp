@@ -12,6 +12,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
@@ -47,6 +48,7 @@ void Build(EmulatedMachine& m) {
   parts::AddCore2MemoryController(m, mch, 0xFED14000, kImc);
   parts::AddRootPort(m, 1, 0, 0x2E21);
   auto smbus = parts::AddIntelSouthBridge(m, 0x3A18, 0x3A30);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   PlaceSmbusSlaves(*smbus, kDimms);
   parts::AddIcs9plrs139(m, *smbus);
   InstallP45Regulator(m, *smbus);

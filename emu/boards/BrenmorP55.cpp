@@ -6,6 +6,7 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/GeForceGtx285.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/boards/ClockParts.h"
@@ -13,6 +14,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
@@ -45,6 +47,7 @@ void Build(EmulatedMachine& m) {
   AddProcessors(m, NehalemBloomfieldI7_920());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0xD131, 0x06000011));
   auto smbus = parts::AddIntelSouthBridge(m, 0x3B06, 0x3B30);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   PlaceSmbusSlaves(*smbus, kDimms);
   parts::AddIcs9plrs139(m, *smbus);
   InstallFintekMonitor(m, FintekF71882F::kF71889F, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::PchVtt,
@@ -58,6 +61,8 @@ void Build(EmulatedMachine& m) {
   parts::AddNehalemMemoryController(m, 0xFF, kImc);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7 CPU 860 @ 2.80GHz", 133, 2800, 4, 2048));
   InstallAcpiFirmware(m, {parts::kPmBase});
+  // A GeForce GTX 285 of another maker in the processor's x16 slot.
+  AddGeForceGtx285(m, 1, 0xF0000000);
 }
 
 }  // namespace

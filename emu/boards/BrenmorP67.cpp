@@ -13,6 +13,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 
 namespace emu::boards {
@@ -44,6 +45,7 @@ void Build(EmulatedMachine& m) {
   parts::AddSandyBridgeMemoryController(m, host, kImc);
   parts::AddRootPort(m, 1, 0, 0x0101);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1C46, 0x1C22);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   PlaceSmbusSlaves(*smbus, kDimms);
   parts::AddIntegratedClock(m, 6);
   InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,

@@ -4,6 +4,7 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/BrenmorGtx480.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/boards/ClockParts.h"
@@ -14,6 +15,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 #include "boardid/BoardVendor.h"
 
 namespace emu::boards {
@@ -75,11 +77,16 @@ void Build(EmulatedMachine& m) {
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3405, 0x06000013));
   auto ich = AddIch10rSouthBridge(m, kIch10r);
   PlaceSmbusSlaves(*ich.smbus, kSmbusSlaves);
+  ZundoSlave::Plug(m, *ich.smbus);  // the hand-held device in its header
   parts::AddIcs9plrs133(m, *ich.smbus);
   ich.smbus->AttachToSegment(0, 0x2D, MakeBoardNct7802(m, 0x2D));
   auto sio = FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);
   AttachIohBoardMonitor(m, sio->DeviceBase(FintekF71882F::kMonitorLdn));
   InstallAcpiFirmware(m, {kPmBase});
+
+  // Two of the vendor's own GTX 480 cards in SLI, on the I/O hub's first two x16 ports.
+  AddBrenmorGtx480(m, 3, 0xF0000000);
+  AddBrenmorGtx480(m, 4, 0xF1000000);
 
   // Bloomfield uncore on bus 0xFF: QPI generic registers and the integrated
   // memory controller. The X58 has no MMCONFIG register the SDK reads.

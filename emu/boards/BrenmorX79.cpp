@@ -15,6 +15,7 @@
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/PciFunction.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
@@ -75,6 +76,7 @@ void Build(EmulatedMachine& m) {
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   parts::AddClockStrap(m, *smbus, 0xE0);
   InstallFintekMonitor(m, FintekF71882F::kF71889A, 0x2E, FintekF71882F::kDefaultMonitorBase, FintekWiring::Vsa,
                        "f71882f");

@@ -12,6 +12,7 @@
 #include "emu/chips/FintekF71882F.h"
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
+#include "emu/smbus/ZundoSlave.h"
 
 
 namespace emu::boards {
@@ -26,6 +27,7 @@ void Build(EmulatedMachine& m) {
   auto& iio = m.AddPciFunction(std::make_unique<PciFunction>(0, 5, 0, 0x8086, 0x3C28, 0x08800007));
   iio.Set32(0x84, parts::kMmconfigBase | 0x1);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1D41, 0x1D22);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   // The processor runs at 1.25 times the generator (strap code 0xA6).
   auto strap = parts::AddClockStrap(m, *smbus, 0xA6);
   // Strap code 5 (100 MHz base), fine steps.

@@ -6,6 +6,7 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/SandyBridgeGraphics.h"
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/BoardRegulators.h"
 #include "emu/boards/ChipsetParts.h"
@@ -13,6 +14,7 @@
 #include "emu/firmware/AcpiTables.h"
 #include "emu/firmware/SmbiosTable.h"
 #include "emu/smbus/SmbusPlacement.h"
+#include "emu/smbus/ZundoSlave.h"
 
 namespace emu::boards {
 
@@ -48,6 +50,7 @@ void Build(EmulatedMachine& m) {
   parts::AddRootPort(m, 1, 0, 0x0101);
   parts::AddSandyBridgeMemoryController(m, host, kImc);
   auto smbus = parts::AddIntelSouthBridge(m, 0x1C44, 0x1C22);
+  ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header
   PlaceSmbusSlaves(*smbus, kDimms);
   auto monitor = InstallFintekMonitor(m, FintekF71882F::kF71889ED, 0x2E, FintekF71882F::kDefaultMonitorBase,
                                       FintekWiring::PchVccio, "f71882f");
@@ -57,6 +60,8 @@ void Build(EmulatedMachine& m) {
   parts::AddMmconfig(m, parts::kMmconfigBase, 256);
   InstallSmbios(m, BoardSmbios(m, "Intel(R) Core(TM) i7-2600K CPU @ 3.40GHz", 100, 3400, 4, 4096));
   InstallAcpiFirmware(m, {parts::kPmBase});
+  // The processor's integrated graphics drives the board's outputs.
+  AddSandyBridgeGraphics(m, 0xF0000000);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "emu/BoardDescription.h"
 #include "emu/CpuModels.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/RadeonHd4870.h"
 #include "emu/PciFunction.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/chips/AcpiPmBlock.h"
@@ -48,6 +49,7 @@ void Build(EmulatedMachine& m) {
   m.AddPortDevice(parts::kPmBase, AcpiPmBlock::kSize, std::make_shared<AcpiPmBlock>(m.Time()));
   InstallSmbios(m, BoardSmbios(m, "AMD Phenom(tm) II X4 955 Processor", 200, 3200, 2, 2048));
   InstallAcpiFirmware(m, {parts::kPmBase});
+  AddRadeonHd4870(m, 1, 0xF0100000, 0xD0000000);
 }
 
 }  // namespace

@@ -139,8 +139,14 @@ HostHardwareAccess::HostHardwareAccess(HostAccessOptions options) : options_(std
 HostHardwareAccess::~HostHardwareAccess() {
   {
     std::lock_guard<std::mutex> g(mappingsMutex_);
-    for (auto& [handle, m] : mappings_) munmap(m.base, m.size);
+    for (auto& [handle, m] : mappings_)
+      if (m.base) munmap(m.base, m.size);
     mappings_.clear();
+  }
+  {
+    std::lock_guard<std::mutex> g(barsMutex_);
+    for (BarMap& b : bars_)
+      if (b.base) munmap(b.base, b.size);
   }
   CloseAll();
 }
@@ -406,8 +412,80 @@ bool HostHardwareAccess::MsrWrite(uint32_t index, uint64_t value) { return MsrAc
 
 // ---------------------------------------------------------------- physical memory
 
+namespace {
+
+// Device memory: one load or store of the access's own width when it is 1,
+// 2 or 4 bytes and aligned, else byte by byte; never wider or repeated.
+void DeviceCopy(volatile uint8_t* device, uint8_t* memory, uint32_t length, bool toDevice) {
+  const uintptr_t at = reinterpret_cast<uintptr_t>(device);
+  if (length == 4 && !(at & 3)) {
+    auto* d = reinterpret_cast<volatile uint32_t*>(device);
+    uint32_t v;
+    if (toDevice) {
+      std::memcpy(&v, memory, 4);
+      *d = v;
+    } else {
+      v = *d;
+      std::memcpy(memory, &v, 4);
+    }
+    return;
+  }
+  if (length == 2 && !(at & 1)) {
+    auto* d = reinterpret_cast<volatile uint16_t*>(device);
+    uint16_t v;
+    if (toDevice) {
+      std::memcpy(&v, memory, 2);
+      *d = v;
+    } else {
+      v = *d;
+      std::memcpy(memory, &v, 2);
+    }
+    return;
+  }
+  for (uint32_t i = 0; i < length; ++i) {
+    if (toDevice) device[i] = memory[i];
+    else memory[i] = device[i];
+  }
+}
+
+}  // namespace
+
+uint8_t* HostHardwareAccess::BarPointer(uint64_t address, uint32_t length, bool write) {
+  std::lock_guard<std::mutex> g(barsMutex_);
+  if (!barsRead_) {
+    barsRead_ = true;
+    for (PciBarWindow& w : ReadDisplayBarWindows(options_.root)) bars_.push_back({std::move(w)});
+  }
+  for (BarMap& b : bars_) {
+    if (address < b.window.start || address + length - 1 > b.window.end) continue;
+    if (!b.base && !b.failed) {
+      const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+      const size_t size = ((b.window.end - b.window.start + 1) + page - 1) & ~(page - 1);
+      int fd = open(b.window.file.c_str(), O_RDWR | O_CLOEXEC);
+      bool rw = fd >= 0;
+      if (fd < 0) fd = open(b.window.file.c_str(), O_RDONLY | O_CLOEXEC);
+      void* p = fd >= 0 ? mmap(nullptr, size, PROT_READ | (rw ? PROT_WRITE : 0), MAP_SHARED, fd, 0) : MAP_FAILED;
+      if (fd >= 0) close(fd);
+      if (p == MAP_FAILED) {
+        b.failed = true;
+      } else {
+        b.base = static_cast<uint8_t*>(p);
+        b.size = size;
+        b.writable = rw;
+      }
+    }
+    if (!b.base || (write && !b.writable)) return nullptr;
+    return b.base + (address - b.window.start);
+  }
+  return nullptr;
+}
+
 bool HostHardwareAccess::PhysicalRead(uint64_t address, void* buffer, uint32_t length) {
   if (!buffer || length == 0 || !FitsOffset(address, length)) return false;
+  if (uint8_t* bar = BarPointer(address, length, false)) {
+    DeviceCopy(bar, static_cast<uint8_t*>(buffer), length, false);
+    return true;
+  }
   EnsureProbed();
   std::shared_lock<std::shared_mutex> l(stateMutex_);
   if (memFd_ < 0) return false;
@@ -416,6 +494,10 @@ bool HostHardwareAccess::PhysicalRead(uint64_t address, void* buffer, uint32_t l
 
 bool HostHardwareAccess::PhysicalWrite(uint64_t address, const void* buffer, uint32_t length) {
   if (!buffer || length == 0 || !FitsOffset(address, length)) return false;
+  if (uint8_t* bar = BarPointer(address, length, true)) {
+    DeviceCopy(bar, const_cast<uint8_t*>(static_cast<const uint8_t*>(buffer)), length, true);
+    return true;
+  }
   EnsureProbed();
   std::shared_lock<std::shared_mutex> l(stateMutex_);
   if (memFd_ < 0 || !facilities_.physicalWritable) return false;
@@ -424,6 +506,13 @@ bool HostHardwareAccess::PhysicalWrite(uint64_t address, const void* buffer, uin
 
 uint64_t HostHardwareAccess::PhysicalMap(uint64_t address, uint32_t length) {
   if (length == 0 || !FitsOffset(address, length)) return 0;
+  if (uint8_t* bar = BarPointer(address, length, false)) {
+    // Inside a BAR mapping that lives as long as this object.
+    const uint64_t handle = reinterpret_cast<uintptr_t>(bar);
+    std::lock_guard<std::mutex> g(mappingsMutex_);
+    mappings_[handle] = Mapping{nullptr, 0, length};
+    return handle;
+  }
   EnsureProbed();
   std::shared_lock<std::shared_mutex> l(stateMutex_);
   if (memFd_ < 0) return 0;
@@ -466,7 +555,7 @@ void HostHardwareAccess::PhysicalUnmap(uint64_t handle, uint32_t length) {
   std::lock_guard<std::mutex> g(mappingsMutex_);
   auto it = mappings_.find(handle);
   if (it == mappings_.end()) return;
-  munmap(it->second.base, it->second.size);
+  if (it->second.base) munmap(it->second.base, it->second.size);
   mappings_.erase(it);
 }
 

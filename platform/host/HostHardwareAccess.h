@@ -4,7 +4,8 @@
 //   ports      /dev/port (one byte per file offset), or iopl(3) and the
 //              in/out instructions
 //   MSRs       /dev/cpu/N/msr of the processor the calling thread runs on
-//   physical   /dev/mem (pread/pwrite, mmap for kept mappings)
+//   physical   /dev/mem (pread/pwrite, mmap for kept mappings); the memory
+//              BARs of display adapters through their sysfs resourceN files
 //   PCI config /sys/bus/pci/devices/0000:BB:DD.F/config only: the kernel
 //              owns ports 0xCF8/0xCFC, so the configuration mechanism
 //              through those ports is played on top of sysfs and never
@@ -29,6 +30,7 @@
 
 #include "driver/HardwareAccess.h"
 #include "platform/host/KernelBuses.h"
+#include "platform/host/PciBarWindows.h"
 
 namespace plat {
 
@@ -103,7 +105,18 @@ class HostHardwareAccess : public drv::HardwareAccess {
     uint32_t length = 0;   // the caller's length from the handle on
   };
 
+  struct BarMap {
+    PciBarWindow window;
+    uint8_t* base = nullptr;  // the whole region, mapped on first use
+    size_t size = 0;
+    bool writable = false;
+    bool failed = false;
+  };
+
   std::string Path(const char* path) const { return options_.root + path; }
+  // A range inside a display adapter's BAR: its address in the mapping of
+  // the BAR's sysfs resource file; null for any other range.
+  uint8_t* BarPointer(uint64_t address, uint32_t length, bool write);
   void EnsureProbed();
   void ProbeLocked();
   void CloseAll();
@@ -127,6 +140,10 @@ class HostHardwareAccess : public drv::HardwareAccess {
 
   std::mutex msrMutex_;
   std::map<int, int> msrFds_;  // cpu -> fd (opened on first use)
+
+  std::mutex barsMutex_;
+  bool barsRead_ = false;
+  std::vector<BarMap> bars_;
 
   std::mutex mappingsMutex_;
   std::map<uint64_t, Mapping> mappings_;  // handle -> mapping

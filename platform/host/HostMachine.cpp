@@ -13,10 +13,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "driver/DriverProtocol.h"
 #include "platform/ProcessList.h"
 #include "driver/KmioDevice.h"
+#include "platform/GraphicsDevices.h"
+#include "platform/host/KernelBuses.h"
+#include "platform/host/NvmlLibrary.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -165,8 +171,26 @@ bool HostDriverService::Uninstall(bool stop, bool remove, uint32_t* error) {
   return true;
 }
 
+std::string RootOnlyFacilitiesMissing(const HostFacilities& f) {
+  std::vector<std::string> names;
+  if (!f.ports.available) names.push_back("I/O ports (/dev/port, iopl)");
+  if (!f.msr.available) names.push_back("MSRs (/dev/cpu/N/msr)");
+  if (!f.physical.available) names.push_back("physical memory (/dev/mem)");
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  return text;
+}
+
 std::string HostDriverService::Describe() {
   std::string text = hw_.Describe();
+  // Run without root, the reason is nearly always that, whatever errno the
+  // device files gave: say so, naming what is missing.
+  if (geteuid() != 0) {
+    const std::string missing = RootOnlyFacilitiesMissing(hw_.Facilities());
+    if (!missing.empty())
+      text += "root: needed for " + missing + "; this process runs as uid " + std::to_string(geteuid()) + "\n";
+  }
   std::lock_guard<std::mutex> g(mutex_);
   if (!moduleResult_.empty()) text += "msr module: " + moduleResult_ + "\n";
   text += std::string("driver: ") + (installed_ ? "installed" : "not installed") + "\n";
@@ -338,6 +362,22 @@ uint64_t HostMachine::PerformanceCounter() { return NowNs(); }
 
 std::shared_ptr<SmbusAdapter> HostMachine::KernelSmbusAdapter(uint32_t bus, uint32_t device, uint32_t function) {
   return FindKernelSmbusAdapter(service_.Hardware().Options().root, bus, device, function);
+}
+
+std::unique_ptr<GpuManagementLibrary> HostMachine::LoadGpuManagementLibrary() {
+  // Under a test root the system's library is not this machine's.
+  if (!service_.Hardware().Options().root.empty()) return nullptr;
+  return LoadNvml();
+}
+
+std::vector<std::shared_ptr<SmbusAdapter>> HostMachine::GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                           uint32_t function) {
+  return FindGraphicsI2CAdapters(service_.Hardware().Options().root, bus, device, function);
+}
+
+bool HostMachine::GraphicsAttribute(uint32_t bus, uint32_t device, uint32_t function, const std::string& name,
+                                    std::string* text) {
+  return ReadGraphicsAttribute(service_.Hardware().Options().root, bus, device, function, name, text);
 }
 
 uint64_t HostMachine::TotalPhysicalMemory() {

@@ -20,6 +20,12 @@ class KmioDevice;
 
 namespace plat {
 
+// The facilities among I/O ports, MSRs and physical memory that are not
+// available, named for someone who started the program without root (the
+// kernel gives them to root only): "I/O ports, MSRs and physical memory".
+// Empty when all three are available.
+std::string RootOnlyFacilitiesMissing(const HostFacilities& facilities);
+
 // "Installing" the driver on the host means making the kernel facilities
 // reachable (loading the msr module when its device files are missing) and
 // finding at least one of them usable. Nothing is unloaded on removal.
@@ -98,6 +104,11 @@ class HostMachine : public Machine {
   // Linux offers no public route to the chipset's clock firmware: the
   // integrated clock library and the clock-control component are absent.
   std::unique_ptr<IntegratedClockLibrary> LoadIntegratedClockLibrary() override { return nullptr; }
+  std::unique_ptr<GpuManagementLibrary> LoadGpuManagementLibrary() override;
+  std::vector<std::shared_ptr<SmbusAdapter>> GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                uint32_t function) override;
+  bool GraphicsAttribute(uint32_t bus, uint32_t device, uint32_t function, const std::string& name,
+                         std::string* text) override;
   std::unique_ptr<ClockControlComponent> CreateClockControlComponent() override { return nullptr; }
 
  private:

@@ -76,6 +76,21 @@ int AdapterNumber(const std::string& pciPath) {
   return number;
 }
 
+// Every "i2c-N" entry under a PCI function's directory, by number.
+std::vector<int> AdapterNumbers(const std::string& pciPath) {
+  std::vector<int> numbers;
+  if (DIR* dir = opendir(pciPath.c_str())) {
+    while (dirent* e = readdir(dir)) {
+      int n = -1;
+      char tail = 0;
+      if (std::sscanf(e->d_name, "i2c-%d%c", &n, &tail) == 1 && n >= 0) numbers.push_back(n);
+    }
+    closedir(dir);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
 // Transactions through i2c-dev: the slave address is set with I2C_SLAVE
 // (refused with EBUSY when a kernel driver owns that slave), then one
 // I2C_SMBUS request of the right size; the kernel runs it under its own
@@ -192,6 +207,46 @@ std::shared_ptr<SmbusAdapter> FindKernelSmbusAdapter(const std::string& root, ui
   const int number = AdapterNumber(PciPath(root, bus, device, function));
   const std::string node = number < 0 ? std::string("(no i2c adapter)") : root + "/dev/i2c-" + std::to_string(number);
   return std::make_shared<I2cDevAdapter>(node, driver, std::move(ioctlFn));
+}
+
+std::vector<std::shared_ptr<SmbusAdapter>> FindGraphicsI2CAdapters(const std::string& root, uint32_t bus,
+                                                                   uint32_t device, uint32_t function,
+                                                                   IoctlFunction ioctlFn) {
+  std::vector<std::shared_ptr<SmbusAdapter>> adapters;
+  const std::string driver = BoundPciDriver(root, bus, device, function);
+  if (driver.empty()) return adapters;
+  for (int n : AdapterNumbers(PciPath(root, bus, device, function)))
+    adapters.push_back(std::make_shared<I2cDevAdapter>(root + "/dev/i2c-" + std::to_string(n), driver, ioctlFn));
+  return adapters;
+}
+
+bool ReadGraphicsAttribute(const std::string& root, uint32_t bus, uint32_t device, uint32_t function,
+                           const std::string& name, std::string* text) {
+  // Plain attribute names only: no way out of the device's directory.
+  if (name.empty() || name.find("..") != std::string::npos || name.front() == '/') return false;
+  std::string path = PciPath(root, bus, device, function);
+  std::string rest = name;
+  if (rest.rfind("hwmon/", 0) == 0) {
+    // The driver's hardware monitor: hwmon/hwmonN/<file>.
+    int number = -1;
+    if (DIR* dir = opendir((path + "/hwmon").c_str())) {
+      while (dirent* e = readdir(dir)) {
+        int n = -1;
+        char tail = 0;
+        if (std::sscanf(e->d_name, "hwmon%d%c", &n, &tail) == 1 && n >= 0 && (number < 0 || n < number)) number = n;
+      }
+      closedir(dir);
+    }
+    if (number < 0) return false;
+    path += "/hwmon/hwmon" + std::to_string(number);
+    rest = rest.substr(6);
+  }
+  std::ifstream in(path + "/" + rest);
+  std::string line;
+  if (!in || !std::getline(in, line)) return false;
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
+  *text = line;
+  return true;
 }
 
 std::vector<std::string> SmbusRoutes(const std::string& root) {

@@ -46,6 +46,18 @@ using IoctlFunction = std::function<int(int, unsigned long, void*)>;
 std::shared_ptr<SmbusAdapter> FindKernelSmbusAdapter(const std::string& root, uint32_t bus, uint32_t device,
                                                      uint32_t function, IoctlFunction ioctlFn = nullptr);
 
+// The I2C adapters a graphics driver bound to that PCI function registered
+// (its i2c-N entries by number); none without a bound driver.
+std::vector<std::shared_ptr<SmbusAdapter>> FindGraphicsI2CAdapters(const std::string& root, uint32_t bus,
+                                                                   uint32_t device, uint32_t function,
+                                                                   IoctlFunction ioctlFn = nullptr);
+
+// One attribute file of the function's sysfs directory; a name starting
+// "hwmon/" is looked up in the driver's first hwmon directory. The first
+// line without its end; false when absent or the name leaves the directory.
+bool ReadGraphicsAttribute(const std::string& root, uint32_t bus, uint32_t device, uint32_t function,
+                           const std::string& name, std::string* text);
+
 // One line per SMBus controller (PCI class 0C05) of the tree: the route its
 // transactions take.
 std::vector<std::string> SmbusRoutes(const std::string& root);

@@ -1,5 +1,7 @@
 #include "sdk/access/ALI_M1563_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
+
 bool ALI_M1563_SMBusRegisterSpace::WaitIdle(uint8_t* status) {
   *status = In(0);
   for (int n = 0; *status & 0x01; ++n) {
@@ -58,3 +60,25 @@ int ALI_M1563_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint
 int ALI_M1563_SMBusRegisterSpace::WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) {
   return Transfer(static_cast<uint8_t>(slave << 1), command, true, true, low, high) ? 1 : 0;
 }
+
+// The PCI functions this host drives and how their bases are found.
+namespace {
+
+int M1563Bases(SMBusHostFunction& c, uint32_t bases[2]) {
+  c.DecodeIo();
+  uint32_t v = 0;
+  if (!c.Ok(0x80, &v)) return 0;
+  if (!(v & 1)) {
+    c.W(0x80, v | 7);
+    if (!c.Ok(0x80, &v)) return 0;
+  }
+  bases[0] = v & 0xFFF0;
+  return 1;
+}
+
+constexpr SMBusHostId kIds[] = {
+    {0x10B9, 0x1563, M1563Bases}, {0x10B9, 0x1573, M1563Bases}, {0x10B9, 0x1575, M1563Bases}};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostALIM1563 = {"ALI_M1563_SMBusRegisterSpace", kIds, &MakeSMBusHost<ALI_M1563_SMBusRegisterSpace>};

@@ -1,5 +1,7 @@
 #include "sdk/access/AMD_AM755_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
+
 int AMD_AM755_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
   *value = 0;
   uint16_t status = In16(0);
@@ -26,3 +28,28 @@ int AMD_AM755_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8
   *value = static_cast<uint8_t>(In16(6));
   return 1;
 }
+
+// The PCI functions this host drives and how their bases are found.
+namespace {
+
+int Amd74xBases(SMBusHostFunction& c, uint32_t bases[2]) {
+  // Bit 7 of byte 0x41 (bit 15 of dword 0x40) enables the I/O space.
+  uint32_t v = 0;
+  if (!c.Ok(0x40, &v)) return 0;
+  if (!(v & 0x8000)) {
+    c.W(0x40, v | 0x8000);
+    if (!c.Ok(0x40, &v) || !(v & 0x8000)) return 0;
+  }
+  v = c.R(0x58);
+  if (Answered(v)) bases[0] = (v & 0xFF00) | 0xE0;
+  return 1;
+}
+
+constexpr SMBusHostId kIds[] = {
+    {0x1022, 0x740B, Amd74xBases}, {0x1022, 0x7413, Amd74xBases},
+    {0x1022, 0x7443, Amd74xBases}, {0x1022, 0x746B, Amd74xBases},
+};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostAMDAM755 = {"AMD_AM755_SMBusRegisterSpace", kIds, &MakeSMBusHost<AMD_AM755_SMBusRegisterSpace>};

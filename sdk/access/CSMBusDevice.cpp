@@ -37,3 +37,7 @@ int CSMBusDevice::ReadWord(uint8_t command, uint8_t* low, uint8_t* high) {
 int CSMBusDevice::ReadBytes(uint8_t command, uint8_t* buffer, int count) {
   return OnChannel(*this, [&] { return smbusSpace->LockedReadBytes(slave, command, buffer, count); });
 }
+
+int CSMBusDevice::WriteByte(uint8_t command, uint8_t value) {
+  return OnChannel(*this, [&] { return smbusSpace->LockedWriteByte(slave, command, value); });
+}

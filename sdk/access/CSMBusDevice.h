@@ -20,6 +20,9 @@ class CSMBusDevice : public CDevice {
   int ReadByte(uint8_t command, uint8_t* value);
   int ReadWord(uint8_t command, uint8_t* low, uint8_t* high);
   int ReadBytes(uint8_t command, uint8_t* buffer, int count);
+  // A byte-data write on the device's channel; nonzero when the host
+  // reported the transaction complete without an error.
+  int WriteByte(uint8_t command, uint8_t value);
 
   CSMBusRegisterSpace* smbusSpace;  // not owned
   CMultiplexer* multiplexer;        // not owned

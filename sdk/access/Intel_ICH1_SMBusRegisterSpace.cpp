@@ -1,5 +1,6 @@
 #include "sdk/access/Intel_ICH1_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
 #include "sdk/access/SdkDriver.h"
 
 int Intel_ICH1_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
@@ -223,3 +224,43 @@ int Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(uint8_t slave, uint8_t comman
   if (status & 0x1E) Out(kStatus, status & 0x1E);
   return Completed(status) ? written + 1 : -1;
 }
+
+// The PCI functions this host drives and how their bases are found.
+namespace {
+
+int ServerworksBases(SMBusHostFunction& c, uint32_t bases[2]) {
+  uint32_t v = c.R(0x90);
+  if (Answered(v)) bases[0] = v & 0xFFF0;
+  return 1;
+}
+
+int Ich2Bases(SMBusHostFunction& c, uint32_t bases[2]) {
+  c.DecodeIo();
+  uint32_t v = 0;
+  if (!c.Ok(0x40, &v)) return 0;
+  if (!(v & 1)) {
+    c.W(0x40, v | 3);
+    if (!c.Ok(0x40, &v) || !(v & 1)) return 0;
+  }
+  v = c.R(0x20);
+  if (Answered(v)) bases[0] = v & 0xFFF0;
+  return 1;
+}
+
+// The 440MX's power-management function.
+int Pm7113Bases(SMBusHostFunction& c, uint32_t bases[2]) {
+  c.DecodeIo();
+  uint32_t v = c.R(0x90);
+  if (c.EnsureD2() && Answered(v)) bases[0] = v & 0xFFF0;
+  return 1;
+}
+
+constexpr SMBusHostId kIds[] = {
+    {0x1166, 0x0200, ServerworksBases}, {0x1166, 0x0201, ServerworksBases}, {0x1166, 0x0203, ServerworksBases},
+    {0x8086, 0x2413, Ich2Bases},        {0x8086, 0x2423, Ich2Bases},        {0x8086, 0x2443, Ich2Bases},
+    {0x8086, 0x2483, Ich2Bases},        {0x8086, 0x7113, Pm7113Bases},
+};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostIntelICH1 = {"Intel_ICH1_SMBusRegisterSpace", kIds, &MakeSMBusHost<Intel_ICH1_SMBusRegisterSpace>};

@@ -1,5 +1,7 @@
 #include "sdk/access/Intel_SCH_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
+
 int Intel_SCH_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
   *value = 0;
   if (In(1) & 0x08) return 0;
@@ -26,3 +28,18 @@ int Intel_SCH_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8
   *value = In(6);
   return 1;
 }
+
+// The PCI functions this host drives and how their bases are found.
+namespace {
+
+int SchBases(SMBusHostFunction& c, uint32_t bases[2]) {
+  uint32_t v = c.R(0x40);
+  if (Answered(v)) bases[0] = v & 0xFFC0;
+  return 1;
+}
+
+constexpr SMBusHostId kIds[] = {{0x8086, 0x8119, SchBases}, {0x8086, 0x8186, SchBases}};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostIntelSCH = {"Intel_SCH_SMBusRegisterSpace", kIds, &MakeSMBusHost<Intel_SCH_SMBusRegisterSpace>};

@@ -1,5 +1,7 @@
 #include "sdk/access/SiS_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
+
 bool SiS_SMBusRegisterSpace::Prepare() {
   // Every write here depends on a read; a register that did not answer
   // ends the transaction before anything is written.
@@ -108,3 +110,37 @@ int SiS_SMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uin
   if (!Get(0, &status) || (status & 0x06)) return -1;
   return written;
 }
+
+// The PCI functions this host drives and how their bases are found.
+namespace {
+
+int SiS0016Bases(SMBusHostFunction& c, uint32_t bases[2]) {
+  c.DecodeIo();
+  uint32_t v = c.R(0x20);
+  if (Answered(v)) bases[0] = v & 0xFFE0;
+  return 1;
+}
+
+int SiS0630Bases(SMBusHostFunction& c, uint32_t bases[2]) {
+  uint32_t v = c.R(0x68);
+  if (Answered(v) && (v & 1)) bases[0] = (v & 0xFFE0) + 0x80;
+  return 1;
+}
+
+// The 964 and 965/966 south bridges: the ACPI base in 0x74 plus the
+// SMBus block's offset.
+template <uint32_t kOffset>
+int SiS96xBases(SMBusHostFunction& c, uint32_t bases[2]) {
+  uint32_t v = c.R(0x74);
+  if (Answered(v) && (v & 0xFFF0)) bases[0] = (v & 0xFFF0) + kOffset;
+  return 1;
+}
+
+constexpr SMBusHostId kIds[] = {
+    {0x1039, 0x0016, SiS0016Bases},      {0x1039, 0x0630, SiS0630Bases},      {0x1039, 0x0964, SiS96xBases<0xE0>},
+    {0x1039, 0x0965, SiS96xBases<0xD0>}, {0x1039, 0x0966, SiS96xBases<0xD0>},
+};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostSiS = {"SiS_SMBusRegisterSpace", kIds, &MakeSMBusHost<SiS_SMBusRegisterSpace>};

@@ -39,9 +39,6 @@ class CPLL {
   // Slots 4 and 5: one option bit of the chip.
   virtual int GetOption(int* /*on*/) { return 0; }
   virtual int SetOption(int /*on*/) { return 0; }
-  // Slots 6 and 7: report hooks.
-  virtual void ReportHook1() {}
-  virtual void ReportHook2() {}
 
   float GetFrequency() const { return frequency; }
   float GetMinimum() const { return minimum; }

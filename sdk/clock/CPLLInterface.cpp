@@ -158,12 +158,27 @@ void CPLLInterface::FindChipsetClocks() {
   }
 }
 
+// The graphics adapters' clock objects share the facade's PLL list (the
+// display interface is created before this one) but are not the board's
+// clock sources: the board index counts only the others, so that a
+// profile's or a page's PLL number means the same with or without a card.
+bool IsBoardPLL(const CPLL* pll) {
+  return pll && !(pll->GetKind() & (PLL_KIND_GPU_CORE | PLL_KIND_GPU_MEMORY | PLL_KIND_GPU_SHADER));
+}
+
 int PLLCount() {
-  return QUARNSDK::HasInstance() ? QUARNSDK::GetInstance()->GetPLLs()->count : 0;
+  if (!QUARNSDK::HasInstance()) return 0;
+  int n = 0;
+  for (CPLL* pll : Items(QUARNSDK::GetInstance()->GetPLLs()))
+    if (IsBoardPLL(pll)) ++n;
+  return n;
 }
 
 CPLL* PLLAt(int index) {
-  return QUARNSDK::HasInstance() && index >= 0 ? QUARNSDK::GetInstance()->GetPLLs()->At(index) : nullptr;
+  if (!QUARNSDK::HasInstance() || index < 0) return nullptr;
+  for (CPLL* pll : Items(QUARNSDK::GetInstance()->GetPLLs()))
+    if (IsBoardPLL(pll) && index-- == 0) return pll;
+  return nullptr;
 }
 
 int FindPLL(uint32_t kind) {

@@ -45,7 +45,9 @@ class CPLLInterface : public CInterface {
 };
 
 // What the application and torvikctl use; callers hold the SDK lock and the
-// driver's access lock.
+// driver's access lock. The index counts the board's clock sources only
+// (graphics adapters' clocks are skipped).
+bool IsBoardPLL(const CPLL* pll);
 int PLLCount();
 CPLL* PLLAt(int index);
 // The first PLL with every bit of `kind`, or -1.

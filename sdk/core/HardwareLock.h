@@ -4,7 +4,9 @@
 // alone (pass no SDK).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 
 #include "platform/LockTimeouts.h"
 
@@ -37,12 +39,34 @@ class HardwareLock {
   // Gives everything up early (the destructor does it otherwise).
   void Unlock();
 
+  // Runs `wait` with the calling thread's hardware lock given up, so that a
+  // measurement's window does not keep every other user of the SDK out, and
+  // takes back what was held (SDK lock, then channel) afterwards, waiting up
+  // to plat::kUserActionSdkTimeoutMs. Without a lock on this thread it just
+  // waits. False when the lock could not be taken back: the lock is then
+  // given up entirely and the caller must touch no hardware.
+  static bool ReleasedDuring(const std::function<void()>& wait);
+  // True on a thread whose lock ReleasedDuring could not take back, until
+  // that thread takes a new lock.
+  static bool Lost();
+
+  // The longest time the lock was held in one stretch, and the time held
+  // in all (both in nanoseconds, up to now when held).
+  uint64_t LongestStretchNs() const;
+  uint64_t TotalHeldNs() const;
+
  private:
+  bool Relock();
+  void EndStretch();
+
   QUARNSDK* sdk_;
   CKMDriver* driver_;
   bool sdkHeld_ = false;
   bool channelHeld_ = false;
   bool held_ = false;
+  std::chrono::steady_clock::time_point stretchStart_{};
+  uint64_t longestNs_ = 0;
+  uint64_t totalNs_ = 0;
   uint32_t sdkStatus_ = 0;
   uint32_t channelError_ = 0;
 };

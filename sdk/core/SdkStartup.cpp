@@ -36,6 +36,8 @@ uint32_t SdkInterfacesWithDependencies(uint32_t wanted) {
     set |= kSdkDmi | kSdkWmi | kSdkPci | kSdkAcpi | kSdkCpu | kSdkChipset | kSdkSmbus;
   if (set & kSdkSmbus) set |= kSdkPci | kSdkChipset;
   if (set & kSdkChipset) set |= kSdkPci;
+  // Display adapters are PCI display controllers.
+  if (set & kSdkDisplay) set |= kSdkPci;
   if (set & kSdkCpu) set |= kSdkAcpi | kSdkPci;
   if (set & kSdkAcpi) set |= kSdkDmi;
   return set;

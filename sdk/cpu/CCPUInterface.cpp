@@ -7,6 +7,7 @@
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
 #include "sdk/core/CSensor.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/CCPUThread.h"
 #include "sdk/cpu/CCacheDescriptor.h"
@@ -53,8 +54,8 @@ CCPUInterface::~CCPUInterface() {
 int CCPUInterface::Init() {
   plat::Machine& m = plat::CurrentMachine();
   QUARNSDK* sdk = QUARNSDK::GetInstance();
-  sdk->AddTimer(new CWin32PerformanceTimer());
-  sdk->AddTimer(new CWin32SystemTimer());
+  sdk->AddTimer(new CPerformanceCounterTimer());
+  sdk->AddTimer(new CTickCountTimer());
   // The logical processors the operating system lists online and lets this
   // process run on, by their own numbers (sets may be sparse).
   std::vector<int> ids = m.ProcessorIds();
@@ -300,6 +301,15 @@ void CCPUInterface::Refresh() {
   bool haveSaved = m.GetProcessAffinity(0, &saved, &system);
   BeginTscScope();
   busClock = MeasureBusClock();
+  // A measurement gives the hardware lock up while it waits; when it could
+  // not be had back, nothing more is touched.
+  auto lockLost = [&] {
+    if (!HardwareLock::Lost()) return false;
+    EndTscScope();
+    if (haveSaved) m.SetProcessAffinity(0, saved);
+    return true;
+  };
+  if (lockLost()) return;
   std::vector<PendingCore> pending;
   for (CDevice* d : Items(processors)) {
     auto* p = static_cast<CProcessor*>(d);
@@ -317,12 +327,14 @@ void CCPUInterface::Refresh() {
         continue;
       }
       core->ComputeClock(t);
+      if (lockLost()) return;
       core->temperature = t->GetTemperature();
     }
   }
   if (!pending.empty()) {
     float tsc = MeasureTSC();
-    bool waited = WaitFixedCounterWindow();
+    bool waited = !HardwareLock::Lost() && WaitFixedCounterWindow();
+    if (lockLost()) return;
     for (PendingCore& e : pending) {
       e.thread->PinToSelf(kPinSettleMs);
       float measured = EndFixedCounterWindow(&e.window, waited ? tsc : -1.0f);

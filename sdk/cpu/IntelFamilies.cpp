@@ -5,6 +5,7 @@
 
 #include "driver/CKMDriver.h"
 #include "platform/Machine.h"
+#include "sdk/core/HardwareLock.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/cpu/CCPUThread.h"
@@ -157,13 +158,59 @@ void EndTscScope() {
   g_tscInScope = -1.0f;
 }
 
+namespace {
+
+// The window of the counter measurements: 15000 ACPI timer ticks (4.19 ms).
+constexpr double kWindowTicks = 15000;
+
+// The time-stamp counter as one reading: the ACPI timer between two counter
+// reads, the narrowest bracket of three kept, its counter value the middle
+// of the bracket, so that a pair split by preemption does not skew the rate.
+bool ReadTscPair(CACPITimer& acpi, double* tsc, double* ticks) {
+  MSR_Register counter(0x10);
+  double narrowest = -1.0;
+  for (int i = 0; i < 3; ++i) {
+    if (!counter.Read()) return false;
+    const double before = static_cast<double>(counter.Value());
+    const double timer = acpi.Read();
+    if (timer < 0 || !counter.Read()) return false;
+    const double after = static_cast<double>(counter.Value());
+    if (after < before || (narrowest >= 0 && after - before >= narrowest)) continue;
+    narrowest = after - before;
+    *tsc = before + narrowest / 2;
+    *ticks = timer;
+  }
+  return narrowest >= 0;
+}
+
+// Waits until the ACPI timer has run the window from `start`. The thread
+// sleeps through it with the hardware lock given up (the start and end
+// readings are bracketed, so the sleep's length does not matter) and spins
+// on the timer only for what the sleep left. False without a timer that
+// runs, or when the lock could not be taken back.
+bool WaitWindowFrom(CACPITimer& acpi, double start) {
+  const auto windowMs = static_cast<uint32_t>(kWindowTicks * 1000.0 / acpi.frequency) + 1;
+  if (!HardwareLock::ReleasedDuring([windowMs] { plat::CurrentMachine().Sleep(windowMs); })) return false;
+  for (long guard = 0; guard < 20000000; ++guard) {
+    const double now = acpi.Read();
+    if (now < 0) return false;
+    if (acpi.Elapsed(start, now) >= kWindowTicks) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 float MeasureTSC() {
   if (g_tscScope && g_tscInScope > 0) return g_tscInScope;
   CACPITimer* acpi = AcpiTimer();
-  CKMDriver* d = CpuDriver();
-  if (!acpi || !d) return -1.0f;
-  float f = d->MeasureCounterRate(acpi->frequency, acpi->port, 0x10);
-  if (f <= 0) return -1.0f;
+  if (!acpi || !CpuDriver() || acpi->frequency <= 0) return -1.0f;
+  double tsc0 = 0, t0 = 0, tsc1 = 0, t1 = 0;
+  if (!ReadTscPair(*acpi, &tsc0, &t0) || !WaitWindowFrom(*acpi, t0) || !ReadTscPair(*acpi, &tsc1, &t1))
+    return -1.0f;
+  const double ticks = acpi->Elapsed(t0, t1);
+  if (ticks <= 0 || tsc1 <= tsc0) return -1.0f;
+  const auto f = static_cast<float>((tsc1 - tsc0) / ticks * acpi->frequency / 1e6);
   if (g_tscScope) g_tscInScope = f;
   return f;
 }
@@ -228,19 +275,11 @@ float EndFixedCounterWindow(FixedCounterWindow* w, float tscMHz) {
 
 bool WaitFixedCounterWindow() {
   CACPITimer* acpi = AcpiTimer();
-  if (!acpi) return false;
-  // The window's length only has to reach 15000 ticks (4.19 ms); the clock
-  // comes from the counters' own ratio, so the thread sleeps through most
-  // of it and spins on the timer only for the rest.
-  double start = 0;
-  if (!WaitTicks(*acpi, 0, &start)) return false;
-  plat::CurrentMachine().Sleep(3);
-  for (long guard = 0; guard < 20000000; ++guard) {
-    const double now = acpi->Read();
-    if (now < 0) return false;
-    if (acpi->Elapsed(start, now) >= 15000) return true;
-  }
-  return false;
+  if (!acpi || acpi->frequency <= 0) return false;
+  // The window's length only has to reach 15000 ticks; the clock comes from
+  // the counters' own ratio.
+  const double start = acpi->Read();
+  return start >= 0 && WaitWindowFrom(*acpi, start);
 }
 
 float MeasureFixedCounterClock(CCPUThread*) {
@@ -248,8 +287,9 @@ float MeasureFixedCounterClock(CCPUThread*) {
   FixedCounterWindow w;
   if (!BeginFixedCounterWindow(&w)) return -1.0f;
   float f = MeasureTSC();
-  if (!WaitFixedCounterWindow()) {
-    EndFixedCounterWindow(&w, -1.0f);
+  if (HardwareLock::Lost() || !WaitFixedCounterWindow()) {
+    // Without the lock nothing is touched, the counters' controls included.
+    if (!HardwareLock::Lost()) EndFixedCounterWindow(&w, -1.0f);
     return -1.0f;
   }
   return EndFixedCounterWindow(&w, f);

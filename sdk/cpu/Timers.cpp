@@ -13,14 +13,14 @@ double CACPITimer::Read() {
   return static_cast<double>(v & 0xFFFFFFu);
 }
 
-double CWin32SystemTimer::Read() { return static_cast<double>(plat::CurrentMachine().TickCount()); }
+double CTickCountTimer::Read() { return static_cast<double>(plat::CurrentMachine().TickCount()); }
 
-CWin32PerformanceTimer::CWin32PerformanceTimer() : CTimer(TIMER_PERFORMANCE, -1.0, 0.0) {
+CPerformanceCounterTimer::CPerformanceCounterTimer() : CTimer(TIMER_PERFORMANCE, -1.0, 0.0) {
   uint64_t f = plat::CurrentMachine().PerformanceFrequency();
   frequency = f ? static_cast<double>(f) : -1.0;
 }
 
-double CWin32PerformanceTimer::Read() { return static_cast<double>(plat::CurrentMachine().PerformanceCounter()); }
+double CPerformanceCounterTimer::Read() { return static_cast<double>(plat::CurrentMachine().PerformanceCounter()); }
 
 double CTSCCounter::Read() { return static_cast<double>(plat::CurrentMachine().ReadTsc()); }
 

@@ -18,16 +18,16 @@ class CACPITimer : public CTimer {
 };
 
 // Milliseconds since start-up.
-class CWin32SystemTimer : public CTimer {
+class CTickCountTimer : public CTimer {
  public:
-  CWin32SystemTimer() : CTimer(TIMER_TICK, 1000.0, 0.0) {}
+  CTickCountTimer() : CTimer(TIMER_TICK, 1000.0, 0.0) {}
   double Read() override;
 };
 
 // The operating system's high-resolution counter.
-class CWin32PerformanceTimer : public CTimer {
+class CPerformanceCounterTimer : public CTimer {
  public:
-  CWin32PerformanceTimer();
+  CPerformanceCounterTimer();
   double Read() override;
 };
 

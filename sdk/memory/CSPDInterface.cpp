@@ -194,6 +194,13 @@ int CSPDInterface::TotalSizeMB() const {
   return total;
 }
 
+int SystemMemoryMB(uint64_t bytes) {
+  const double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  int result = static_cast<int>(mb + 0.95);
+  if (result & 1) ++result;
+  return result;
+}
+
 int InstalledMemoryMB(int systemMB, const CSPDInterface* spd) {
   if (!spd || spd->count <= 0) return systemMB;
   const int modules = spd->TotalSizeMB();

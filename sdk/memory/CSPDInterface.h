@@ -56,3 +56,6 @@ class CSPDInterface {
 // Installed memory in MB for the application: the system's figure, replaced
 // by the modules' sum when that is larger.
 int InstalledMemoryMB(int systemMB, const CSPDInterface* spd);
+// The system's figure from a byte count: the integer part of MB + 0.95,
+// made even by rounding an odd result up.
+int SystemMemoryMB(uint64_t bytes);

@@ -1,5 +1,6 @@
 #include "sdk/monitor/CHardwareMonitor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "sdk/access/CIORequest.h"
@@ -8,6 +9,7 @@
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/monitor/ChipFamilies.h"
+#include "sdk/monitor/WinbondBanks.h"
 
 CHardwareMonitor::CHardwareMonitor(int cat, int id) : category(cat), monitorId(id) {
   std::snprintf(name, sizeof(name), "Hardware monitor ID=0x%X", static_cast<unsigned>(id));
@@ -16,7 +18,7 @@ CHardwareMonitor::CHardwareMonitor(int cat, int id) : category(cat), monitorId(i
 CHardwareMonitor::~CHardwareMonitor() {
   delete request;
   for (CTList<CSensor>* l : {all, voltages, currents, capacities, temperatures, fans, fanPwms, pumpPwms, powers,
-                             waterLevels, positions, class40000, levels, labelledVoltages, labelledTemperatures,
+                             waterLevels, positions, reservedClass, levels, labelledVoltages, labelledTemperatures,
                              labelledFans})
     delete l;
 }
@@ -44,13 +46,89 @@ void CHardwareMonitor::ReportSensors(std::string* out) {
   for (uint32_t cls : {uint32_t{SENSOR_VOLTAGE}, uint32_t{SENSOR_CURRENT}, uint32_t{SENSOR_CAPACITY},
                        uint32_t{SENSOR_POWER}, uint32_t{SENSOR_TEMPERATURE}, uint32_t{SENSOR_FAN},
                        uint32_t{SENSOR_WATER_LEVEL}, uint32_t{SENSOR_FAN_PWM}, uint32_t{SENSOR_PUMP_PWM},
-                       uint32_t{SENSOR_POSITION}, kSensorClass40000, uint32_t{SENSOR_LEVEL}}) {
+                       uint32_t{SENSOR_POSITION}, kSensorClassReserved, uint32_t{SENSOR_LEVEL}}) {
     for (CSensor* s : Items(GetList(cls))) {
       char line[400];
       std::snprintf(line, sizeof(line), "%s: %.3f (raw %d)\n", s->name, static_cast<double>(s->value), s->raw);
       *out += line;
     }
   }
+}
+
+int CHardwareMonitor::Update() { return registerMap.Empty() ? 0 : RefreshChannels(false); }
+
+int CHardwareMonitor::CreateSensors() { return registerMap.Empty() ? 0 : RefreshChannels(true); }
+
+int CHardwareMonitor::ReadMapped(uint16_t reg, uint8_t* value) {
+  return registerMap.banked ? ReadBankedReg(*this, reg, value) : ReadReg(reg, value);
+}
+
+bool CHardwareMonitor::ReadVoltage(int i, bool probing, int* raw) {
+  uint8_t v;
+  if (!ReadMapped(registerMap.voltages[static_cast<size_t>(i)], &v)) return false;
+  if (probing && (v == 0x00 || v == 0xFF)) return false;
+  *raw = v;
+  return true;
+}
+
+int CHardwareMonitor::ReadTemperature(int j) {
+  const MonitorTemperatureReg& t = registerMap.temperatures[static_cast<size_t>(j)];
+  uint8_t hi, lo;
+  if (!ReadMapped(t.reg, &hi)) return -1;
+  if (!t.halfDegree) return hi;
+  if (!ReadMapped(static_cast<uint16_t>(t.reg + 1), &lo)) return -1;
+  return (hi << 1) | (lo >> 7);
+}
+
+int CHardwareMonitor::RefreshChannels(bool probing) {
+  const MonitorRegisterMap& map = registerMap;
+  BeginRefresh();
+  bool relabel = probing;
+  const int voltageCount = static_cast<int>(std::min<size_t>(map.voltages.size(), kMaxVoltages));
+  for (int i = 0; i < voltageCount; ++i) {
+    CSensor*& s = voltageSensors[i];
+    if (!s && !probing && !map.voltagesAppear) continue;
+    int raw;
+    if (!ReadVoltage(i, !s, &raw)) continue;
+    if (!s) {
+      s = new CVoltageSensor(i);
+      std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
+      AddSensorEverywhere(s);
+      relabel = true;
+    }
+    s->raw = raw;
+    s->input = VoltageInput(i, raw);
+  }
+  const int temperatureCount = static_cast<int>(std::min<size_t>(map.temperatures.size(), kMaxTemperatures));
+  for (int j = 0; j < temperatureCount; ++j) {
+    CSensor*& s = temperatureSensors[j];
+    if (!s && !probing) continue;
+    const int raw = ReadTemperature(j);
+    if (raw < 0) continue;
+    if (!s) {
+      const int wholeDegrees = map.temperatures[static_cast<size_t>(j)].halfDegree ? raw >> 1 : raw;
+      if (std::find(map.openTemperatures.begin(), map.openTemperatures.end(), wholeDegrees) !=
+          map.openTemperatures.end())
+        continue;
+      s = new CTemperatureSensor(j);
+      std::snprintf(s->name, sizeof(s->name), "TMPIN%d", j);
+      AddSensorEverywhere(s);
+    }
+    s->raw = raw;
+  }
+  const int fanCount = static_cast<int>(std::min<size_t>(map.fans.size(), kMaxFans));
+  for (int k = 0; k < fanCount; ++k) {
+    int pulses = 2;
+    const int count = ReadFanCount(k, &pulses);
+    relabel |= StoreFanReading(&fanSensors[k], k, count, pulses);
+    if (fanSensors[k] && count >= 0) static_cast<CFanSensor*>(fanSensors[k])->pulsesPerRevolution = pulses;
+  }
+  for (int k = 0; k < std::min(map.pwms, kMaxPwms); ++k) relabel |= ReadPwm(k, probing);
+  if (map.banked) RestoreBankZero(*this);
+  if (relabel) ApplyLabels();
+  ApplyConversions();
+  ConvertUnlabelled(map.temperatureRule, map.fanRule);
+  return 1;
 }
 
 int CHardwareMonitor::SetSensorValue(int, uint32_t, float) { return 0; }
@@ -99,7 +177,7 @@ CTList<CSensor>** CHardwareMonitor::ListFor(uint32_t cls) {
     case SENSOR_WATER_LEVEL: return &waterLevels;
     case SENSOR_POSITION: return &positions;
     case SENSOR_CAPACITY: return &capacities;
-    case kSensorClass40000: return &class40000;
+    case kSensorClassReserved: return &reservedClass;
     case SENSOR_LEVEL: return &levels;
     default: return nullptr;
   }
@@ -112,7 +190,7 @@ void CHardwareMonitor::AddSensor(CSensor* sensor) {
   for (uint32_t cls : {uint32_t{SENSOR_VOLTAGE}, uint32_t{SENSOR_CURRENT}, uint32_t{SENSOR_TEMPERATURE},
                        uint32_t{SENSOR_FAN}, uint32_t{SENSOR_FAN_PWM}, uint32_t{SENSOR_PUMP_PWM},
                        uint32_t{SENSOR_POWER}, uint32_t{SENSOR_WATER_LEVEL}, uint32_t{SENSOR_POSITION},
-                       uint32_t{SENSOR_CAPACITY}, kSensorClass40000, uint32_t{SENSOR_LEVEL}}) {
+                       uint32_t{SENSOR_CAPACITY}, kSensorClassReserved, uint32_t{SENSOR_LEVEL}}) {
     if (sensor->id & cls) {
       CTList<CSensor>** list = ListFor(cls);
       if (!*list) *list = new CTList<CSensor>();

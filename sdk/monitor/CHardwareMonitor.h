@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "sdk/core/CTList.h"
@@ -29,8 +30,35 @@ enum MonitorCategory : int {
 // Fan modes of GetFanMode/SetFanMode.
 enum FanMode : int { FANMODE_AUTOMATIC = 1, FANMODE_MANUAL = 2 };
 
-// Class code of the list that has no sensor class of its own.
-inline constexpr uint32_t kSensorClass40000 = 0x40000;
+// A class code with a list of its own that no sensor in this program
+// carries (kept so that the lists stay in their documented order).
+inline constexpr uint32_t kSensorClassReserved = 0x40000;
+
+// A temperature channel: the register with the whole degrees, and whether
+// bit 7 of the next register adds half a degree (a nine-bit reading).
+struct MonitorTemperatureReg {
+  uint16_t reg;
+  bool halfDegree = false;
+};
+
+// Where a monitoring chip keeps its channels, as the driver declares it.
+// CHardwareMonitor walks it on every refresh; registers of banked chips are
+// written bank << 8 | offset.
+struct MonitorRegisterMap {
+  std::span<const uint16_t> voltages;  // one byte per input
+  float voltStep = 0.0f;               // volts per count
+  std::span<const MonitorTemperatureReg> temperatures;
+  // Readings (of the whole-degree byte) of an input with nothing connected.
+  std::span<const uint8_t> openTemperatures;
+  std::span<const uint16_t> fans;  // the first count register of each fan
+  int pwms = 0;                    // fan outputs
+  bool banked = false;             // Winbond-style bank select at 0x4E
+  bool voltagesAppear = false;     // inputs may come alive after the first scan
+  // Rules for sensors that no label table names.
+  int temperatureRule = 1;
+  int fanRule = 1;
+  bool Empty() const { return voltages.empty() && temperatures.empty() && fans.empty() && pwms == 0; }
+};
 
 class CHardwareMonitor {
  public:
@@ -38,17 +66,16 @@ class CHardwareMonitor {
   CHardwareMonitor(const CHardwareMonitor&) = delete;
   CHardwareMonitor& operator=(const CHardwareMonitor&) = delete;
 
-  // Virtual operations in the framework's slot order. Reports append text.
+  // Reports append text.
   virtual void ReportInfo(std::string* out);
-  virtual void ReportHook1(std::string*) {}
   virtual void ReportSensors(std::string* out);
-  virtual void ReportHook3(std::string*) {}
-  virtual int Update() { return 0; }
+  // Reads the chip and converts its readings: walks the register map
+  // (RefreshChannels); 0 for a chip without one.
+  virtual int Update();
   virtual ~CHardwareMonitor();
-  virtual void ReportHook6(std::string*) {}
-  virtual void ReportHook7(std::string*) {}
-  virtual void ReportHook8(std::string*) {}
-  virtual int CreateSensors() { return 0; }
+  // Finds the live channels and makes their sensors; nonzero keeps the
+  // monitor. The register map's walk, probing.
+  virtual int CreateSensors();
   virtual void Close() {}
   virtual int SetSensorValue(int index, uint32_t sensorClass, float value);
   virtual int GetFanMode(int index, uint32_t sensorClass, int* mode);
@@ -104,7 +131,7 @@ class CHardwareMonitor {
   CTList<CSensor>* powers = nullptr;
   CTList<CSensor>* waterLevels = nullptr;
   CTList<CSensor>* positions = nullptr;
-  CTList<CSensor>* class40000 = nullptr;
+  CTList<CSensor>* reservedClass = nullptr;
   CTList<CSensor>* levels = nullptr;
   CTList<CSensor>* labelledVoltages = nullptr;
   CTList<CSensor>* labelledTemperatures = nullptr;
@@ -124,6 +151,37 @@ class CHardwareMonitor {
   // Banked chips: the bank the chip has selected during a refresh, -1 when
   // not known (bank 0 as the refresh found it).
   int selectedBank = -1;
+
+  // The register map and the sensors it made, by channel.
+  MonitorRegisterMap registerMap;
+  static constexpr int kMaxVoltages = 10, kMaxTemperatures = 4, kMaxFans = 5, kMaxPwms = 4;
+  CSensor* voltageSensors[kMaxVoltages] = {};
+  CSensor* temperatureSensors[kMaxTemperatures] = {};
+  CSensor* fanSensors[kMaxFans] = {};
+  CSensor* fanPwmSensors[kMaxPwms] = {};
+
+ protected:
+  // One walk of the register map: voltages, temperatures, fans and fan
+  // outputs; while `probing`, channels that read as unconnected get no
+  // sensor. Labels when sensors appeared, then converts.
+  int RefreshChannels(bool probing);
+  // A map register, through the bank select on banked chips.
+  int ReadMapped(uint16_t reg, uint8_t* value);
+
+  // The driver's part of a refresh. Called once before the walk.
+  virtual void BeginRefresh() {}
+  // Raw reading of voltage input `i`; false when there is none (read failed,
+  // or while probing the input reads 0x00 or 0xFF).
+  virtual bool ReadVoltage(int i, bool probing, int* raw);
+  // Volts at the pin for a raw reading.
+  virtual float VoltageInput(int i, int raw) { return static_cast<float>(raw) * registerMap.voltStep; }
+  // Raw temperature (the byte, or nine bits in half degrees), -1 on failure.
+  virtual int ReadTemperature(int j);
+  // The fan's count (or rpm where the fan rule says so), -1 when it does not
+  // turn; `*pulses` per revolution for the conversion.
+  virtual int ReadFanCount(int /*k*/, int* /*pulses*/) { return -1; }
+  // Reads fan output `k`; true when its sensor was made.
+  virtual bool ReadPwm(int /*k*/, bool /*probing*/) { return false; }
 
  private:
   CTList<CSensor>** ListFor(uint32_t sensorClass);

@@ -1,12 +1,14 @@
 #include "sdk/monitor/ChipFamilies.h"
 
 #include "sdk/monitor/BoardTables.h"
+#include "sdk/monitor/CHIL_CHL8266_HardwareMonitor.h"
 #include "sdk/monitor/DefaultLabelTables.h"
 #include "sdk/monitor/Fintek_F71808E_HardwareMonitor.h"
 #include "sdk/monitor/Fintek_F71882F_HardwareMonitor.h"
 #include "sdk/monitor/ITE_IT87_HardwareMonitor.h"
 #include "sdk/monitor/Nuvoton_NCT6776_HardwareMonitor.h"
 #include "sdk/monitor/Nuvoton_NCT7802_HardwareMonitor.h"
+#include "sdk/monitor/Volterra_VT1165_HardwareMonitor.h"
 #include "sdk/monitor/Winbond_W83627DHG_HardwareMonitor.h"
 #include "sdk/monitor/Winbond_W83627EHF_HardwareMonitor.h"
 #include "sdk/monitor/Winbond_W83627HF_HardwareMonitor.h"
@@ -20,6 +22,8 @@ CHardwareMonitor* Make(uint32_t chipCode) {
   return new Driver(static_cast<int>(chipCode));
 }
 CHardwareMonitor* MakeNct7802(uint32_t) { return new Nuvoton_NCT7802_HardwareMonitor(); }
+CHardwareMonitor* MakeVt1165(uint32_t) { return new Volterra_VT1165_HardwareMonitor(); }
+CHardwareMonitor* MakeChl8266(uint32_t) { return new CHIL_CHL8266_HardwareMonitor(); }
 
 // Super I/O chip ids behind the Winbond 0xC1 monitor.
 constexpr uint8_t kNct6776SuperIo[] = {0xB4, 0xC3, 0};
@@ -143,6 +147,11 @@ const ChipFamily kChipFamilies[] = {
     ID(0xFF02, "National Semiconductor", 0x87, 0x87, "NS_LM87_HardwareMonitor", "NS LM87", "SMBus", 6, 2, 2, 0, 1350000),
     ID(0xFF02, "National Semiconductor", 0xE9, 0xE9, "NS_PC87366_HardwareMonitor", "NS PC87366", "LPC", 11, 3, 3, 0.00390625f * 3.0257502f, 480000),
     ID(0x1106, "VIA", 0x1211, 0x1211, "VIA_VT1211_HardwareMonitor", "VIA VT1211", "LPC", -1, -1, -1, 0, 0),
+    // Graphics-card regulators (found by the graphics monitor scan).
+    {0xC001, 0, 0x8266, 0x8266, nullptr, "CHIL_CHL8266_HardwareMonitor", "CHIL CHL8266", "CHIL", "I2C", -1, -1, -1, 0,
+     0, &MakeChl8266, nullptr, nullptr, nullptr, TABLES_NONE},
+    {0xC002, 0, 0x0A, 0x0A, nullptr, "Volterra_VT1165_HardwareMonitor", "Volterra VT1165", "Volterra", "I2C", -1, -1,
+     -1, 0, 0, &MakeVt1165, nullptr, nullptr, nullptr, TABLES_NONE},
     {kChipFamilyEnd, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0},
 };
 

@@ -28,6 +28,13 @@ Fintek_F71882F_HardwareMonitor::Fintek_F71882F_HardwareMonitor(int code, int id,
   std::snprintf(name, sizeof(name), "Fintek F718xx");
   fanConstant = 1500000.0f;
   ApplyFamily(FindChipFamily(0x1934, static_cast<uint32_t>(code)));
+  const auto fans = static_cast<size_t>(FanCount());
+  registerMap.voltages = kRegVoltages;
+  registerMap.voltStep = kVoltStep;
+  registerMap.temperatures = kRegTemperatures;
+  registerMap.openTemperatures = kOpenTemperatures;
+  registerMap.fans = std::span<const uint16_t>(kRegFan).first(fans);
+  registerMap.pwms = static_cast<int>(fans);
 }
 
 int Fintek_F71882F_HardwareMonitor::FanCount() const {
@@ -40,37 +47,17 @@ int Fintek_F71882F_HardwareMonitor::FanCount() const {
   }
 }
 
-void Fintek_F71882F_HardwareMonitor::ScanVoltagesAndTemperatures() {
-  for (int i = 0; i < 9; ++i) {
-    uint8_t v;
-    if (!ReadReg(kRegVoltage + i, &v) || v == 0x00 || v == 0xFF) continue;
-    auto* s = new CVoltageSensor(i);
-    std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
-    AddSensorEverywhere(s);
-    s->raw = v;
-    s->input = v * kVoltStep;
-    voltageSensors[i] = s;
-  }
-  for (int j = 0; j < 3; ++j) {
-    uint8_t t;
-    if (!ReadReg(kRegTemperature + 2 * j, &t) || t == 0x7F || t == 0x80 || t == 0xFF) continue;
-    auto* s = new CTemperatureSensor(j);
-    std::snprintf(s->name, sizeof(s->name), "TMPIN%d", j);
-    AddSensorEverywhere(s);
-    s->raw = t;
-    temperatureSensors[j] = s;
-  }
-}
-
-bool Fintek_F71882F_HardwareMonitor::ReadFan(int k) {
+int Fintek_F71882F_HardwareMonitor::ReadFanCount(int k, int* pulses) {
   uint8_t hi, lo;
   int count = -1;
-  if (ReadReg(kRegFan[k], &hi) && ReadReg(kRegFan[k] + 1, &lo)) count = hi * 256 + lo;
-  if (IsStopped(count)) count = -1;
-  return StoreFanReading(&fanSensors[k], k, count, 1);
+  if (ReadReg(kRegFan[k], &hi) && ReadReg(kRegFan[k] + 1u, &lo)) count = hi * 256 + lo;
+  *pulses = 1;
+  return IsStopped(count) ? -1 : count;
 }
 
-bool Fintek_F71882F_HardwareMonitor::ReadPwm(int k, bool createUnread) {
+bool Fintek_F71882F_HardwareMonitor::ReadPwm(int k, bool probing) {
+  // The F71808 family's outputs get their sensors unread at the probe.
+  const bool createUnread = probing && compact_;
   uint8_t duty = 0xFF;
   bool ok = createUnread ? true : ReadReg(kRegPwm[k], &duty) != 0;
   if (!ok) return false;
@@ -100,32 +87,7 @@ int Fintek_F71882F_HardwareMonitor::CreateSensors() {
       else if ((sel & 3) == 1) temperatureTable = kNbTemperaturesCpu;
     }
   }
-  ScanVoltagesAndTemperatures();
-  for (int k = 0; k < FanCount(); ++k) ReadFan(k);
-  for (int k = 0; k < FanCount(); ++k) ReadPwm(k, compact_);
-  ApplyLabels();
-  return 1;
-}
-
-int Fintek_F71882F_HardwareMonitor::Update() {
-  for (int i = 0; i < 9; ++i) {
-    if (!voltageSensors[i]) continue;
-    uint8_t v;
-    if (!ReadReg(kRegVoltage + i, &v)) continue;
-    voltageSensors[i]->raw = v;
-    voltageSensors[i]->input = v * kVoltStep;
-  }
-  for (int j = 0; j < 3; ++j) {
-    uint8_t t;
-    if (temperatureSensors[j] && ReadReg(kRegTemperature + 2 * j, &t)) temperatureSensors[j]->raw = t;
-  }
-  bool relabel = false;
-  for (int k = 0; k < FanCount(); ++k) relabel |= ReadFan(k);
-  for (int k = 0; k < FanCount(); ++k) relabel |= ReadPwm(k, false);
-  if (relabel) ApplyLabels();
-  ApplyConversions();
-  ConvertUnlabelled(1, 1);
-  return 1;
+  return CHardwareMonitor::CreateSensors();
 }
 
 int Fintek_F71882F_HardwareMonitor::SetSensorValue(int index, uint32_t cls, float value) {

@@ -11,16 +11,17 @@ class CSensor;
 class Fintek_F71882F_HardwareMonitor : public CHardwareMonitor {
  public:
   // Registers (F71882F data sheet 7.4).
-  static constexpr uint8_t kRegVoltage = 0x20;      // 0x20-0x28, 8 mV per count
-  static constexpr uint8_t kRegTemperature = 0x72;  // 0x72, 0x74, 0x76, degrees C
-  static constexpr uint8_t kRegFan[4] = {0xA0, 0xB0, 0xC0, 0xD0};  // count high, low at +1
+  static constexpr uint16_t kRegVoltages[9] = {0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28};  // 8 mV
+  static constexpr MonitorTemperatureReg kRegTemperatures[3] = {{0x72}, {0x74}, {0x76}};  // degrees C
+  static constexpr uint8_t kOpenTemperatures[3] = {0x7F, 0x80, 0xFF};
+  static constexpr uint16_t kRegFan[4] = {0xA0, 0xB0, 0xC0, 0xD0};  // count high, low at +1
   static constexpr uint8_t kRegPwm[4] = {0xA3, 0xB3, 0xC3, 0xD3};  // duty 0-255
   static constexpr float kVoltStep = 0.008f;
   // Fan mode register: two bits per output, 0b11 = manual duty.
   static constexpr uint8_t kRegFanMode = 0x96, kAllFansManual = 0xFF;
 
   explicit Fintek_F71882F_HardwareMonitor(int chipCode);
-  int Update() override;
+  // Picks the board's temperature table, then probes the channels.
   int CreateSensors() override;
   int SetSensorValue(int index, uint32_t sensorClass, float value) override;
   // Gives the fans back the mode they had before a duty was set.
@@ -30,20 +31,13 @@ class Fintek_F71882F_HardwareMonitor : public CHardwareMonitor {
   int FanCount() const;
 
   int chipCode;
-  CSensor* voltageSensors[9] = {};
-  CSensor* temperatureSensors[3] = {};
-  CSensor* fanSensors[4] = {};
-  CSensor* fanPwmSensors[4] = {};
-  CSensor* class40000Sensor = nullptr;  // never created
 
  protected:
   // Shared with the F71808 family, which has no board tweaks and creates
   // its PWM sensors unread.
   Fintek_F71882F_HardwareMonitor(int chipCode, int monitorId, bool compact);
-  void ScanVoltagesAndTemperatures();
-  // Returns true when a new sensor was created.
-  bool ReadFan(int k);
-  bool ReadPwm(int k, bool createUnread);
+  int ReadFanCount(int k, int* pulses) override;
+  bool ReadPwm(int k, bool probing) override;
   bool compact_ = false;
 
  private:

@@ -47,6 +47,17 @@ ITE_IT87_HardwareMonitor::ITE_IT87_HardwareMonitor(int code)
   ApplyFamily(FindChipFamily(0x90, static_cast<uint32_t>(code)));
   // 3VSB and VBAT come back doubled from the newer chips (see Update).
   if (traits.scaledInputs) voltageTable = monitor_tables::kIt87ScaledVoltages;
+  registerMap.voltages = kRegVoltages;
+  registerMap.voltStep = voltStep;
+  registerMap.temperatures = kRegTemperatures;
+  registerMap.openTemperatures = kOpenTemperatures;
+  registerMap.fans = kRegFanLow;
+  registerMap.pwms = 3;
+}
+
+float ITE_IT87_HardwareMonitor::VoltageInput(int i, int raw) {
+  // 3VSB (VIN7) and VBAT (VIN8) reach the newer chips' ADC halved.
+  return static_cast<float>(raw) * voltStep * (traits.scaledInputs && i >= 7 ? 2 : 1);
 }
 
 int ITE_IT87_HardwareMonitor::ReadFanCount(int k, int* pulses) {
@@ -74,16 +85,18 @@ int ITE_IT87_HardwareMonitor::ReadFanCount(int k, int* pulses) {
   return lo << shift;
 }
 
-void ITE_IT87_HardwareMonitor::ReadPwm(int k) {
+bool ITE_IT87_HardwareMonitor::ReadPwm(int k, bool) {
   uint8_t v;
-  if (!ReadReg(kRegPwm[k], &v)) return;
+  if (!ReadReg(kRegPwm[k], &v)) return false;
   uint8_t duty = 0;
-  if (traits.dutyRegisters && !ReadReg(kRegPwmDuty[k], &duty)) return;
+  if (traits.dutyRegisters && !ReadReg(kRegPwmDuty[k], &duty)) return false;
+  bool created = false;
   if (!fanPwmSensors[k]) {
     auto* s = new CFanPwmSensor(k);
     std::snprintf(s->name, sizeof(s->name), "PWM%d", k + 1);
     AddSensorEverywhere(s);
     fanPwmSensors[k] = s;
+    created = true;
   }
   auto* s = static_cast<CFanPwmSensor*>(fanPwmSensors[k]);
   s->raw = v;
@@ -97,55 +110,7 @@ void ITE_IT87_HardwareMonitor::ReadPwm(int k) {
   } else {
     s->SetValue((v & 0x7F) * 100.0f / 128.0f, true);
   }
-}
-
-int ITE_IT87_HardwareMonitor::CreateSensors() {
-  for (int i = 0; i < 9; ++i) {
-    uint8_t v;
-    if (!ReadReg(kRegVoltage + i, &v) || v == 0x00 || v == 0xFF) continue;
-    auto* s = new CVoltageSensor(i);
-    std::snprintf(s->name, sizeof(s->name), "VIN%d", i);
-    AddSensorEverywhere(s);
-    voltageSensors[i] = s;
-  }
-  for (int j = 0; j < 3; ++j) {
-    uint8_t t;
-    if (!ReadReg(kRegTemperature + j, &t) || t == 0x80 || t == 0x7F) continue;
-    auto* s = new CTemperatureSensor(j);
-    std::snprintf(s->name, sizeof(s->name), "TMPIN%d", j);
-    AddSensorEverywhere(s);
-    temperatureSensors[j] = s;
-  }
-  Update();
-  ApplyLabels();
-  return 1;
-}
-
-int ITE_IT87_HardwareMonitor::Update() {
-  for (int i = 0; i < 9; ++i) {
-    uint8_t v;
-    if (voltageSensors[i] && ReadReg(kRegVoltage + i, &v)) {
-      voltageSensors[i]->raw = v;
-      // 3VSB (VIN7) and VBAT (VIN8) reach the newer chips' ADC halved.
-      voltageSensors[i]->input = v * voltStep * (traits.scaledInputs && i >= 7 ? 2 : 1);
-    }
-  }
-  for (int j = 0; j < 3; ++j) {
-    uint8_t t;
-    if (temperatureSensors[j] && ReadReg(kRegTemperature + j, &t)) temperatureSensors[j]->raw = t;
-  }
-  bool relabel = false;
-  for (int k = 0; k < 5; ++k) {
-    int pulses;
-    int count = ReadFanCount(k, &pulses);
-    relabel |= StoreFanReading(&fanSensors[k], k, count, pulses);
-    if (fanSensors[k]) static_cast<CFanSensor*>(fanSensors[k])->pulsesPerRevolution = pulses;
-  }
-  for (int k = 0; k < 3; ++k) ReadPwm(k);
-  if (relabel) ApplyLabels();
-  ApplyConversions();
-  ConvertUnlabelled(1, 1);
-  return 1;
+  return created;
 }
 
 int ITE_IT87_HardwareMonitor::GetFanMode(int index, uint32_t cls, int* mode) {

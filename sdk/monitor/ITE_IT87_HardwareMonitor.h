@@ -14,17 +14,18 @@ class CSensor;
 class ITE_IT87_HardwareMonitor : public CHardwareMonitor {
  public:
   static constexpr uint8_t kRegFanDivisor = 0x0B, kRegFan16Bit = 0x0C;
-  static constexpr uint8_t kRegFanLow[5] = {0x0D, 0x0E, 0x0F, 0x80, 0x82};
+  static constexpr uint16_t kRegVoltages[9] = {0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28};
+  static constexpr MonitorTemperatureReg kRegTemperatures[3] = {{0x29}, {0x2A}, {0x2B}};
+  static constexpr uint8_t kOpenTemperatures[2] = {0x80, 0x7F};
+  static constexpr uint16_t kRegFanLow[5] = {0x0D, 0x0E, 0x0F, 0x80, 0x82};
   static constexpr uint8_t kRegFanHigh[5] = {0x18, 0x19, 0x1A, 0x81, 0x83};
   static constexpr uint8_t kRegPwm[3] = {0x15, 0x16, 0x17};
   static constexpr uint8_t kRegPwmDuty[3] = {0x63, 0x6B, 0x73};
-  static constexpr uint8_t kRegVoltage = 0x20, kRegTemperature = 0x29, kRegVendor = 0x58;
+  static constexpr uint8_t kRegVendor = 0x58;
 
   // chipCode: the Super I/O chip id in bits 0-15 (0 on the SMBus), the
   // chip's register 0x5B in bits 16-23.
   explicit ITE_IT87_HardwareMonitor(int chipCode);
-  int Update() override;
-  int CreateSensors() override;
   int GetFanMode(int index, uint32_t sensorClass, int* mode) override;
   int SetFanMode(int index, uint32_t sensorClass, int mode) override;
 
@@ -44,15 +45,11 @@ class ITE_IT87_HardwareMonitor : public CHardwareMonitor {
   int chipCode;
   Traits traits;
   float voltStep;
-  CSensor* voltageSensors[9] = {};
-  CSensor* temperatureSensors[3] = {};
-  CSensor* fanSensors[5] = {};
-  CSensor* fanPwmSensors[3] = {};
 
- private:
-  // The fan's count, -1 when it does not turn; `*pulses` is 2 for a 16-bit
-  // counter (1350000 / (count * 2) rpm) and 1 for an 8-bit count with its
-  // divisor applied (1350000 / count).
-  int ReadFanCount(int k, int* pulses);
-  void ReadPwm(int k);
+ protected:
+  float VoltageInput(int i, int raw) override;
+  // `*pulses` is 2 for a 16-bit counter (1350000 / (count * 2) rpm) and 1
+  // for an 8-bit count with its divisor applied (1350000 / count).
+  int ReadFanCount(int k, int* pulses) override;
+  bool ReadPwm(int k, bool probing) override;
 };

@@ -7,12 +7,13 @@
 
 class Nuvoton_NCT6776_HardwareMonitor : public Winbond_W83627EHF_HardwareMonitor {
  public:
-  static constexpr uint16_t kRegFanCount = 0x630;
-  static constexpr uint16_t kRegPeciTemperature = 0x73;
+  // The W83627EHF temperatures and the PECI reading.
+  static constexpr MonitorTemperatureReg kRegTemperatures[4] = {{0x27}, {0x150, true}, {0x250, true}, {0x73}};
+  static constexpr uint16_t kRegFanCount[5] = {0x630, 0x632, 0x634, 0x636, 0x638};
 
   explicit Nuvoton_NCT6776_HardwareMonitor(int chipCode);
 
  protected:
-  int ReadFanRpm(int k) override;
-  int ReadTemperature(int j) override;
+  // In rpm (the default table's rule 2).
+  int ReadFanCount(int k, int* pulses) override;
 };

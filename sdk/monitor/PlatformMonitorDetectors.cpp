@@ -3,6 +3,7 @@
 #include "platform/Machine.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/graphics/GraphicsMonitorScan.h"
 #include "sdk/monitor/CHardwareMonitorInterface.h"
 #include "sdk/monitor/OSPowerSupplyMonitor.h"
 
@@ -36,6 +37,12 @@ int OsPowerSupplies(CHardwareMonitorInterface& monitors, const char** why) {
   if (!created && why) *why = "the operating system reports no battery or power supply readings";
   return created;
 }
+// The display adapters' readings and the chips on their I2C buses.
+int Graphics(CHardwareMonitorInterface& monitors, const char** why) {
+  const int created = ScanGraphicsMonitors(monitors);
+  if (!created && why) *why = "no display adapter gives readings";
+  return created;
+}
 // Domains that bring their own monitors when they are built.
 int OtherDomain(CHardwareMonitorInterface&, const char** why) {
   if (why) *why = "created by its own domain";
@@ -56,7 +63,7 @@ const PlatformDetector kPlatformDetectors[] = {
     {"AMD south bridge", "PCI 1002:438D or 1002:439D on listed boards", NoDriver},
     {"ACPI", "ACPI thermal zones", NotOffered},
     {"memory modules", "FB-DIMM and DIMM thermal sensors", OtherDomain},
-    {"graphics", "display-API sensors and graphics-card I2C monitors", OtherDomain},
+    {"graphics", "display-API sensors and graphics-card I2C monitors", Graphics},
     {"HID", "power supplies and coolers of known vendors", NotOffered},
     {"battery", "the operating system's batteries and power supplies", OsPowerSupplies},
 };

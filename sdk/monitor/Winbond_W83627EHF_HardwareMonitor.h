@@ -13,26 +13,20 @@ class CSensor;
 class Winbond_W83627EHF_HardwareMonitor : public CHardwareMonitor {
  public:
   static constexpr uint16_t kRegVoltage[10] = {0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x550, 0x551, 0x552};
-  static constexpr uint16_t kRegTemperature[3] = {0x27, 0x150, 0x250};
+  static constexpr MonitorTemperatureReg kRegTemperatures[3] = {{0x27}, {0x150, true}, {0x250, true}};
+  // An open thermal input reads -128 (0x80) or all ones.
+  static constexpr uint8_t kOpenTemperatures[2] = {0xFF, 0x80};
   static constexpr uint16_t kRegFan[5] = {0x28, 0x29, 0x2A, 0x3F, 0x553};
   static constexpr float kVoltStep = 0.008f;
 
   // chipCode: the monitor's chip id (register 0x58) in bits 16-23, the
   // Super I/O chip id below.
   explicit Winbond_W83627EHF_HardwareMonitor(int chipCode);
-  int Update() override;
-  int CreateSensors() override;
 
   int chipCode;
-  int voltageCount = 8, temperatureCount = 3, fanCount = 5;
-  CSensor* voltageSensors[10] = {};
-  CSensor* temperatureSensors[4] = {};
-  CSensor* fanSensors[5] = {};
 
  protected:
-  // Fan speed in rpm, or -1 when the fan is not turning.
-  virtual int ReadFanRpm(int k);
-  // Raw temperature as the default table's rule expects it, or -1.
-  virtual int ReadTemperature(int j);
+  // Fan speed in rpm (the default table's rule 2).
+  int ReadFanCount(int k, int* pulses) override;
   int FanDivisorShift(int k);
 };

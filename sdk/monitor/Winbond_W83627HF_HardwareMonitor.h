@@ -15,20 +15,26 @@ class CSensor;
 
 class Winbond_W83627HF_HardwareMonitor : public CHardwareMonitor {
  public:
-  static constexpr uint8_t kRegVoltage = 0x20, kRegTemperature1 = 0x27, kRegFan = 0x28;
-  static constexpr uint16_t kRegTemperature2 = 0x150, kRegTemperature3 = 0x250;
+  static constexpr uint16_t kRegVoltages[7] = {0x20, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26};
+  static constexpr MonitorTemperatureReg kRegTemperatures[3] = {{0x27}, {0x150, true}, {0x250, true}};
+  static constexpr uint8_t kOpenTemperatures[2] = {0xFF, 0x80};
+  static constexpr uint16_t kRegFans[3] = {0x28, 0x29, 0x2A};
   static constexpr uint8_t kRegVrmOvt = 0x18;
   static constexpr float kVoltStep = 0.016f, kVrm9Step = 0.00488f, kVrm9Offset = 0.7f;
 
   // chipCode: the hardware monitor's chip id in bits 16-23 (0x21, 0x90,
   // 0x60, 0x80), the Super I/O chip id below.
   explicit Winbond_W83627HF_HardwareMonitor(int chipCode);
-  int Update() override;
-  int CreateSensors() override;
 
   int chipCode;
-  int voltageCount, temperatureCount, fanCount;
-  CSensor* voltageSensors[7] = {};
-  CSensor* temperatureSensors[3] = {};
-  CSensor* fanSensors[3] = {};
+
+ protected:
+  // Reads the VRM & OVT configuration once per refresh.
+  void BeginRefresh() override;
+  float VoltageInput(int i, int raw) override;
+  // In rpm (the default table's rule 2).
+  int ReadFanCount(int k, int* pulses) override;
+
+ private:
+  bool vrm9_ = false;
 };

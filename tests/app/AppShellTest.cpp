@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <utility>
@@ -21,6 +22,7 @@
 #include "app/CTorvikTuneDlg.h"
 #include "app/pages/CTunePage.h"
 #include "emu/EmulatedDriverService.h"
+#include "platform/host/HostMachine.h"
 #include "sdk/core/QUARNSDK.h"
 
 namespace {
@@ -189,6 +191,97 @@ TEST_F(AppShell, DriverFailureShowsOneBoxAndAWorkingEmptyWindow) {
   EXPECT_EQ(wnd->result(), QDialog::Accepted);
   app->ExitInstance();
   EXPECT_EQ(boxes_.size(), 1u);
+}
+
+// Started without root on a host whose hardware is out of reach: the user
+// is told which facilities need root and chooses between restarting through
+// the launcher, an emulated board and a window without hardware.
+TEST_F(AppShell, WithoutRootOnTheHostOffersElevationOrAnEmulatedBoard) {
+  QTemporaryDir empty;  // a host tree without /dev/port, msr or /dev/mem
+  ASSERT_TRUE(empty.isValid());
+  struct Offer {
+    QString why;
+    bool canElevate;
+  };
+  struct Start {
+    QString program;
+    QStringList args;
+  };
+  const struct {
+    CTorvikTuneApp::HostAccessChoice choice;
+    bool launcherStarts;
+  } cases[] = {
+      {CTorvikTuneApp::HostAccessChoice::OpenEmulated, true},
+      {CTorvikTuneApp::HostAccessChoice::RestartElevated, true},
+      {CTorvikTuneApp::HostAccessChoice::RestartElevated, false},
+      {CTorvikTuneApp::HostAccessChoice::Continue, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.choice));
+    plat::HostAccessOptions options;
+    options.root = empty.path().toStdString();
+    options.useIopl = false;
+    options.modprobe = "/nonexistent/modprobe";
+    plat::SetCurrentMachine(std::make_shared<plat::HostMachine>(options));
+    boxes_.clear();
+    std::vector<Offer> offers;
+    std::vector<Start> starts;
+    CTorvikTuneApp::Hooks hooks;
+    hooks.warningBox = [this](const QString& text, const QString& caption) { boxes_.push_back({text, caption}); };
+    hooks.runningAsRoot = [] { return false; };
+    hooks.elevationLauncher = QStringLiteral("/usr/bin/torviktune-pkexec");
+    hooks.hostAccessOffer = [&](const QString& why, bool canElevate) {
+      offers.push_back({why, canElevate});
+      return c.choice;
+    };
+    hooks.startProcess = [&](const QString& program, const QStringList& args) {
+      starts.push_back({program, args});
+      return c.launcherStarts;
+    };
+    auto app = std::make_unique<CTorvikTuneApp>(hooks);
+    const bool shown = app->InitInstance();
+
+    ASSERT_EQ(offers.size(), 1u);
+    EXPECT_TRUE(offers[0].canElevate);
+    EXPECT_TRUE(offers[0].why.contains(
+        "gives I/O ports (/dev/port, iopl), MSRs (/dev/cpu/N/msr) and physical memory (/dev/mem) to root only"))
+        << offers[0].why.toStdString();
+    switch (c.choice) {
+      case CTorvikTuneApp::HostAccessChoice::OpenEmulated:
+        ASSERT_TRUE(shown);
+        EXPECT_TRUE(plat::CurrentMachine().IsEmulated());
+        EXPECT_NE(app->m_pSDK, nullptr);
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_TRUE(starts.empty());
+        break;
+      case CTorvikTuneApp::HostAccessChoice::RestartElevated:
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(starts[0].program, "/usr/bin/torviktune-pkexec");
+        EXPECT_EQ(starts[0].args, QStringList({"--machine", "host"}));
+        if (c.launcherStarts) {
+          // This copy ends without a window, its instance lock already free
+          // for the elevated one.
+          EXPECT_FALSE(shown);
+          EXPECT_EQ(app->MainWindow(), nullptr);
+          apptest::InstanceHolder next("TORVIKTUNE");
+          EXPECT_TRUE(next.Holding());
+        } else {
+          // A launcher that does not start is reported; the window stays.
+          EXPECT_TRUE(shown);
+          ASSERT_EQ(boxes_.size(), 1u);
+          EXPECT_TRUE(boxes_[0].text.contains("torviktune-pkexec could not be started"));
+        }
+        break;
+      case CTorvikTuneApp::HostAccessChoice::Continue:
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(app->m_pSDK, nullptr);
+        EXPECT_FALSE(plat::CurrentMachine().IsEmulated());
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_EQ(app->MainWindow()->TabControl()->count(), 8);
+        break;
+    }
+    app->ExitInstance();
+  }
 }
 
 TEST_F(AppShell, SecondInstanceEndsWithoutWindowOrDriver) {

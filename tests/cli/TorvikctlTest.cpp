@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <set>
 #include <sstream>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/support/RunTorvikctl.h"
 
@@ -101,6 +105,24 @@ TEST(TorvikctlTest, HostEitherOpensOrSaysWhy) {
   // the ports kernel drivers hold.
   EXPECT_NE(r.out.find("PCI config route: "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("ports held by kernel drivers (refused): "), std::string::npos) << r.out;
+}
+
+// Started by an ordinary user, torvikctl names the facilities the kernel
+// keeps for root and says how to get them.
+TEST(TorvikctlTest, WithoutRootNamesTheFacilitiesThatNeedRoot) {
+  if (geteuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "needs root and setpriv to drop it";
+  char dir[] = "/tmp/torvik-user-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  ASSERT_EQ(chown(dir, 65534, 65534), 0);
+  CmdResult r = testsupport::RunTorvikctl("--machine host status", std::string("XDG_RUNTIME_DIR=") + dir +
+                                                                         " setpriv --reuid=65534 --regid=65534 --clear-groups");
+  std::system((std::string("rm -rf ") + dir).c_str());
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("torvikctl needs root for the host's hardware: run it with sudo"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("root: needed for I/O ports (/dev/port, iopl), MSRs (/dev/cpu/N/msr) and physical memory "
+                       "(/dev/mem); this process runs as uid 65534\n"),
+            std::string::npos)
+      << r.out;
 }
 
 // Output of a shell command; empty when it cannot run.

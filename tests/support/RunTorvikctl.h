@@ -17,8 +17,9 @@ struct CmdResult {
   std::string out;
 };
 
-inline CmdResult RunTorvikctl(const std::string& args) {
-  std::string cmd = "TORVIK_LOCK_NAMESPACE=" + plat::LockNamespace() + " " TORVIKCTL " " + args + " 2>&1";
+// `wrapper` comes between the environment and the program (setpriv ...).
+inline CmdResult RunTorvikctl(const std::string& args, const std::string& wrapper = "") {
+  std::string cmd = "TORVIK_LOCK_NAMESPACE=" + plat::LockNamespace() + " " + wrapper + " " TORVIKCTL " " + args + " 2>&1";
   CmdResult r{-1, {}};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "poll/MonitorView.h"
+#include "poll/SensorRowFormat.h"
 #include "sdk/core/CDevice.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
@@ -109,6 +110,46 @@ TEST(MonitorView, EdgeCasesOfTheRowsAndTheLcd) {
     for (const std::string& t : c.lcdAbsent) EXPECT_EQ(lcd.find(t), std::string::npos) << t << " in\n" << lcd;
     QUARNSDK::ReleaseInstance();
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SensorRowFormat, BothLayoutsOfEveryClassTheRowsShow) {
+  struct Case {
+    uint32_t cls;
+    float value;
+    const char* detailed;
+    const char* compact;
+  } cases[] = {
+      {SENSOR_VOLTAGE, 1.2344f, "+1.234 V", "1.23 V"},
+      {SENSOR_VOLTAGE, -12.1f, "-12.100 V", "-12.10 V"},
+      {SENSOR_TEMPERATURE, -5.5f, "-5.5\xC2\xB0" "C", "-5.5 \xC2\xB0" "C"},
+      {SENSOR_FAN, 1234.9f, "1235 RPM", "1234 RPM"},  // the view truncates
+      {SENSOR_POWER, 60.14f, "60.1 W", "60.1 W"},
+      {SENSOR_CURRENT, 3.456f, "3.46 A", "3.46 A"},
+      {SENSOR_FAN_PWM, 49.8f, "50%", ""},  // not in the view
+      {SENSOR_LEVEL, 1.0f, "", ""},        // no format at all
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatReading(c.cls, c.value, SensorStyle::kDetailed), c.detailed) << c.cls;
+    EXPECT_EQ(FormatReading(c.cls, c.value, SensorStyle::kCompact), c.compact) << c.cls;
+  }
+}
+
+TEST(SensorRowFormat, MinAndMaxOnlyOnceTracked) {
+  CFanSensor fan(0);
+  fan.value = 1500.0f;
+  SensorRowText fresh = FormatSensorRow(fan, *FindSensorClassFormat(SENSOR_FAN), SensorStyle::kCompact);
+  EXPECT_EQ(fresh.value, "1500 RPM");
+  EXPECT_EQ(fresh.min, "");
+  fan.SetValue(1400.0f, true);
+  fan.SetValue(1600.0f, true);
+  SensorRowText tracked = FormatSensorRow(fan, *FindSensorClassFormat(SENSOR_FAN), SensorStyle::kCompact);
+  EXPECT_EQ(tracked.value, "1600 RPM");
+  EXPECT_EQ(tracked.min, "1400 RPM");
+  EXPECT_EQ(tracked.max, "1600 RPM");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QGroupBox>
 #include <QLabel>
 
 #include <cstdlib>
@@ -144,6 +145,21 @@ TEST_F(MonitoringPage, BoardReadingsMoveWithTheBoardAndKeepTheirLabels) {
     ASSERT_GE(row, 0) << label;
     EXPECT_LT(Number(page_->RowMin(row)->text()), Number(page_->RowMax(row)->text())) << label;
   }
+}
+
+TEST_F(MonitoringPage, PowerBoxShowsOnlyTheRowsThatHoldAReading) {
+  Cycle();
+  int shown = 0;
+  for (int row = CMonitorView::kOtherRow0; row < CMonitorView::kOtherRow0 + CMonitorView::kOtherRows; ++row) {
+    const bool filled = page_->View().RowAt(row).enabled;
+    EXPECT_EQ(page_->RowLabel(row)->isHidden(), !filled) << page_->RowLabel(row)->text().toStdString();
+    EXPECT_EQ(page_->RowValue(row)->isHidden(), !filled);
+    shown += filled;
+  }
+  // The emulated processor reports its package power.
+  EXPECT_GE(shown, 1);
+  EXPECT_LT(shown, CMonitorView::kOtherRows);
+  EXPECT_FALSE(page_->Box(CMonitorView::kOther)->isHidden());
 }
 
 TEST_F(MonitoringPage, GrabbedPicture) {

@@ -260,3 +260,24 @@ TEST_F(HostChannelFakeTest, KeptMappingsOutliveReleaseUntilTheDriverStops) {
 }
 
 }  // namespace
+
+// What an ordinary user is told the kernel keeps for root: exactly the
+// facilities that are missing, joined as a sentence.
+TEST(HostRootFacilities, NamesOnlyWhatIsMissing) {
+  const struct {
+    bool ports, msr, physical;
+    const char* text;
+  } cases[] = {
+      {true, true, true, ""},
+      {false, true, true, "I/O ports (/dev/port, iopl)"},
+      {true, false, false, "MSRs (/dev/cpu/N/msr) and physical memory (/dev/mem)"},
+      {false, false, false, "I/O ports (/dev/port, iopl), MSRs (/dev/cpu/N/msr) and physical memory (/dev/mem)"},
+  };
+  for (const auto& c : cases) {
+    plat::HostFacilities f;
+    f.ports.available = c.ports;
+    f.msr.available = c.msr;
+    f.physical.available = c.physical;
+    EXPECT_EQ(plat::RootOnlyFacilitiesMissing(f), c.text);
+  }
+}

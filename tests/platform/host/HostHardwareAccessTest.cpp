@@ -385,4 +385,53 @@ TEST_F(HostHardwareFakeTest, DescribeNamesTheMissingPaths) {
   EXPECT_EQ(LineOf(now, "MSR"), "MSR: available: " + tree_.root + "/dev/cpu/N/msr (read-write)");
 }
 
+
+// A display adapter's BAR is reached through its sysfs resource file, by
+// accesses of their own width; other ranges stay on /dev/mem, and a
+// non-display function's BAR is not taken this way.
+TEST_F(HostHardwareFakeTest, DisplayAdapterBarsGoThroughTheirResourceFiles) {
+  const std::string gpu = "/sys/bus/pci/devices/0000:03:00.0";
+  const std::string nic = "/sys/bus/pci/devices/0000:05:00.0";
+  auto text = [&](const std::string& path, const std::string& body) {
+    tree_.Put(path, 0, body.data(), body.size());
+  };
+  text(gpu + "/class", "0x030000\n");
+  text(gpu + "/resource",
+       "0x00000000f0000000 0x00000000f0001fff 0x0000000000040200\n"
+       "0x0000000000000000 0x0000000000000000 0x0000000000000000\n"
+       "0x000000000000e000 0x000000000000e07f 0x0000000000040101\n");
+  tree_.Make(gpu + "/resource0", 0x2000);
+  text(nic + "/class", "0x020000\n");
+  text(nic + "/resource", "0x00000000f8000000 0x00000000f8000fff 0x0000000000040200\n");
+  tree_.Make(nic + "/resource0", 0x1000);
+  tree_.Make("/dev/mem", 0x1000);
+  plat::HostHardwareAccess hw(tree_.Options());
+
+  uint32_t dword = 0;
+  ASSERT_TRUE(hw.PhysicalRead(0xF0001010, &dword, 4));
+  uint32_t expected = 0;
+  for (int i = 3; i >= 0; --i) expected = expected << 8 | FakeHostTree::Pattern(0x1010 + i);
+  EXPECT_EQ(dword, expected);
+  // A byte write changes that byte only.
+  const uint8_t byte = 0x57;
+  ASSERT_TRUE(hw.PhysicalWrite(0xF00013D5, &byte, 1));
+  EXPECT_EQ(tree_.Get(gpu + "/resource0", 0x13D4, 3),
+            (std::vector<uint8_t>{FakeHostTree::Pattern(0x13D4), 0x57, FakeHostTree::Pattern(0x13D6)}));
+  // A kept mapping inside the BAR.
+  const uint64_t handle = hw.PhysicalMap(0xF0000E00, 0x100);
+  ASSERT_NE(handle, 0u);
+  ASSERT_TRUE(hw.PhysicalReadMapped(handle, 0x38, &dword, 4));
+  expected = 0;
+  for (int i = 3; i >= 0; --i) expected = expected << 8 | FakeHostTree::Pattern(0xE38 + i);
+  EXPECT_EQ(dword, expected);
+  hw.PhysicalUnmap(handle, 0x100);
+  // Past the BAR's end, and another class's BAR: not through a resource
+  // file (and nothing at those addresses in /dev/mem here).
+  EXPECT_FALSE(hw.PhysicalRead(0xF0001FFE, &dword, 4));
+  EXPECT_FALSE(hw.PhysicalRead(0xF8000000, &dword, 4));
+  // Low memory is still /dev/mem.
+  ASSERT_TRUE(hw.PhysicalRead(0x100, &dword, 1));
+  EXPECT_EQ(dword & 0xFF, FakeHostTree::Pattern(0x100));
+}
+
 }  // namespace

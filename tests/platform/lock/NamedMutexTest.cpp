@@ -194,4 +194,62 @@ TEST_F(SdkLockTest, HardwareLockHoldsNothingWhenTheChannelIsBusy) {
   driver.Close(false, false);
 }
 
+// A measurement's wait runs with the hardware lock given up: another
+// program gets the SDK lock meanwhile, and the lock is taken back after.
+TEST_F(SdkLockTest, HardwareLockIsGivenUpDuringAWaitAndTakenBack) {
+  CKMDriver driver;
+  uint32_t error = 0;
+  ASSERT_TRUE(driver.Open("/tmp", &error, true)) << error;
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  {
+    HardwareLock lock(sdk, &driver, 1000);
+    ASSERT_TRUE(lock.Held());
+    bool waited = false;
+    EXPECT_TRUE(HardwareLock::ReleasedDuring([&] {
+      waited = true;
+      EXPECT_FALSE(sdk->OwnsLock());
+      EXPECT_FALSE(driver.IsAcquired());
+      Holder other;  // takes the SDK lock while we wait, and dies holding it
+      other.Start("QUARNSDK", true);
+      other.Reap();
+    }));
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(lock.Held());
+    EXPECT_TRUE(sdk->OwnsLock());
+    EXPECT_TRUE(driver.IsAcquired());
+    EXPECT_FALSE(HardwareLock::Lost());
+  }
+  EXPECT_FALSE(sdk->OwnsLock());
+  // Without a lock on this thread the wait simply runs.
+  int runs = 0;
+  EXPECT_TRUE(HardwareLock::ReleasedDuring([&] { ++runs; }));
+  EXPECT_EQ(runs, 1);
+  driver.Close(false, false);
+}
+
+// When another program keeps the SDK lock past the time-out, the lock is
+// not had back: nothing stays held and the thread is told it lost it.
+TEST_F(SdkLockTest, HardwareLockNotHadBackAfterAWaitHoldsNothing) {
+  CKMDriver driver;
+  uint32_t error = 0;
+  ASSERT_TRUE(driver.Open("/tmp", &error, true)) << error;
+  QUARNSDK* sdk = QUARNSDK::GetInstance();
+  Holder other;
+  {
+    HardwareLock lock(sdk, &driver, 1000);
+    ASSERT_TRUE(lock.Held());
+    EXPECT_FALSE(HardwareLock::ReleasedDuring([&] { other.Start("QUARNSDK", false); }));
+    EXPECT_TRUE(HardwareLock::Lost());
+    EXPECT_FALSE(lock.Held());
+    EXPECT_FALSE(sdk->OwnsLock());
+    EXPECT_FALSE(driver.IsAcquired());
+  }
+  other.Stop();
+  HardwareLock again(sdk, &driver, 1000);
+  EXPECT_TRUE(again.Held());
+  EXPECT_FALSE(HardwareLock::Lost()) << "a new lock clears the mark";
+  again.Unlock();
+  driver.Close(false, false);
+}
+
 }  // namespace

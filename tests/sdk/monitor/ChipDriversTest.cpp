@@ -319,6 +319,31 @@ TEST_F(ChipDrivers, W83627DhgReadsBankedTemperaturesAndDividedFans) {
   EXPECT_EQ(space.banks[0][0x4E], 0);
 }
 
+TEST_F(ChipDrivers, W83627DhgNineBitTemperaturesJudgeOpenInputsByTheWholeDegrees) {
+  // 64.0 and 127.5 degrees put 0x080 and 0x0FF in the nine-bit reading; only
+  // a whole-degree byte of -128 (0x80) or all ones marks an open input.
+  space.banked = true;
+  space.Set(0x27, 30);
+  space.SetBanked(0x150, 0x40);  // CPUTIN 64.0
+  space.SetBanked(0x151, 0x00);
+  space.SetBanked(0x250, 0x7F);  // AUXTIN 127.5
+  space.SetBanked(0x251, 0x80);
+  Winbond_W83627DHG_HardwareMonitor hot(0x00C1A020);
+  hot.SetAccess(&space, new CLPCRequest());
+  hot.CreateSensors();
+  ASSERT_NE(hot.temperatureSensors[1], nullptr);
+  EXPECT_EQ(hot.temperatureSensors[1]->value, 64.0f);
+  ASSERT_NE(hot.temperatureSensors[2], nullptr);
+  EXPECT_EQ(hot.temperatureSensors[2]->value, 127.5f);
+
+  space.SetBanked(0x150, 0x80);  // open diode, any half degree
+  space.SetBanked(0x151, 0x80);
+  Winbond_W83627DHG_HardwareMonitor open(0x00C1A020);
+  open.SetAccess(&space, new CLPCRequest());
+  open.CreateSensors();
+  EXPECT_EQ(open.temperatureSensors[1], nullptr);
+}
+
 TEST_F(ChipDrivers, FactoryNamesEveryFamilyAndKeepsUnknownChipsById) {
   struct Case {
     uint32_t vendor, chip;

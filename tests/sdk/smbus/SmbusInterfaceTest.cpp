@@ -2,11 +2,17 @@
 // switch, probing into device records, and silence while probing.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
 #include "emu/chips/Ich10r.h"
 #include "sdk/access/Brenmor_ICH10R_SMBusMultiplexer.h"
 #include "sdk/access/CMultiplexer.h"
 #include "sdk/access/CPCIDevice.h"
 #include "sdk/access/CSMBusDevice.h"
+#include "sdk/access/SMBusHostRegistry.h"
 #include "boardid/BoardVendor.h"
 #include "tests/sdk/smbus/IchBench.h"
 
@@ -159,8 +165,8 @@ TEST(SmbusInterface, ProbingWritesNothingToAnySlave) {
       {emu::AccessKind::Smbus, emu::kAnyAddress, false, true, emu::FaultRule::Action::Fail, 0, 1, "disabled"});
   CTList<CSMBusDevice> found;
   for (int slave = 0x08; slave < 0x78; ++slave) b.Smbus().FindSMBusDevices(static_cast<uint8_t>(slave), &found, 0);
-  EXPECT_EQ(found.count, 16) << "three DIMMs with their thermal sensors, the chip at 0x2D and the clock generator, on "
-                                "both channels";
+  EXPECT_EQ(found.count, 18) << "three DIMMs with their thermal sensors, the chip at 0x2D, the clock generator and "
+                                "the hand-held device, on both channels";
   // The fault is still armed: this write is the first one.
   CSMBusDevice* chip = found.head->item;
   for (CSMBusDevice* d : Items(&found))
@@ -176,6 +182,33 @@ TEST(SmbusInterface, ProbingWritesNothingToAnySlave) {
   chip->multiplexer->Restore();
   EXPECT_EQ(chip->ReadByte(0x10, &v), 1);
   EXPECT_EQ(v, 0x01);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SmbusHostRegistry, EveryHostClassIsListedOnceAndEveryPciIdHasOneHost) {
+  std::set<std::string> names;
+  std::map<uint32_t, std::string> owner;
+  for (const SMBusHostClass* host : SMBusHostClasses()) {
+    EXPECT_TRUE(names.insert(host->name).second) << host->name << " listed twice";
+    EXPECT_FALSE(host->ids.empty()) << host->name;
+    // The factory makes the class the row names.
+    std::unique_ptr<CSMBusRegisterSpace> made(host->create(nullptr, 0xFFFFFFFF));
+    ASSERT_NE(made, nullptr) << host->name;
+    EXPECT_STREQ(made->ClassName(), host->name);
+    for (const SMBusHostId& id : host->ids) {
+      EXPECT_NE(id.bases, nullptr) << host->name;
+      const uint32_t key = static_cast<uint32_t>(id.vendor) << 16 | id.device;
+      auto [it, fresh] = owner.emplace(key, host->name);
+      EXPECT_TRUE(fresh) << std::hex << key << " claimed by " << it->second << " and " << host->name;
+    }
+  }
+  // The classes of the chipsets the emulated boards carry are among them.
+  for (const char* expected : {"Intel_ICH4_SMBusRegisterSpace", "ATI_SB_SMBusRegisterSpace",
+                               "nVidia_SMBusRegisterSpace", "VIA_VT82_SMBusRegisterSpace"})
+    EXPECT_TRUE(names.count(expected)) << expected;
 }
 
 }  // namespace

@@ -209,4 +209,18 @@ TEST(BoardControl, PollCycleMovesTheDialToTheCoreClock) {
   EXPECT_EQ(b.ChipNamed<emu::Nct7802>("nct7802@0x2d")->Register(0x61), expected);
 }
 
+TEST(BoardControl, PollCycleWritesTheDialOnlyWhenItsPositionChanges) {
+  VoltBoard b("brenmor-z68");
+  std::vector<int> written;
+  CPollCore::Hooks hooks;
+  hooks.setDialPosition = [&](CDevice*, uint8_t position) { written.push_back(position); };
+  CPollCore poll(&b.env.Sdk(), &b.env.driver, hooks);
+  b.env.driver.Release();
+  b.env.acquired = false;
+  for (int cycle = 0; cycle < 4; ++cycle) ASSERT_TRUE(poll.PollHardware(1000));
+  ASSERT_GE(written.size(), 1u);  // the first cycle moves it
+  EXPECT_LT(written.size(), 4u);  // a steady clock moves it once
+  for (size_t i = 1; i < written.size(); ++i) EXPECT_NE(written[i], written[i - 1]) << "cycle " << i;
+}
+
 }  // namespace
