@@ -41,8 +41,6 @@ bool DefaultConfirm(QWidget* owner, const QString& text, const QString& caption)
          QMessageBox::Ok;
 }
 
-// Whether the window's global hot keys are on, and if not why.
-QString DefaultHotKeyStatus() { return HotKeysStatus(); }
 
 }  // namespace
 
@@ -149,9 +147,7 @@ COptionDlg::COptionDlg(QWidget* parent) : CTunePage(false, parent) {
   m_hotKeys->setObjectName(QStringLiteral("hotKeyStatus"));
   m_hotKeys->setFont(labelFont);
   m_hotKeys->setWordWrap(true);
-  const auto& status = PageHooks().hotKeyStatus ? PageHooks().hotKeyStatus : DefaultHotKeyStatus;
-  m_hotKeys->setText(status());
-  m_hotKeys->setVisible(!m_hotKeys->text().isEmpty());
+  ShowHotKeyStatus();
   ml->addWidget(m_hotKeys);
   middle->addWidget(misc);
   top->addLayout(middle);
@@ -178,6 +174,18 @@ COptionDlg::COptionDlg(QWidget* parent) : CTunePage(false, parent) {
   connect(saveProfile, &QPushButton::clicked, this, [this] { OnSaveProfile(); });
   connect(m_stopPolling, &QCheckBox::clicked, this, [this](bool on) { OnStopPolling(on); });
   connect(m_zundoPolling, &QCheckBox::clicked, this, [this](bool on) { OnZundoPolling(on); });
+}
+
+void COptionDlg::ShowHotKeyStatus() {
+  const auto& status = PageHooks().hotKeyStatus ? PageHooks().hotKeyStatus : HotKeysStatus;
+  m_hotKeys->setText(status());
+  m_hotKeys->setVisible(!m_hotKeys->text().isEmpty());
+}
+
+void COptionDlg::showEvent(QShowEvent* e) {
+  // The window starts its key source after the pages exist.
+  ShowHotKeyStatus();
+  CTunePage::showEvent(e);
 }
 
 void COptionDlg::OnSaveValidationFile() {

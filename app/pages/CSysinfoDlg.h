@@ -27,7 +27,9 @@ class CSysinfoDlg : public CTunePage {
   const QPixmap& Logo() const { return m_logo; }
 
  protected:
-  void OnRefreshView() override { Redraw(); }
+  // A processor selection change: redrawn under the SDK lock like a tick
+  // (when the lock is busy, the next tick shows the new processor).
+  void OnRefreshView() override { RedrawUnderLock(); }
   void RedrawValues() override { Redraw(); }
 
  private:

@@ -19,14 +19,19 @@ void CTunePage::StartPageTimer() {
 }
 
 void CTunePage::OnTimer() {
-  CTorvikTuneApp* app = TheApp();
-  if (!app || !app->LockSdk(kTimerLockTimeoutMs)) {
+  if (!RedrawUnderLock()) {
     ++m_nSkippedTicks;
     return;
   }
-  RedrawValues();
   ++m_nRedraws;
+}
+
+bool CTunePage::RedrawUnderLock() {
+  CTorvikTuneApp* app = TheApp();
+  if (!app || !app->LockSdk(kTimerLockTimeoutMs)) return false;
+  RedrawValues();
   app->UnlockSdk();
+  return true;
 }
 
 bool CTunePage::event(QEvent* e) {

@@ -41,6 +41,10 @@ class CTunePage : public QWidget {
   // Redraw on a timer tick; the SDK lock is held.
   virtual void RedrawValues() {}
 
+  // RedrawValues under the SDK lock (100 ms at most); false, drawing
+  // nothing, when the lock is busy.
+  bool RedrawUnderLock();
+
   // Starts the page timer; pages call it at the end of their initialisation.
   void StartPageTimer();
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sdk/access/CPCIConfigSpace.h"
 #include "sdk/access/Intel_5000X_SMBusRegisterSpace.h"
@@ -265,10 +266,19 @@ TEST(X79Host, EachRegisterSetReadsOnlyItsOwnSlots) {
   Intel_X79_SMBusRegisterSpace low(&chip.config, kBus, kDev, kFn, 0x180, 0x80863CA8);
   Intel_X79_SMBusRegisterSpace high(&chip.config, kBus, kDev, kFn, 0x190, 0x80863CA8);
   EXPECT_EQ(low.pollLimit, 2000);
+  std::vector<uint32_t> controlWrites;
+  auto engine = chip.config.onWrite;
+  chip.config.onWrite = [&](uint32_t reg, uint32_t value, uint32_t before) {
+    if (reg == 0x188) controlWrites.push_back(value);
+    engine(reg, value, before);
+  };
   uint8_t v = 0;
   EXPECT_EQ(low.ReadByte(0x50, 0x02, &v), 1);
   EXPECT_EQ(v, 0x0B);
-  EXPECT_EQ(chip.config.dwords[0x188], 0xA8000078u) << "control: its low byte with the enable bits";
+  // Control during the read: its low byte with the enable bits; afterwards
+  // the firmware's word again (its thermal-sensor polling back on).
+  EXPECT_EQ(controlWrites, (std::vector<uint32_t>{0xA8000078u, 0x12345678u}));
+  EXPECT_EQ(chip.config.dwords[0x188], 0x12345678u);
   EXPECT_EQ(chip.config.dwords[0x184], 0x80020000u);
   EXPECT_EQ(low.ReadByte(0x51, 0x02, &v), 1);
   EXPECT_EQ(v, 0x0C);
