@@ -12,7 +12,7 @@ namespace plat {
 std::string EncodeUtf16Lines(const std::vector<std::string>& lines);
 
 // The lines of such a file: with the little-endian byte-order mark as
-// UTF-16 (an odd last byte is dropped, an unpaired surrogate becomes
+// UTF-16 (an odd last byte and an unpaired surrogate each become
 // U+FFFD); with a UTF-8 mark or none as 8-bit text. Lines end at LF, a CR
 // before it is dropped; a last line without LF counts when not empty.
 std::vector<std::string> DecodeUtf16Lines(const std::string& bytes);

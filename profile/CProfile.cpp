@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "platform/ConfigFiles.h"
-#include "platform/ReadCappedFile.h"
 #include "platform/Utf16Text.h"
 
 namespace {
@@ -15,8 +14,6 @@ namespace {
 constexpr const char* kHeader = "[Brenmor Torvik Tuning Utility]";
 // Lines are read in pieces of at most this many characters.
 constexpr size_t kLineLimit = 255;
-// A profile is a few kilobytes; anything far larger is not one.
-constexpr size_t kMaxFileBytes = 256 * 1024;
 
 // A cursor over one line with the conversions of scanf: "%d" and "%X" skip
 // white space and take an optional sign; "%f" also takes exponents, "inf"
@@ -197,9 +194,10 @@ bool ParseProfileLines(const std::vector<std::string>& fileLines, CProfile* p) {
 std::string EncodeProfile(const CProfile& profile) { return plat::EncodeUtf16Lines(ProfileLines(profile)); }
 
 int LoadProfile(const std::string& path, CProfile& profile) {
-  std::string bytes, error;
-  if (!plat::ReadCappedFile(path, kMaxFileBytes, &bytes, &error)) return 0;
-  return ParseProfileLines(plat::DecodeUtf16Lines(bytes), &profile) ? 1 : 0;
+  std::vector<std::string> lines;
+  std::string error;
+  if (!plat::ReadConfigLines(path, &lines, &error)) return 0;
+  return ParseProfileLines(lines, &profile) ? 1 : 0;
 }
 
 int WriteProfileFile(const std::string& path, const CProfile& profile, std::string* error) {

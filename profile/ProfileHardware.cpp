@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr uint32_t kGraphicsClocks = PLL_KIND_GPU_CORE | PLL_KIND_GPU_MEMORY | PLL_KIND_GPU_SHADER;
 constexpr float kRampStepMHz = 10.0f;
 constexpr uint32_t kAfterGeneratorMs = 20;
 // Two frequencies this close are the same setting.
@@ -129,13 +128,6 @@ class Lock {
 
 }  // namespace
 
-std::vector<int> BoardGenerators() {
-  std::vector<int> out;
-  for (int i = 0; i < PLLCount(); ++i)
-    if (!(PLLAt(i)->GetKind() & kGraphicsClocks)) out.push_back(i);
-  return out;
-}
-
 bool CaptureProfile(QUARNSDK& sdk, CKMDriver& driver, CProfile* p) {
   Lock lock(sdk, driver);
   if (!lock.Held()) return false;
@@ -144,9 +136,10 @@ bool CaptureProfile(QUARNSDK& sdk, CKMDriver& driver, CProfile* p) {
     p->boardId = board->boardHash;
     p->hasBoardId = true;
   }
-  const std::vector<int> generators = BoardGenerators();
-  for (size_t k = 0; k < generators.size() && k < CProfile::kVcoSlots; ++k) {
-    const float f = PLLAt(generators[k])->GetFrequency();
+  // The PLL index counts the board's clock sources only, never a graphics
+  // card's clocks.
+  for (int k = 0; k < PLLCount() && k < CProfile::kVcoSlots; ++k) {
+    const float f = PLLAt(k)->GetFrequency();
     if (f > 0) p->vco[k] = f;
   }
   if (CBoardControl* control = CBoardControl::Of(sdk)) {
@@ -185,16 +178,15 @@ std::vector<std::string> CheckProfile(const CProfile& p, QUARNSDK& sdk, CKMDrive
   std::vector<std::string> problems;
   Lock lock(sdk, driver);
   if (!lock.Held()) return {"the hardware lock could not be taken"};
-  const std::vector<int> generators = BoardGenerators();
-  for (size_t k = 0; k < generators.size() && k < CProfile::kLoadedVcos; ++k) {
+  for (int k = 0; k < PLLCount() && k < CProfile::kLoadedVcos; ++k) {
     const float mhz = p.vco[k];
     if (!(mhz > 0)) continue;
-    CPLL* pll = PLLAt(generators[k]);
+    CPLL* pll = PLLAt(k);
     float low = 0, high = 0;
-    if (!PLLTargetRange(generators[k], &low, &high))
-      problems.push_back(Format("VCO_%zu: %s has no valid frequency to start from", k, pll->name));
+    if (!PLLTargetRange(k, &low, &high))
+      problems.push_back(Format("VCO_%d: %s has no valid frequency to start from", k, pll->name));
     else if (!(mhz >= low && mhz <= high))
-      problems.push_back(Format("VCO_%zu=%f MHz is outside %.2f .. %.2f MHz of %s", k, mhz, low, high, pll->name));
+      problems.push_back(Format("VCO_%d=%f MHz is outside %.2f .. %.2f MHz of %s", k, mhz, low, high, pll->name));
   }
   if (CBoardControl* control = CBoardControl::Of(sdk))
     for (const ProfileRail& r : ProfileRails(*control)) {
@@ -303,25 +295,20 @@ int ApplyProfile(const CProfile& p, QUARNSDK& sdk, CKMDriver& driver, ProfileRep
     }
   }
   // 4. Clock generators.
-  std::vector<int> generators;
-  {
-    Lock lock(sdk, driver);
-    if (!lock.Held()) return lockFailed();
-    generators = BoardGenerators();
-  }
-  for (size_t k = 0; k < generators.size() && k < CProfile::kLoadedVcos; ++k) {
+  for (int k = 0; k < CProfile::kLoadedVcos; ++k) {
     const float mhz = p.vco[k];
     if (!(mhz > 0)) continue;
     {
       Lock lock(sdk, driver);
       if (!lock.Held()) return lockFailed();
-      CPLL* pll = PLLAt(generators[k]);
+      CPLL* pll = PLLAt(k);
+      if (!pll) break;
       const float before = pll->GetFrequency();
       if (std::fabs(before - mhz) < kSameMHz) continue;
-      if (SetPLLFrequency(generators[k], mhz, kRampStepMHz))
-        out.changes.push_back(Format("VCO_%zu (%s): %.2f -> %.2f MHz", k, pll->name, before, pll->GetFrequency()));
+      if (SetPLLFrequency(k, mhz, kRampStepMHz))
+        out.changes.push_back(Format("VCO_%d (%s): %.2f -> %.2f MHz", k, pll->name, before, pll->GetFrequency()));
       else
-        out.failures.push_back(Format("VCO_%zu (%s): stopped at %.2f MHz on the way to %.2f MHz", k, pll->name,
+        out.failures.push_back(Format("VCO_%d (%s): stopped at %.2f MHz on the way to %.2f MHz", k, pll->name,
                                       pll->GetFrequency(), mhz));
     }
     plat::CurrentMachine().Sleep(kAfterGeneratorMs);

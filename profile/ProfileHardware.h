@@ -29,12 +29,6 @@ struct ProfileReport {
   std::vector<std::string> changes;
 };
 
-// The board's clock generators in the PLL list's order (the profile's
-// VCO_0, VCO_1, ...): every PLL that is not a graphics clock. Index i of
-// the result is the PLL list index of board generator i. Call with the
-// hardware lock held.
-std::vector<int> BoardGenerators();
-
 // Reads the current state into `profile` (board id included); false when
 // the hardware lock could not be taken.
 bool CaptureProfile(QUARNSDK& sdk, CKMDriver& driver, CProfile* profile);

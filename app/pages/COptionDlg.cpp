@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppArt.h"
+#include "app/CHotKeys.h"
 #include "app/CHyperLink.h"
 #include "app/CTorvikTuneApp.h"
 #include "app/CTorvikTuneDlg.h"
@@ -40,7 +41,6 @@ bool DefaultConfirm(QWidget* owner, const QString& text, const QString& caption)
          QMessageBox::Ok;
 }
 
-QString DefaultHotKeyStatus() { return QString(); }
 
 }  // namespace
 
@@ -147,9 +147,7 @@ COptionDlg::COptionDlg(QWidget* parent) : CTunePage(false, parent) {
   m_hotKeys->setObjectName(QStringLiteral("hotKeyStatus"));
   m_hotKeys->setFont(labelFont);
   m_hotKeys->setWordWrap(true);
-  const auto& status = PageHooks().hotKeyStatus ? PageHooks().hotKeyStatus : DefaultHotKeyStatus;
-  m_hotKeys->setText(status());
-  m_hotKeys->setVisible(!m_hotKeys->text().isEmpty());
+  ShowHotKeyStatus();
   ml->addWidget(m_hotKeys);
   middle->addWidget(misc);
   top->addLayout(middle);
@@ -176,6 +174,18 @@ COptionDlg::COptionDlg(QWidget* parent) : CTunePage(false, parent) {
   connect(saveProfile, &QPushButton::clicked, this, [this] { OnSaveProfile(); });
   connect(m_stopPolling, &QCheckBox::clicked, this, [this](bool on) { OnStopPolling(on); });
   connect(m_zundoPolling, &QCheckBox::clicked, this, [this](bool on) { OnZundoPolling(on); });
+}
+
+void COptionDlg::ShowHotKeyStatus() {
+  const auto& status = PageHooks().hotKeyStatus ? PageHooks().hotKeyStatus : HotKeysStatus;
+  m_hotKeys->setText(status());
+  m_hotKeys->setVisible(!m_hotKeys->text().isEmpty());
+}
+
+void COptionDlg::showEvent(QShowEvent* e) {
+  // The window starts its key source after the pages exist.
+  ShowHotKeyStatus();
+  CTunePage::showEvent(e);
 }
 
 void COptionDlg::OnSaveValidationFile() {

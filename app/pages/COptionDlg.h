@@ -31,7 +31,8 @@ class COptionDlg : public CTunePage {
     std::function<bool(QWidget* owner, const QString& text, const QString& caption)> confirm;
     // Saves profile `number` (1 ... 8); false with `error` when not saved.
     std::function<bool(int number, QString* error)> saveProfile;
-    // One line on whether global hot keys are available.
+    // One line on whether global hot keys are available (default: what
+    // the window's key source said when it started).
     std::function<QString()> hotKeyStatus;
   };
   static void SetHooks(Hooks hooks);
@@ -56,7 +57,12 @@ class COptionDlg : public CTunePage {
   void OnStopPolling(bool checked);
   void OnZundoPolling(bool checked);
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
+  void ShowHotKeyStatus();
+
   QCheckBox* m_stopPolling = nullptr;
   QCheckBox* m_zundoPolling = nullptr;
   QComboBox* m_profiles = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ CSensor* NewSensor(uint32_t cls, int index) {
 }  // namespace
 
 CHIL_CHL8266_HardwareMonitor::CHIL_CHL8266_HardwareMonitor() : CHardwareMonitor(MONITOR_CHIP, kMonitorId) {
-  std::snprintf(name, sizeof(name), "CHIL CHL8266");
+  ApplyFamily(FindChipFamily(0xC001, 0x8266));
 }
 
 double CHIL_CHL8266_HardwareMonitor::Linear11(uint16_t word) {

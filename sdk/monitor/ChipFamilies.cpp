@@ -151,7 +151,7 @@ const ChipFamily kChipFamilies[] = {
     {0xC001, 0, 0x8266, 0x8266, nullptr, "CHIL_CHL8266_HardwareMonitor", "CHIL CHL8266", "CHIL", "I2C", -1, -1, -1, 0,
      0, &MakeChl8266, nullptr, nullptr, nullptr, TABLES_NONE},
     {0xC002, 0, 0x0A, 0x0A, nullptr, "Volterra_VT1165_HardwareMonitor", "Volterra VT1165", "Volterra", "I2C", -1, -1,
-     -1, 0, 0, &MakeVt1165, nullptr, nullptr, nullptr, TABLES_NONE},
+     -1, 0, 0, &MakeVt1165, kVt1165Voltages, kVt1165Temperatures, nullptr, TABLES_NONE},
     {kChipFamilyEnd, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0},
 };
 

@@ -26,6 +26,8 @@ const VoltageLabel kNct7802Voltages[] = {
 const FanLabel kNct7802Fans[] = {
     {"FANIN0", 0x400, 1}, {"FANIN1", 0x401, 1}, {"FANIN2", 0x402, 1}, {nullptr, kLabelEnd, 0},
 };
+const VoltageLabel kVt1165Voltages[] = {{"VID", 0x100, 1, 1.0f, 1.0f}, {nullptr, kLabelEnd, 0, 0, 0}};
+const TemperatureLabel kVt1165Temperatures[] = {{"TMPIN0", 0x200, 4}, {nullptr, kLabelEnd, 0}};
 
 // ITE IT87xx: the data sheets' application circuit (VIN3 +5 V with 6.8k/10k,
 // VIN4 +12 V with 30k/10k, VIN7 5VSB with 6.8k/10k, VBAT direct).

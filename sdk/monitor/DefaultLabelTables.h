@@ -12,6 +12,10 @@ extern const FanLabel kFintekFans[];
 extern const VoltageLabel kNct7802Voltages[];
 extern const FanLabel kNct7802Fans[];
 
+// Volterra VT1165 on a graphics card: the VID as volts, the temperature as read.
+extern const VoltageLabel kVt1165Voltages[];
+extern const TemperatureLabel kVt1165Temperatures[];
+
 extern const VoltageLabel kIt87Voltages[];
 extern const VoltageLabel kIt87ScaledVoltages[];  // 3VSB and VBAT already doubled
 extern const TemperatureLabel kIt87Temperatures[];

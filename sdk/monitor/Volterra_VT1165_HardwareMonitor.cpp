@@ -3,20 +3,17 @@
 #include <cstdio>
 
 #include "sdk/core/CSensor.h"
+#include "sdk/monitor/ChipFamilies.h"
 
 namespace {
 
-const VoltageLabel kVoltages[] = {{"VID", 0x100, 1, 1.0f, 1.0f}, {nullptr, kLabelEnd, 0, 0, 0}};
-const TemperatureLabel kTemperatures[] = {{"TMPIN0", 0x200, 4}, {nullptr, kLabelEnd, 0}};
 constexpr int kScaleTable[8] = {24, 36, 32, 28, 26, 38, 34, 30};
 
 }  // namespace
 
 Volterra_VT1165_HardwareMonitor::Volterra_VT1165_HardwareMonitor() : CHardwareMonitor(MONITOR_CHIP, kMonitorId) {
-  std::snprintf(name, sizeof(name), "Volterra VT1165");
+  ApplyFamily(FindChipFamily(0xC002, 0x0A));
   refreshDivider = 2;
-  voltageTable = kVoltages;
-  temperatureTable = kTemperatures;
 }
 
 int Volterra_VT1165_HardwareMonitor::ScaleEntry(uint8_t reg04, uint8_t reg05) {

@@ -384,7 +384,7 @@ TEST(ProfileApply, GraphicsClocksAreNeverPartOfAProfile) {
   ProfileBoard b("brenmor-5520dp");
   int calls = 0;
   b.env.Sdk().AddPLL(new GraphicsClock(&calls));
-  ASSERT_EQ(PLLCount(), 4);
+  ASSERT_EQ(b.env.Sdk().GetPLLs()->count, 4);
   ASSERT_TRUE(b.Save(1).Ok());
   std::vector<std::string> lines = b.Lines(1);
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("VCO_", 0) == 0; }), 3);

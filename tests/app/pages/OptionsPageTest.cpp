@@ -176,6 +176,19 @@ TEST_F(OptionsPage, SaveProfileWritesTheChosenProfileFile) {
   EXPECT_TRUE(std::filesystem::exists(dir_ + "/torvik/profiles/profile_02.txt"));
 }
 
+TEST_F(OptionsPage, TheHotKeyLineSaysWhyGlobalKeysAreOffWithoutAKeySource) {
+  COptionDlg::SetHooks({});
+  Start("brenmor-x58");
+  CTorvikTuneDlg* wnd = app_->MainWindow();
+  wnd->TabControl()->setCurrentIndex(7);
+  wnd->show();
+  QApplication::processEvents();
+  auto* line = page_->findChild<QLabel*>("hotKeyStatus");
+  ASSERT_NE(line, nullptr);
+  EXPECT_TRUE(line->text().startsWith("Hot keys off")) << line->text().toStdString();
+  wnd->hide();
+}
+
 TEST_F(OptionsPage, TheValidationButtonWritesTheLatestRecordWhereTheUserChose) {
   Start("brenmor-p55");
   ASSERT_TRUE(app_->PollHardware(1000));
