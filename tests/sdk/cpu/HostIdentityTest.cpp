@@ -98,7 +98,9 @@ TEST_F(HostIdentityTest, AgreesWithTheKernelOnIdentityAndTopology) {
   // Some hypervisors show user space another brand string than the kernel
   // sees; only without one is the brand string an oracle.
   const bool hypervisor = (t->featuresECX >> 31) & 1;
-  if (!hypervisor) EXPECT_EQ(Trim(p->GetSpecification()), first.Get("model name"));
+  if (!hypervisor) {
+    EXPECT_EQ(Trim(p->GetSpecification()), first.Get("model name"));
+  }
   EXPECT_EQ(p->HasFeature(FEATURE_SSE2), first.Get("flags").find(" sse2") != std::string::npos ? 1 : 0);
   EXPECT_EQ(p->HasFeature(FEATURE_AVX2), first.Get("flags").find(" avx2") != std::string::npos ? 1 : 0);
 
