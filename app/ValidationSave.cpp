@@ -39,18 +39,29 @@ std::string Record(const CTorvikTuneApp& app) {
 
 }  // namespace
 
-void RebuildValidationRecord(CTorvikTuneApp& app) {
+namespace {
+
+// `sdk` is held by the caller, or null for the fields that need no hardware.
+void Rebuild(CTorvikTuneApp& app, QUARNSDK* sdk) {
   ValidationInputs in;
   in.local = LocalNow();
   in.memoryMB = app.m_nMemoryMB;
-  const bool locked = app.m_pSDK && app.LockSdk(plat::kUserActionSdkTimeoutMs);
-  in.sdk = locked ? app.m_pSDK : nullptr;
+  in.sdk = sdk;
   const std::string record = BuildValidationRecord(in);
-  if (locked) app.UnlockSdk();
   // The field list and the finished 8-bit text are the same characters here.
   Store(app.m_pValidationList, record);
   Store(app.m_pValidationText, record);
 }
+
+}  // namespace
+
+void RebuildValidationRecord(CTorvikTuneApp& app) {
+  const bool locked = app.m_pSDK && app.LockSdk(plat::kUserActionSdkTimeoutMs);
+  Rebuild(app, locked ? app.m_pSDK : nullptr);
+  if (locked) app.UnlockSdk();
+}
+
+void RebuildValidationRecordSdkHeld(CTorvikTuneApp& app) { Rebuild(app, app.m_pSDK); }
 
 QString CurrentValidationRecord(const CTorvikTuneApp& app) { return QString::fromLatin1(Record(app)); }
 

@@ -11,6 +11,9 @@ class CTorvikTuneApp;
 // Rebuilds the record from what the SDK holds now (the last poll's
 // values) into the application's buffers, under the SDK lock.
 void RebuildValidationRecord(CTorvikTuneApp& app);
+// The same for a caller that holds the SDK lock already (the Processor
+// page's one-second timer).
+void RebuildValidationRecordSdkHeld(CTorvikTuneApp& app);
 // The record in the buffers ("" before the first rebuild).
 QString CurrentValidationRecord(const CTorvikTuneApp& app);
 // Processor 0, core 0 in whole MHz (0 when not measured): the number in

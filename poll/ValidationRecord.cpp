@@ -9,6 +9,9 @@
 #include "sdk/cpu/CCPUThread.h"
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/CProcessor.h"
+#include "sdk/clock/CPLL.h"
+#include "sdk/graphics/CDisplayAdapter.h"
+#include "sdk/graphics/CDisplayInterface.h"
 #include "sdk/memory/CChipsetInterface.h"
 #include "sdk/systables/CDMIInterface.h"
 #include "sdk/systables/CDMIStructure.h"
@@ -132,6 +135,28 @@ std::string Clean(const std::string& s) {
   return r;
 }
 
+// Up to four display adapters: name, memory size in MB, and the core and
+// memory clocks of the level the adapter runs at now; a missing adapter or
+// value leaves its fields empty.
+void GraphicsFields(QUARNSDK* sdk, std::vector<std::string>& f) {
+  auto* display = sdk ? static_cast<CDisplayInterface*>(sdk->FindInterface(INTERFACE_DISPLAY)) : nullptr;
+  const auto clock = [](const CDisplayAdapter* a, int kind) {
+    const CPLL* pll = a->ClockOf(a->currentPerfLevel, kind);
+    return pll && pll->GetFrequency() > 0 ? Format("%.2f", pll->GetFrequency()) : std::string();
+  };
+  for (int g = 0; g < kValidationGraphicsAdapters; ++g) {
+    CDisplayAdapter* a = display && g < display->AdapterCount() ? display->AdapterAt(g) : nullptr;
+    if (!a) {
+      f.insert(f.end(), 4, std::string());
+      continue;
+    }
+    f.push_back(a->name);
+    f.push_back(a->memorySizeMB > 0 ? Format("%d", a->memorySizeMB) : std::string());
+    f.push_back(clock(a, 0));
+    f.push_back(clock(a, 7));
+  }
+}
+
 }  // namespace
 
 const std::vector<std::string>& ValidationFieldNames() {
@@ -158,9 +183,7 @@ std::vector<std::string> ValidationFields(const ValidationInputs& in) {
   else f.insert(f.end(), 17, std::string());
   MemoryFields(in.sdk, in.memoryMB, f);
   BoardFields(in.sdk, f);
-  // The display adapters are not part of this build's SDK: their fields
-  // keep their places, empty.
-  f.insert(f.end(), 4 * kValidationGraphicsAdapters, std::string());
+  GraphicsFields(in.sdk, f);
   f.insert(f.end(), kValidationReserveFields, std::string());
   f.push_back(kValidationRecordVersion);
   for (std::string& s : f) s = Clean(s);

@@ -7,6 +7,7 @@
 
 #include "app/AppArt.h"
 #include "app/CTorvikTuneApp.h"
+#include "app/ValidationSave.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CProcessor.h"
@@ -125,6 +126,11 @@ void CSysinfoDlg::LoadLogo(uint32_t typeCode) {
   logo.setMask(QBitmap::fromImage(image.createMaskFromColor(image.pixel(0, 0), Qt::MaskInColor)));
   m_logo = logo;
   m_logoLabel->setPixmap(m_logo);
+}
+
+void CSysinfoDlg::RedrawValues() {
+  Redraw();
+  if (CTorvikTuneApp* app = TheApp()) RebuildValidationRecordSdkHeld(*app);
 }
 
 void CSysinfoDlg::Redraw() {

@@ -30,7 +30,8 @@ class CSysinfoDlg : public CTunePage {
   // A processor selection change: redrawn under the SDK lock like a tick
   // (when the lock is busy, the next tick shows the new processor).
   void OnRefreshView() override { RedrawUnderLock(); }
-  void RedrawValues() override { Redraw(); }
+  // Each tick also rebuilds the validation record from the same values.
+  void RedrawValues() override;
 
  private:
   struct RowWidgets {

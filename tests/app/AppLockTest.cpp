@@ -23,7 +23,9 @@ class AppLocks : public ::testing::Test {
     apptest::EnsureQApplication();
     machine_ = apptest::SelectEmulatedBoard();
     ASSERT_TRUE(machine_);
-    app_ = std::make_unique<CTorvikTuneApp>(CTorvikTuneApp::Hooks{[](const QString&, const QString&) {}});
+    CTorvikTuneApp::Hooks hooks;
+    hooks.warningBox = [](const QString&, const QString&) {};
+    app_ = std::make_unique<CTorvikTuneApp>(hooks);
     ASSERT_TRUE(app_->InitInstance());
     ASSERT_NE(app_->m_pSDK, nullptr);
   }

@@ -73,7 +73,9 @@ class PrivateXServer {
       const std::string name = ":" + std::to_string(n);
       pid_ = fork();
       if (pid_ == 0) {
-        execlp("Xvfb", "Xvfb", name.c_str(), "-nolisten", "tcp", "-screen", "0", "320x240x24",
+        // -noreset: the readiness probe below is the last client to leave,
+        // and a server that resets then refuses the next connection a moment.
+        execlp("Xvfb", "Xvfb", name.c_str(), "-noreset", "-nolisten", "tcp", "-screen", "0", "320x240x24",
                static_cast<char*>(nullptr));
         _exit(127);
       }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -176,12 +177,38 @@ TEST(ValidationRecord, AnEmulatedBoardFillsTheFieldsInOrder) {
   const double clock = std::atof(field("core clock").c_str());
   EXPECT_GT(clock, 1000.0) << record;
   EXPECT_EQ(field("core clock").find('.') + 3, field("core clock").size()) << "two decimals";
-  EXPECT_EQ(field("graphics 1 name"), "") << "missing adapters keep their empty fields";
+  EXPECT_NE(field("graphics 1 name"), "") << record;
+  for (const char* what : {"name", "memory", "core clock", "memory clock"})
+    EXPECT_EQ(field(std::string("graphics 2 ") + what), "") << "a missing adapter keeps its empty fields";
 
   // Without the SDK only the date and the version are there.
   const auto bare = SplitValidationRecord(BuildValidationRecord({nullptr, in.local, -1}));
   ASSERT_EQ(bare.size(), names.size());
   for (size_t i = 1; i + 1 < bare.size(); ++i) EXPECT_EQ(bare[i], "") << names[i];
+}
+
+// A card the register backend reads: its name, memory and clocks fill the
+// first adapter's four fields; the other adapters' stay empty.
+TEST(ValidationRecord, AGraphicsCardFillsItsFields) {
+  testsupport::EmulatedSdk env("brenmor-p55");
+  uint32_t error = 0;
+  ASSERT_TRUE(env.driver.Open("/tmp", &error, true));
+  QUARNSDK::GetInstance()->SetDriver(&env.driver);
+  CreateSdkInterfaces(env.Sdk(), env.driver);
+  CPollCore poll(&env.Sdk(), &env.driver);
+  ASSERT_TRUE(poll.PollHardware(1000));
+  ValidationInputs in;
+  in.sdk = &env.Sdk();
+  const auto fields = SplitValidationRecord(BuildValidationRecord(in));
+  const auto& names = ValidationFieldNames();
+  ASSERT_EQ(fields.size(), names.size());
+  std::map<std::string, std::string> byName;
+  for (size_t i = 0; i < names.size(); ++i) byName[names[i]] = fields[i];
+  EXPECT_EQ(byName["graphics 1 name"], "NVIDIA GeForce GTX 285");
+  EXPECT_EQ(byName["graphics 1 memory"], "1024");
+  EXPECT_EQ(byName["graphics 1 core clock"], "648.00");
+  EXPECT_EQ(byName["graphics 1 memory clock"], "1242.00");
+  EXPECT_EQ(byName["graphics 2 name"], "");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "AppTestSupport.h"
 #include "app/CMyTabCtl.h"
 #include "app/CTorvikTuneApp.h"
+#include "app/ValidationSave.h"
 #include "app/CTorvikTuneDlg.h"
 #include "app/pages/CMemoryDlg.h"
 #include "app/pages/CSysinfoDlg.h"
@@ -128,10 +129,15 @@ TEST_F(ProcessorMemoryPages, FilledOnEveryGeneration) {
     for (const auto& [id, text] : c.cpu) {
       // A measured core clock moves by a tenth with the virtual time the
       // start-up's bus traffic takes; the bus clock and the rest are exact.
-      if (id == 1065) EXPECT_NEAR(std::stod(Text(cpuPage_, id)), std::stod(text), 0.5) << Text(cpuPage_, id);
-      else EXPECT_EQ(Text(cpuPage_, id), text) << id;
+      if (id == 1065) {
+        EXPECT_NEAR(std::stod(Text(cpuPage_, id)), std::stod(text), 0.5) << Text(cpuPage_, id);
+      } else {
+        EXPECT_EQ(Text(cpuPage_, id), text) << id;
+      }
       // A label is enabled once its value is shown.
-      if (id == 1110) EXPECT_TRUE(Enabled(cpuPage_, 1132));
+      if (id == 1110) {
+        EXPECT_TRUE(Enabled(cpuPage_, 1132));
+      }
     }
     for (const auto& [id, text] : c.memory) EXPECT_EQ(Text(memoryPage_, id), text) << id;
     EXPECT_EQ(cpuPage_->findChild<QGroupBox*>("1208")->title().toStdString(), "Clocks (Core #0)");
@@ -157,6 +163,19 @@ TEST_F(ProcessorMemoryPages, FilledOnEveryGeneration) {
     }
     TearDown();
   }
+}
+
+// The processor page's timer keeps the validation record current: each tick
+// rebuilds it from the values the page shows.
+TEST_F(ProcessorMemoryPages, EachTimerTickRebuildsTheValidationRecord) {
+  Start("brenmor-p55");
+  const QString first = CurrentValidationRecord(*app_);
+  ASSERT_FALSE(first.isEmpty());
+  EXPECT_TRUE(first.contains("GTX 285")) << first.toStdString();
+  app_->m_pValidationText.assign(app_->m_pValidationText.size(), 0);
+  ASSERT_TRUE(CurrentValidationRecord(*app_).isEmpty());
+  cpuPage_->OnTimer();
+  EXPECT_EQ(CurrentValidationRecord(*app_).section(',', 1), first.section(',', 1)) << "all but the date";
 }
 
 TEST_F(ProcessorMemoryPages, DualProcessorBoardShowsTheSelectedProcessorsVoltage) {
