@@ -1,6 +1,5 @@
 #include "poll/PollCore.h"
 
-
 #include "driver/CKMDriver.h"
 #include "poll/ZundoFeed.h"
 #include "sdk/core/CDevice.h"
@@ -9,19 +8,10 @@
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CProcessor.h"
+#include "sdk/graphics/CDisplayInterface.h"
+#include "sdk/memory/CChipsetInterface.h"
 #include "sdk/monitor/CHardwareMonitorInterface.h"
 #include "sdk/voltage/Brenmor_Tessel.h"
-
-// The chipset and display interfaces are refreshed as soon as their headers
-// are part of the tree; until then their steps find nothing.
-#if __has_include("sdk/memory/CChipsetInterface.h")
-#include "sdk/memory/CChipsetInterface.h"
-#define TORVIK_POLL_HAS_CHIPSET 1
-#endif
-#if __has_include("sdk/graphics/CDisplayInterface.h")
-#include "sdk/graphics/CDisplayInterface.h"
-#define TORVIK_POLL_HAS_DISPLAY 1
-#endif
 
 CPollCore::CPollCore(QUARNSDK* sdk, CKMDriver* driver, Hooks hooks)
     : sdk_(sdk), driver_(driver), hooks_(std::move(hooks)) {}
@@ -34,12 +24,10 @@ bool CPollCore::RefreshProcessors(QUARNSDK& sdk) {
 }
 
 bool CPollCore::RefreshChipset(QUARNSDK& sdk) {
-#ifdef TORVIK_POLL_HAS_CHIPSET
   if (auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET))) {
     chipset->Refresh();
     return true;
   }
-#endif
   return false;
 }
 
@@ -52,12 +40,10 @@ bool CPollCore::RefreshHardwareMonitor(QUARNSDK& sdk) {
 }
 
 bool CPollCore::RefreshDisplay(QUARNSDK& sdk) {
-#ifdef TORVIK_POLL_HAS_DISPLAY
   if (auto* display = static_cast<CDisplayInterface*>(sdk.FindInterface(INTERFACE_DISPLAY))) {
     display->Refresh();
     return true;
   }
-#endif
   return false;
 }
 
