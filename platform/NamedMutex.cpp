@@ -65,25 +65,32 @@ std::string LockNamespace() {
 std::string SegmentNameFor(const std::string& name) { return "/" + LockNamespace() + "." + Sanitise(name); }
 
 // Owner bookkeeping per thread: how many times this thread holds which block.
+// A plain array, not a container: it has no destructor, so a lock handle that
+// lives in a static object and is closed after the main thread's
+// thread-local objects are gone (at exit) still finds valid memory here.
 namespace {
 struct OwnedEntry {
   const void* block;
   int depth;
 };
-thread_local std::vector<OwnedEntry> t_owned;
+constexpr size_t kMaxOwnedPerThread = 64;
+thread_local OwnedEntry t_owned[kMaxOwnedPerThread];
+thread_local size_t t_ownedCount = 0;
 
+// Null when `create` is set and the thread already holds kMaxOwnedPerThread
+// different locks.
 int* DepthSlot(const void* block, bool create) {
-  for (auto& e : t_owned)
-    if (e.block == block) return &e.depth;
-  if (!create) return nullptr;
-  t_owned.push_back({block, 0});
-  return &t_owned.back().depth;
+  for (size_t i = 0; i < t_ownedCount; ++i)
+    if (t_owned[i].block == block) return &t_owned[i].depth;
+  if (!create || t_ownedCount == kMaxOwnedPerThread) return nullptr;
+  t_owned[t_ownedCount] = {block, 0};
+  return &t_owned[t_ownedCount++].depth;
 }
 
 void ForgetSlot(const void* block) {
-  for (size_t i = 0; i < t_owned.size(); ++i)
+  for (size_t i = 0; i < t_ownedCount; ++i)
     if (t_owned[i].block == block) {
-      t_owned.erase(t_owned.begin() + static_cast<long>(i));
+      t_owned[i] = t_owned[--t_ownedCount];
       return;
     }
 }
@@ -210,7 +217,13 @@ uint32_t NamedMutex::Wait(uint32_t timeoutMs, int* error) {
                         "\" ended without releasing it; the lock is free again");
     }
     int* d = DepthSlot(block_, true);
-    if (d) ++*d;
+    if (!d) {
+      // Held without a record it could never be released: give it back.
+      pthread_mutex_unlock(&block_->mutex);
+      if (error) *error = ENOMEM;
+      return kWaitFailed;
+    }
+    ++*d;
     return rc == 0 ? kWaitObject0 : kWaitAbandoned;
   }
   if (rc == ETIMEDOUT) return kWaitTimeout;

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "driver/CKMDriver.h"
@@ -75,6 +77,24 @@ TEST(NamedMutexTest, WaitTimesOutWhileAnotherProcessHoldsIt) {
   EXPECT_EQ(plat::WaitForMutex(m, 1000), plat::kWaitObject0);
   EXPECT_TRUE(plat::ReleaseMutex(m));
   plat::CloseMutex(m);
+}
+
+// A lock handle kept in a static object is closed by the exit handlers,
+// after the main thread's thread-local objects are gone; closing it there
+// must not touch freed memory (the sanitizers make the child fail if it
+// does).
+TEST(NamedMutexTest, AHandleInAStaticObjectClosesCleanlyAtExit) {
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    static std::unique_ptr<plat::NamedMutex> held = plat::NamedMutex::Open("static-holder", false, nullptr);
+    if (!held || held->Wait(1000, nullptr) != plat::kWaitObject0) _exit(3);
+    std::exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(NamedMutexTest, RecursiveForItsOwnerAndRefusesForeignRelease) {
