@@ -1,6 +1,7 @@
 #include "cli/CliSession.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -96,6 +97,14 @@ bool Session::LockHardware() {
 }
 
 void Session::UnlockHardware() { lock_.reset(); }
+
+bool ParseDecimal(const std::string& text, double low, double high, double* value) {
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end || !std::isfinite(v) || v < low || v > high) return false;
+  *value = v;
+  return true;
+}
 
 bool ParseNumber(const std::string& text, uint64_t* value) {
   // Decimal, or hexadecimal with 0x: a leading zero never means octal, and

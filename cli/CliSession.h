@@ -54,6 +54,8 @@ class Session {
 
 // Parsing helpers shared by the verbs.
 bool ParseNumber(const std::string& text, uint64_t* value);
+// A finite decimal number within [low, high], nothing after it.
+bool ParseDecimal(const std::string& text, double low, double high, double* value);
 bool ParsePciAddress(const std::string& text, uint32_t* bus, uint32_t* device, uint32_t* function);
 // OFFSET[.B|.W|.L] like setpci: a configuration-space offset up to 0xFFF,
 // aligned to its width (dword when none is given).

@@ -81,9 +81,8 @@ void PrintList(bool json) {
 }
 
 bool ParseMhz(const std::string& text, float* value) {
-  char* end = nullptr;
-  double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end || !std::isfinite(v) || v <= 0 || v > 100000) return false;
+  double v = 0;
+  if (!ParseDecimal(text, 0, 100000, &v) || v <= 0) return false;
   *value = static_cast<float>(v);
   return true;
 }

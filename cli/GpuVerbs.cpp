@@ -176,23 +176,15 @@ CDisplayInterface* Display() {
   return static_cast<CDisplayInterface*>(QUARNSDK::GetInstance()->FindInterface(INTERFACE_DISPLAY));
 }
 
-bool ParseNumber(const std::string& text, double low, double high, double* value) {
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end || !std::isfinite(v) || v < low || v > high) return false;
-  *value = v;
-  return true;
-}
-
 // gpu set ADAPTER nvvdd|pexvdd|fbvdd|vgpu VOLTS
 // gpu set ADAPTER core|shader|memory MHZ [--level N]
 int SetVerb(Session& s, const Args& a) {
   const Verb& verb = *FindVerb("gpu");
   if (a.size() != 4 && a.size() != 6) return Usage(verb);
   double index = 0, value = 0, level = 0;
-  if (!ParseNumber(a[1], 0, 63, &index) || index != std::floor(index)) return Usage(verb);
-  if (!ParseNumber(a[3], 0.0001, 100000, &value)) return Usage(verb);
-  if (a.size() == 6 && (a[4] != "--level" || !ParseNumber(a[5], 0, CDisplayAdapter::kMaxPerfLevels - 1, &level) ||
+  if (!ParseDecimal(a[1], 0, 63, &index) || index != std::floor(index)) return Usage(verb);
+  if (!ParseDecimal(a[3], 0.0001, 100000, &value)) return Usage(verb);
+  if (a.size() == 6 && (a[4] != "--level" || !ParseDecimal(a[5], 0, CDisplayAdapter::kMaxPerfLevels - 1, &level) ||
                         level != std::floor(level)))
     return Usage(verb);
   int rail = -1, clockKind = -1;

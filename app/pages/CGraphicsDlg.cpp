@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "app/CTorvikTuneApp.h"
+#include "app/WaitCursor.h"
 #include "app/pages/PageHardwareLock.h"
 #include "boardid/BoardVendor.h"
 #include "platform/Machine.h"
@@ -67,12 +68,6 @@ QString MemoryTypeText(int code) {
     default: return QString::asprintf("0x%X", code);
   }
 }
-
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -352,7 +347,7 @@ void CGraphicsDlg::RefreshClocks() {
 
 void CGraphicsDlg::SetRail(int rail) {
   if (rail < 0 || rail >= GPU_RAIL_COUNT) return;
-  WaitCursor wait;
+  CWaitCursor wait;
   const double volts = PositionVolts(rail, m_rails[rail].slider->value());
   {
     PageHardwareLock lock;
@@ -363,7 +358,7 @@ void CGraphicsDlg::SetRail(int rail) {
 }
 
 void CGraphicsDlg::ApplyGpuVoltage() {
-  WaitCursor wait;
+  CWaitCursor wait;
   RefreshClocks();
   const int i = m_pVgpu->currentIndex();
   if (CDisplayAdapter* a = Adapter(); a && i >= 0 && i < kVgpuCount) {
@@ -374,7 +369,7 @@ void CGraphicsDlg::ApplyGpuVoltage() {
 }
 
 void CGraphicsDlg::DefaultGpuVoltage() {
-  WaitCursor wait;
+  CWaitCursor wait;
   if (CDisplayAdapter* a = Adapter()) {
     PageHardwareLock lock;
     float volts = -1;

@@ -16,6 +16,7 @@
 #include "app/CHotKeys.h"
 #include "app/CHyperLink.h"
 #include "app/CTorvikTuneApp.h"
+#include "app/WaitCursor.h"
 #include "app/CTorvikTuneDlg.h"
 #include "app/ProfileActions.h"
 #include "app/ValidationSave.h"
@@ -207,11 +208,13 @@ void COptionDlg::OnSaveProfile() {
   const auto& confirm = PageHooks().confirm ? PageHooks().confirm : DefaultConfirm;
   if (!confirm(owner, QString::fromLatin1(kProfileWarning), QStringLiteral("Warning"))) return;
   const int number = m_profiles->currentIndex() + 1;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   QString error;
   const auto& save = PageHooks().saveProfile ? PageHooks().saveProfile : SaveProfileFromOptionsPage;
-  const bool saved = save(number, &error);
-  QApplication::restoreOverrideCursor();
+  bool saved;
+  {
+    CWaitCursor wait;
+    saved = save(number, &error);
+  }
   // A profile that was not written is said so: the user would otherwise
   // count on a hot key that loads nothing or an older profile.
   if (!saved && app) app->Warn(error, QStringLiteral("Save Profile"));
