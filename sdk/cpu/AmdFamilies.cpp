@@ -26,12 +26,6 @@ bool HasFidVidControl(const CCPUThread* t) {
   return (plat::CurrentMachine().Cpuid(0x80000007, 0).edx & 0x6) != 0;
 }
 
-float RefreshedRatio(CCPUInfos* infos, CCPUThread* t) {
-  if (!infos->ratioControl || !infos->ratioControl->Refresh()) return -1.0f;
-  t->currentRatio = infos->ratioControl->CurrentRatio();
-  return t->currentRatio;
-}
-
 }  // namespace
 
 CCPUInfos* MakeAmdFamilyInfos(int extFamily) {
@@ -73,24 +67,22 @@ float MeasureAmdCounterClock(CCPUThread* t, CTimer* timer) {
 void AMD_K7_Infos::Probe(CCPUThread* t) {
   ApplyAmdTopology(t, false);
   if (!HasFidVidControl(t)) return;
-  ratioControl = new K7_FIDVID_Control();
-  if (ratioControl->Refresh()) t->maxRatio = ratioControl->MaxRatio();
+  AdoptRatioControl(t, new K7_FIDVID_Control());
 }
 
 void AMD_K7_Infos::Classify(CCPUThread* t) { ApplyNamingCases(t, kAmdK7Cases, 0); }
 
-float AMD_K7_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(this, t); }
+float AMD_K7_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(t); }
 
 void AMD_K8_Infos::Probe(CCPUThread* t) {
   ApplyAmdTopology(t, true);
   if (!HasFidVidControl(t)) return;
-  ratioControl = new K8_FIDVID_Control(t->extModel >= 0x40);
-  if (ratioControl->Refresh()) t->maxRatio = ratioControl->MaxRatio();
+  AdoptRatioControl(t, new K8_FIDVID_Control(t->extModel >= 0x40));
 }
 
 void AMD_K8_Infos::Classify(CCPUThread* t) { ApplyNamingCases(t, kAmdK8Cases, 0); }
 
-float AMD_K8_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(this, t); }
+float AMD_K8_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(t); }
 
 // ------------------------------------------------------------------ K10 and later
 
@@ -126,7 +118,7 @@ void AMD_K10_Infos::Probe(CCPUThread* t) {
 
 void AMD_K10_Infos::Classify(CCPUThread* t) { ApplyNamingCases(t, NamingCases(), 0); }
 
-float AMD_K10_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(this, t); }
+float AMD_K10_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(t); }
 
 float AMD_K10_Infos::GetBusClock(CCPUThread* t) {
   MSR_Register* hwcr = t->ReadMSR(kHwcr);
@@ -138,7 +130,7 @@ float AMD_K10_Infos::GetBusClock(CCPUThread* t) {
 float AMD_K12_Infos::MeasureCoreClock(CCPUThread* t, CTimer* timer) {
   MSR_Register* hwcr = t->ReadMSR(kHwcr);
   if (!hwcr || !(hwcr->low & (1u << 24)) || p0Ratio <= 0) return -1.0f;
-  float ratio = RefreshedRatio(this, t);
+  float ratio = RefreshedRatio(t);
   if (ratio <= 0 || !timer || timer->type != TIMER_ACPI) return -1.0f;
   float tsc = MeasureTSC();
   return tsc > 0 ? tsc * ratio / p0Ratio : -1.0f;

@@ -1,5 +1,6 @@
-// Intel family knowledge for the generations the vendor's boards carry:
-// Core 2, Nehalem, Sandy Bridge and Haswell.
+// Intel family knowledge: the ratio controls of Netburst, Pentium M, Core
+// and Atom; clocks, temperatures, power and naming of the generations the
+// vendor's boards carry (Core 2, Nehalem, Sandy Bridge and Haswell).
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,43 @@ void EndTscScope();
 // Digital thermal sensor reading shared by the families: creates the sensor
 // on first use, returns TjMax - reading or -1.
 float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, const char* name, bool package);
+
+class Intel_Netburst_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Netburst_Infos() : CSpeedStepFamilyInfos(0x01001000) {}
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
+
+// Pentium M.
+class Intel_Mobile_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Mobile_Infos() : CSpeedStepFamilyInfos(0x01002000) {}
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
+
+// Core (Yonah).
+class Intel_Core_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Core_Infos() : CSpeedStepFamilyInfos(0x01004000) {}
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
+
+// Atom: the Core 2 status layout with the mobile VID coding; the bus clock
+// is the time-stamp counter over the highest ratio.
+class Intel_Atom_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Atom_Infos() : CSpeedStepFamilyInfos(0x01010000) {}
+  float GetBusClock(CCPUThread* t) override;
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
 
 class Intel_Core_2_Infos : public CCPUInfos {
  public:
