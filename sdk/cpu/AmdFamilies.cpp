@@ -8,6 +8,7 @@
 #include "sdk/cpu/FIDVID_Control.h"
 #include "sdk/cpu/IntelFamilies.h"
 #include "sdk/cpu/IntelNaming.h"
+#include "sdk/cpu/LinkRatio.h"
 #include "sdk/cpu/MSR_Register.h"
 #include "sdk/cpu/Timers.h"
 
@@ -76,6 +77,8 @@ float AMD_K7_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(t); }
 
 void AMD_K8_Infos::Probe(CCPUThread* t) {
   ApplyAmdTopology(t, true);
+  t->linkRatio = HyperTransportLinkRatio(false);
+  t->busCode = 200;  // the 200 MHz reference of the core and HyperTransport clocks
   if (!HasFidVidControl(t)) return;
   AdoptRatioControl(t, new K8_FIDVID_Control(t->extModel >= 0x40));
 }
@@ -100,6 +103,9 @@ const NamingCase* AMD_K15_Infos::NamingCases() const { return kAmdK15Cases; }
 
 void AMD_K10_Infos::Probe(CCPUThread* t) {
   ApplyAmdTopology(t, false);
+  // Families 12h and 14h reach their chipset over UMI, not HyperTransport.
+  if (typeCode == CPU_AMD_K10 || typeCode == CPU_AMD_K15) t->linkRatio = HyperTransportLinkRatio(true);
+  t->busCode = static_cast<int>(referenceMHz);
   K10_FIDVID_Control* control = MakeRatioControl(t);
   ratioControl = control;
   control->Refresh();

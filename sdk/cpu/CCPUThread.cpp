@@ -48,6 +48,17 @@ const VendorRow kVendors[] = {
 
 }  // namespace
 
+float NominalBusClock(int busCode) {
+  static const struct {
+    int code;
+    float mhz;
+  } kBuses[] = {{25, 25.0f},    {33, 33.34f},   {50, 50.0f},   {66, 66.67f},   {100, 100.0f}, {133, 133.34f},
+                {166, 166.67f}, {200, 200.0f}, {266, 266.67f}, {333, 333.34f}, {400, 400.0f}};
+  for (const auto& b : kBuses)
+    if (b.code == busCode) return b.mhz;
+  return -1.0f;
+}
+
 CCPUInfos::~CCPUInfos() { delete ratioControl; }
 
 void CCPUInfos::AdoptRatioControl(CCPUThread* t, FIDVID_Control* control) {

@@ -12,6 +12,7 @@
 #include "sdk/cpu/CpuDriver.h"
 #include "sdk/cpu/FIDVID_Control.h"
 #include "sdk/cpu/IntelNaming.h"
+#include "sdk/cpu/LinkRatio.h"
 #include "sdk/cpu/MSR_Register.h"
 #include "sdk/cpu/Timers.h"
 #include "sdk/cpu/VendorInfos.h"
@@ -337,6 +338,17 @@ float TscOverMaxRatio(const CCPUThread* t) {
 
 }  // namespace
 
+int FsbBusCode(CCPUThread* t) {
+  static const int kCodes[8] = {266, 133, 200, 166, 333, 100, 400, -1};
+  MSR_Register* fsb = t->ReadMSR(0xCD);
+  return fsb ? kCodes[fsb->low & 7] : -1;
+}
+
+void Intel_Atom_Infos::Probe(CCPUThread* t) {
+  CSpeedStepFamilyInfos::Probe(t);
+  t->busCode = FsbBusCode(t);
+}
+
 float Intel_Atom_Infos::GetBusClock(CCPUThread* t) { return TscOverMaxRatio(t); }
 
 // ------------------------------------------------------------------ Core 2
@@ -345,6 +357,7 @@ void Intel_Core_2_Infos::Probe(CCPUThread* t) {
   // The rated frequency first: the model-number tables and TjMax use it.
   const int fromBrand = RatedFromBrand(t->specification, kCore2Frequencies);
   if (fromBrand > 0) t->ratedMHz = fromBrand;
+  t->busCode = FsbBusCode(t);
   MSR_Register* platform = t->ReadMSR(0x17);
   if (platform) {
     t->platformId = static_cast<int>(Bits(platform->Value(), 52, 50));
@@ -407,6 +420,9 @@ void Intel_Nehalem_Infos::ProbeCommon(CCPUThread* t) {
 
 void Intel_Nehalem_Infos::Probe(CCPUThread* t) {
   ProbeCommon(t);
+  // Parts with an external QPI link to an I/O hub (Bloomfield, Gainestown,
+  // Gulftown, Westmere-EP); the others have none.
+  if (t->extModel == 26 || t->extModel == 44) t->linkRatio = QpiLinkRatio();
   Intel_CPU_Infos* vendor = VendorOf(t);
   if (vendor && vendor->enhancedSpeedStep) ratioControl = new Nehalem_FIDVID_Control();
   if (tdpLimit > 0 && tdcLimit > 0 && !t->packagePower && QUARNSDK::HasInstance()) {
@@ -416,19 +432,19 @@ void Intel_Nehalem_Infos::Probe(CCPUThread* t) {
   }
 }
 
-void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows, float nominalBusMHz) {
+void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows, int busCode) {
   const int fromBrand = RatedFromBrand(t->specification, rows);
   if (fromBrand > 0) t->ratedMHz = fromBrand;
-  t->busCode = 133;
+  t->busCode = busCode;
   if (t->ratedMHz == -1 && nonTurboRatio > 0) {
     float bus = GetBusClock(t);
-    if (bus <= 0) bus = nominalBusMHz;
+    if (bus <= 0) bus = NominalBusClock(busCode);
     t->ratedMHz = static_cast<int>(bus * static_cast<float>(nonTurboRatio));
   }
 }
 
 void Intel_Nehalem_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kNehalemFrequencies);
+  FindRatedFrequency(t, kNehalemFrequencies, 133);
   NameIntelNehalem(t, unlocked);
 }
 
@@ -494,14 +510,12 @@ void Intel_Sandy_Bridge_Infos::Probe(CCPUThread* t) {
 }
 
 void Intel_Sandy_Bridge_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
-  t->busCode = 100;
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100);
   NameIntelSandyBridge(t, unlocked);
 }
 
 void Intel_Haswell_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
-  t->busCode = 100;
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100);
   NameIntelHaswell(t, unlocked);
 }
 

@@ -73,6 +73,7 @@ class Intel_Core_Infos : public CSpeedStepFamilyInfos {
 class Intel_Atom_Infos : public CSpeedStepFamilyInfos {
  public:
   Intel_Atom_Infos() : CSpeedStepFamilyInfos(0x01010000) {}
+  void Probe(CCPUThread* t) override;
   float GetBusClock(CCPUThread* t) override;
 
  protected:
@@ -111,9 +112,9 @@ class Intel_Nehalem_Infos : public CCPUInfos {
   explicit Intel_Nehalem_Infos(uint32_t code) : CCPUInfos(INFOS_FAMILY, code) { fixedCounterClock = true; }
   void ProbeCommon(CCPUThread* t);
   // The rated frequency from the brand string; when it names none, the bus
-  // clock (or the platform's nominal `nominalBusMHz`) times the maximum
-  // non-turbo ratio.
-  void FindRatedFrequency(CCPUThread* t, const struct RatedFrequencyRow* rows, float nominalBusMHz = 133.33f);
+  // clock (or the nominal clock of the platform's `busCode`) times the
+  // maximum non-turbo ratio.
+  void FindRatedFrequency(CCPUThread* t, const struct RatedFrequencyRow* rows, int busCode);
 };
 
 class Intel_Sandy_Bridge_Infos : public Intel_Nehalem_Infos {
@@ -134,6 +135,11 @@ class Intel_Haswell_Infos : public Intel_Sandy_Bridge_Infos {
   Intel_Haswell_Infos() : Intel_Sandy_Bridge_Infos(0x01020200) {}
   void Classify(CCPUThread* t) override;
 };
+
+// The bus speed code of MSR_FSB_FREQ (0xCD) bits 2:0 on Core 2 and Atom
+// (Intel SDM, the model-specific register tables of both); -1 when the
+// register cannot be read or the code names no listed bus.
+int FsbBusCode(CCPUThread* t);
 
 // One row of a brand-string frequency search.
 struct RatedFrequencyRow {
