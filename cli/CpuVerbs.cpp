@@ -13,6 +13,7 @@
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/CProcessor.h"
 #include "sdk/cpu/FIDVID_Control.h"
+#include "sdk/cpu/MSR_Register.h"
 #include "sdk/cpu/Timers.h"
 #include "sdk/cpu/TurboControl.h"
 
@@ -126,6 +127,13 @@ void PrintText(CCPUInterface* cpu) {
   }
 }
 
+// The identification and family registers, as the SDK last read them (no
+// access now): platform id, microcode signature, bus speed, platform info,
+// performance status, miscellaneous enables, turbo power limits, AMD HWCR,
+// FID/VID and COFVID status.
+const uint32_t kIdentificationMsrs[] = {0x17,  0x8B,  0xCD,  0xCE,       0x198,     0x1A0,
+                                        0x1AC, 0x1B1, 0x19C, 0xC0010015, 0xC0010042, 0xC0010071};
+
 void PrintJson(CCPUInterface* cpu) {
   Json j;
   j.BeginObject().Key("logicalProcessors").Int(cpu->logicalCount).Key("busClockMHz").Number(cpu->busClock);
@@ -164,6 +172,14 @@ void PrintJson(CCPUInterface* cpu) {
       j.Key("volts").Number(ratios.control->VoltageFromCode(vid)).EndObject();
     }
     j.EndArray();
+    j.Key("msrs").BeginObject();
+    for (uint32_t index : kIdentificationMsrs)
+      if (MSR_Register* m = t ? t->FindMSR(index) : nullptr) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "0x%X", index);
+        j.Key(name).Hex(m->Value(), 16);
+      }
+    j.EndObject();
     j.Key("caches").BeginArray();
     for (CCacheDescriptor* c : Items(t ? t->caches : nullptr)) {
       j.BeginObject().Key("level").Int(c->level).Key("type").String(CacheTypeName(c->type));

@@ -219,6 +219,10 @@ TEST(TorvikctlTest, CpuShowsTheLinkClockBusAndRatioRange) {
     ASSERT_EQ(json.status, 0) << r.board;
     EXPECT_NE(json.out.find(r.json), std::string::npos) << r.board << "\n" << json.out;
   }
+  // The registers the identification read, from the SDK's cache.
+  CmdResult x58 = Torvikctl("--machine emulated:brenmor-x58 --virtual-time --json cpu");
+  EXPECT_NE(x58.out.find("\"msrs\":{\"0x17\":\"0x"), std::string::npos) << x58.out;
+  EXPECT_NE(x58.out.find("\"0xCE\":\"0x"), std::string::npos) << x58.out;
   CmdResult am3 = Torvikctl("--machine emulated:kestrel-am3 --virtual-time cpu");
   EXPECT_NE(am3.out.find("Nominal bus clock: 200.00 MHz"), std::string::npos) << am3.out;
   EXPECT_NE(am3.out.find("P-state 0: ratio 16.0, VID 1.3500 V"), std::string::npos) << am3.out;
