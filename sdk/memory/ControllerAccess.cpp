@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <numeric>
+
 #include "platform/Machine.h"
 #include "sdk/access/CMemoryIOSpace.h"
 #include "sdk/access/CPCIInterface.h"
@@ -54,6 +57,13 @@ uint32_t MchbarWindow::Bits(uint32_t offset, int high, int low, bool* ok) const 
   uint32_t v = 0;
   *ok = Read(offset, &v);
   return *ok ? Field(v, high, low) : 0;
+}
+
+void SetRatio(CMemoryInfo& info, int busUnits, int memoryUnits) {
+  if (busUnits <= 0 || memoryUnits <= 0) return;
+  const int g = std::gcd(busUnits, memoryUnits);
+  info.ratioValue = static_cast<float>(memoryUnits) / static_cast<float>(busUnits);
+  std::snprintf(info.ratioText, sizeof(info.ratioText), "%d:%d", busUnits / g, memoryUnits / g);
 }
 
 }  // namespace mc

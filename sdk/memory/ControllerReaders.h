@@ -39,6 +39,10 @@ class MchbarWindow {
   uint32_t original_ = 0;
 };
 
+// `ratioValue` = memory clock / bus clock and `ratioText` "bus:memory" in
+// lowest terms, both clocks given in the same units.
+void SetRatio(CMemoryInfo& info, int busUnits, int memoryUnits);
+
 // Bits high..low of `value`.
 inline uint32_t Field(uint32_t value, int high, int low) {
   return (value >> low) & ((high - low >= 31) ? 0xFFFFFFFFu : ((1u << (high - low + 1)) - 1));

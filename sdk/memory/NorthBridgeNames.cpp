@@ -122,6 +122,10 @@ constexpr Row kAmd[] = {
     {0x1200, "K10 HyperTransport", Reader::None}, {0x1300, "K11 HyperTransport", Reader::None},
     {0x1400, "K15 HyperTransport", Reader::None}, {0x1600, "K15 HyperTransport", Reader::None},
     {0x1102, "K8 DRAM Controller", Reader::AmdDram}, {0x1202, "K10 DRAM Controller", Reader::AmdDram},
+    {0x1302, "K11 DRAM Controller", Reader::AmdDram}, {0x1702, "K12/K14 DRAM Controller", Reader::AmdDram},
+    {0x1602, "K15 DRAM Controller", Reader::AmdDram}, {0x1402, "K15 DRAM Controller", Reader::AmdDram},
+    {0x141C, "K15 DRAM Controller", Reader::AmdDram}, {0x1572, "K15 DRAM Controller", Reader::AmdDram},
+    {0x1700, "K12/K14 HyperTransport", Reader::None},
 };
 
 constexpr Row kAti[] = {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "emu/boards/ChipsetParts.h"
 #include "emu/chips/MchbarRegisters.h"
@@ -24,6 +25,29 @@
 namespace {
 
 using emu::PciFunction;
+
+// A processor interface holding one AMD processor of family 0Fh plus
+// `extFamily`, made by hand (the readers ask it for the family, revision
+// and highest multiplier).
+void AddAmdProcessor(QUARNSDK& sdk, int extFamily, int extModel, float maxRatio) {
+  auto* cpu = new CCPUInterface(0);
+  sdk.interfaces->Append(cpu);
+  sdk.cpuInterface = cpu;
+  auto* p = new CProcessor(0, 0);
+  auto* core = new CCPUCore(0);
+  auto* t = new CCPUThread(0);
+  t->family = 0xF;
+  t->extFamily = extFamily;
+  t->extModel = extModel;
+  t->maxRatio = maxRatio;
+  cpu->threads->Append(t);
+  cpu->cores->Append(core);
+  core->threads->Append(t);
+  p->threads->Append(t);
+  p->cores->Append(core);
+  cpu->processors->Append(p);
+  sdk.AddDevice(p);
+}
 
 class Chipset : public ::testing::Test {
  protected:
@@ -355,6 +379,85 @@ TEST_F(Chipset, AmdDramControllerWithoutDataGivesNothing) {
   }
 }
 
+// Register images of the later AMD DRAM controllers, encoded as the BKDGs
+// and AGESA's register tables give them: family 11h like the K10 (DDR2),
+// 12h/14h with the five-bit MemClkFreq and only Tcl in F2x88, 15h with its
+// timings in F2x200/F2x208 and the channel count from F2x110.
+TEST_F(Chipset, AmdLaterFamiliesFromTheirRegisterImages) {
+  struct Reg {
+    uint32_t offset, value;
+  };
+  constexpr uint32_t kValid = 1u << 7, kSlow = 1u << 20, kOff = 1u << 14;
+  struct Case {
+    const char* what;
+    uint16_t device;
+    int extFamily;  // -1: no processor identified
+    std::vector<Reg> regs;
+    int type, channels;
+    const char* ratioText;
+    float ratio, cl;
+    int rcd, rp, ras, rfc, cr;
+  } cases[] = {
+      // Family 11h, DDR2-800 5-5-5-18 on DCT0, DCT1 off, Trfc0 127.5 ns.
+      {"11h DDR2-800", 0x1302, 2,
+       {{0x88, 4 | 2 << 4 | 2 << 8 | 15 << 12}, {0x8C, 2u << 20}, {0x94, 3 | 1u << 3}, {0x194, kOff}},
+       7, 1, "1:2", 2, 5, 5, 5, 18, 51, 1},
+      // Family 15h, DDR3-1333 9-9-9-24, channels interleaved, 2 Gbit (160 ns).
+      {"15h DDR3-1333", 0x1602, 6,
+       {{0x94, 0x0E | kValid}, {0x110, 1u << 2}, {0x200, 9 | 9 << 8 | 9 << 16 | 24u << 24}, {0x208, 2}}, 9, 2,
+       "3:10", 20.0f / 6, 9, 9, 9, 24, 107, 1},
+      // Family 15h (Trinity), DDR3-1866 13-13-13-32 2T on one DCT, 4 Gbit
+      // (300 ns).
+      {"15h DDR3-1866", 0x1402, 6,
+       {{0x94, 0x16 | kValid | kSlow}, {0x110, 0}, {0x200, 13 | 13 << 8 | 13 << 16 | 32u << 24}, {0x208, 3}}, 9, 1,
+       "3:14", 28.0f / 6, 13, 13, 13, 32, 280, 2},
+      // A clock code not marked valid: no ratio, so no tRFC in clocks.
+      {"15h clock not valid", 0x1602, 6, {{0x94, 0x0E}, {0x200, 9 | 9 << 8 | 9 << 16 | 24u << 24}, {0x208, 2}}, 9,
+       1, "", -1, 9, 9, 9, 24, -1, 1},
+      // Family 14h, DDR3-1066 CL7, one DCT, 1 Gbit (110 ns); tRCD, tRP and
+      // tRAS sit behind an index register and stay unknown.
+      {"14h DDR3-1066", 0x1702, 5, {{0x88, 3}, {0x8C, 1u << 20}, {0x94, 0x0A | kValid}}, 9, 1, "3:8", 16.0f / 6, 7,
+       -1, -1, -1, 59, 1},
+      // Family 12h, DDR3-1600 CL11 on both DCTs, Trfc0 000b (90 ns).
+      {"12h DDR3-1600", 0x1702, 3, {{0x88, 7}, {0x94, 0x12 | kValid}, {0x194, 0x12 | kValid}}, 9, 2, "1:4", 4, 11,
+       -1, -1, -1, 72, 1},
+      // The same function without an identified processor: one DCT read,
+      // its count not guessed.
+      {"12h/14h unknown family", 0x1702, -1, {{0x88, 7}, {0x94, 0x12 | kValid}, {0x194, 0x12 | kValid}}, 9, -1,
+       "1:4", 4, 11, -1, -1, -1, 72, 1},
+      // The first DCT off: nothing is read from it.
+      {"15h DCT off", 0x1602, 6, {{0x94, 0x0E | kValid | kOff}, {0x200, 9}}, -1, -1, "", -1, -1, -1, -1, -1, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    env->machine->AddMmio(emu::parts::kMmconfigBase, 256u << 20, std::make_shared<emu::MmconfigWindow>(*env->machine));
+    Add(0, 0, 0, 0x5957, 0x06000000, 0x1002).Set32(0x1C, emu::parts::kMmconfigBase);
+    auto& f2 = Add(0, 0x18, 2, c.device, 0x06000000, 0x1022);
+    f2.express = true;
+    for (const Reg& r : c.regs) f2.Set32(r.offset, r.value);
+    ASSERT_TRUE(env->Start());
+    QUARNSDK& sdk = env->Sdk();
+    ASSERT_TRUE(sdk.CreatePCIInterface());
+    ScanPciBus(sdk);
+    if (c.extFamily >= 0) AddAmdProcessor(sdk, c.extFamily, 1, 20);
+    ASSERT_TRUE(sdk.CreateChipsetInterface());
+    auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_EQ(m.commandRate, c.cr);
+    if (c.ratio > 0) EXPECT_NEAR(chipset->ComputeDramFrequency(200, 20), 200 * c.ratio, 0.01);
+  }
+}
+
 // The K8's controller, whose layout depends on the processor's revision:
 // a family 0Fh processor made by hand tells it.
 TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
@@ -393,25 +496,7 @@ TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
     QUARNSDK& sdk = env->Sdk();
     ASSERT_TRUE(sdk.CreatePCIInterface());
     ScanPciBus(sdk);
-    if (c.extModel >= 0) {
-      auto* cpu = new CCPUInterface(0);
-      sdk.interfaces->Append(cpu);
-      sdk.cpuInterface = cpu;
-      auto* p = new CProcessor(0, 0);
-      auto* core = new CCPUCore(0);
-      auto* t = new CCPUThread(0);
-      t->family = 0xF;
-      t->extFamily = 0;
-      t->extModel = c.extModel;
-      t->maxRatio = c.maxRatio;
-      cpu->threads->Append(t);
-      cpu->cores->Append(core);
-      core->threads->Append(t);
-      p->threads->Append(t);
-      p->cores->Append(core);
-      cpu->processors->Append(p);
-      sdk.AddDevice(p);
-    }
+    if (c.extModel >= 0) AddAmdProcessor(sdk, 0, c.extModel, c.maxRatio);
     ASSERT_TRUE(sdk.CreateChipsetInterface());
     auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
