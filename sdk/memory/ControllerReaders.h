@@ -71,3 +71,6 @@ void ReadCore2Controller(CNorthBridge& bridge, CMemoryInfo& info, Core2Hub hub);
 void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info);
 // The 945 family's memory controller hub (945G/P/PL, 945GM/PM/GME).
 void Read945Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
+// The 965 family's hubs (946, Q963/Q965, P965/G965, G35, GM965/PM965,
+// GME965/GLE960).
+void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);

@@ -12,7 +12,8 @@
 namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
-                    Core2Series4, Atom, AmdDram, I945, I945Mobile };
+                    Core2Series4, Atom, AmdDram, I945, I945Mobile,
+                    I965, I965Mobile };
 
 struct Row {
   uint16_t device;
@@ -62,12 +63,12 @@ constexpr Row kIntel[] = {
     {0x277C, "i975X", Reader::None},
     {0x27A0, "i945GM/PM", Reader::I945Mobile},
     {0x27AC, "i945GME", Reader::I945Mobile},
-    {0x2970, "i946GZ/PL", Reader::None},
-    {0x2980, "G35", Reader::None},
-    {0x2990, "Q963/Q965", Reader::None},
-    {0x29A0, "P965/G965", Reader::None},
-    {0x2A00, "GM965/PM965", Reader::None},
-    {0x2A10, "GME965/GLE960", Reader::None},
+    {0x2970, "i946GZ/PL", Reader::I965},
+    {0x2980, "G35", Reader::I965},
+    {0x2990, "Q963/Q965", Reader::I965},
+    {0x29A0, "P965/G965", Reader::I965},
+    {0x2A00, "GM965/PM965", Reader::I965Mobile},
+    {0x2A10, "GME965/GLE960", Reader::I965Mobile},
     {0x2A40, "GM45/PM45", Reader::None},
     {0x29B0, "Q35", Reader::Core2Series3},
     {0x29C0, "P35/G33/G31", Reader::Core2Series3},
@@ -199,6 +200,8 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::AmdDram: ReadAmdDramController(bridge, info); break;
     case Reader::I945: Read945Controller(bridge, info, false); break;
     case Reader::I945Mobile: Read945Controller(bridge, info, true); break;
+    case Reader::I965: Read965Controller(bridge, info, false); break;
+    case Reader::I965Mobile: Read965Controller(bridge, info, true); break;
   }
 }
 

@@ -558,6 +558,59 @@ TEST_F(Chipset, Intel945TimingsChannelsAndRatio) {
   }
 }
 
+// The 965 family's hubs: rank boundaries, CxDRT1 and CxDRT3 per channel
+// and CLKCFG in MCHBAR, as the datasheets encode them.
+TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
+  struct Case {
+    const char* what;
+    uint16_t device;
+    bool enabledByFirmware;
+    uint32_t drb0, drb1, drt1, drt3, clkcfg;
+    int channels, rcd, rp, ras, rfc;
+    float cl, ratio;
+    const char* ratioText, *chip;
+  } cases[] = {
+      // P965, FSB 1066, DDR2-800 5-5-5-18, tRFC 51, both channels.
+      {"P965", 0x29A0, true, 0x00400020, 0x00400020, 3 | 3 << 5 | 18u << 21, 2u << 23 | 51u << 13, 0x30, 2, 5, 5, 18,
+       51, 5, 1.5f, "2:3", "P965/G965"},
+      // GM965, FSB 800, DDR2-667, DIMM in channel 1 only (a ThinkPad's
+      // CxDRT1/CxDRT3 dump: 4-4-11, CL5, tRFC 43); the firmware left MCHBAR
+      // off, so it is switched on for the read only.
+      {"GM965", 0x2A00, false, 0, 0x00200000, 0x01608442, 0x01056282, 0x42, 1, 4, 4, 11, 43, 5, 10.0f / 6, "3:5",
+       "GM965/PM965"},
+      // G35, FSB 800, DDR2-667, whose CxDRT3 reads all ones: no CAS
+      // latency, no tRFC.
+      {"G35 CxDRT3 all ones", 0x2980, true, 0x00400020, 0, 3 | 3 << 5 | 18u << 21, 0xFFFFFFFF, 0x22, 1, 5, 5, 18, -1,
+       -1, 10.0f / 6, "3:5", "G35"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    auto& r = Mchbar(c.device);
+    if (!c.enabledByFirmware) host->Set32(0x48, 0xFED10000);
+    r.Set32(0x1204, c.drb0);
+    r.Set32(0x1304, c.drb1);
+    const uint32_t ch = c.drb0 ? 0 : 0x100;
+    r.Set32(0x1214 + (0x100 - ch), 0x00E000E7);  // the other channel's: not to be read
+    r.Set32(0x1214 + ch, c.drt1);
+    r.Set32(0x121C + ch, c.drt3);
+    r.Set32(0xC00, c.clkcfg);
+    CChipsetInterface* chipset = Start();
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_STREQ(chipset->GetHostBridge()->chipName, c.chip);
+    EXPECT_EQ(m.typeCode, 7);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_EQ(host->Get32(0x48) & 1, c.enabledByFirmware ? 1u : 0u) << "the MCHBAR enable as the firmware left it";
+  }
+}
+
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
   struct Case {
     const char* board;
