@@ -558,43 +558,52 @@ TEST_F(Chipset, Intel945TimingsChannelsAndRatio) {
   }
 }
 
-// The 965 family's hubs: rank boundaries, CxDRT1 and CxDRT3 per channel
-// and CLKCFG in MCHBAR, as the datasheets encode them.
+// The 965 family's hubs, desktop and mobile, whose DRAM registers sit in
+// different MCHBAR blocks; CLKCFG gives the ratio on both.
 TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
+  struct Reg {
+    uint32_t offset, value;
+  };
   struct Case {
     const char* what;
     uint16_t device;
     bool enabledByFirmware;
-    uint32_t drb0, drb1, drt1, drt3, clkcfg;
+    std::vector<Reg> regs;
     int channels, rcd, rp, ras, rfc;
     float cl, ratio;
     const char* ratioText, *chip;
   } cases[] = {
-      // P965, FSB 1066, DDR2-800 5-5-5-18, tRFC 51, both channels.
-      {"P965", 0x29A0, true, 0x00400020, 0x00400020, 3 | 3 << 5 | 18u << 21, 2u << 23 | 51u << 13, 0x30, 2, 5, 5, 18,
-       51, 5, 1.5f, "2:3", "P965/G965"},
+      // P965, FSB 1066, DDR2-800 5-5-5-18 in both channels (channel 1's
+      // block 0x400 higher holds other values, not to be read). tRAS
+      // (0x250 bits 15:11) and tRP (0x252 bits 16:13) share bytes: one
+      // dword at 0x250 carries both.
+      {"P965", 0x29A0, true,
+       {{0x260, 0x00300000}, {0x660, 0x00300000}, {0x29C, 2u << 17}, {0x250, 18u << 11 | 5u << 29},
+        {0x258, 5u << 16}, {0x69C, 4u << 17}, {0x650, 7u << 29}, {0xC00, 0x30}},
+       2, 5, 5, 18, -1, 5, 1.5f, "2:3", "P965/G965"},
+      // G35, FSB 800, DDR2-667, modules only in channel 1.
+      {"G35 channel 1", 0x2980, true,
+       {{0x660, 0x00100000}, {0x69C, 1u << 17}, {0x650, 12u << 11 | 4u << 29}, {0x658, 4u << 16},
+        {0x29C, 3u << 17}, {0xC00, 0x22}},
+       1, 4, 4, 12, -1, 4, 10.0f / 6, "3:5", "G35"},
       // GM965, FSB 800, DDR2-667, DIMM in channel 1 only (a ThinkPad's
-      // CxDRT1/CxDRT3 dump: 4-4-11, CL5, tRFC 43); the firmware left MCHBAR
-      // off, so it is switched on for the read only.
-      {"GM965", 0x2A00, false, 0, 0x00200000, 0x01608442, 0x01056282, 0x42, 1, 4, 4, 11, 43, 5, 10.0f / 6, "3:5",
-       "GM965/PM965"},
-      // G35, FSB 800, DDR2-667, whose CxDRT3 reads all ones: no CAS
-      // latency, no tRFC.
-      {"G35 CxDRT3 all ones", 0x2980, true, 0x00400020, 0, 3 | 3 << 5 | 18u << 21, 0xFFFFFFFF, 0x22, 1, 5, 5, 18, -1,
-       -1, 10.0f / 6, "3:5", "G35"},
+      // CxDRT1/CxDRT3: 4-4-11, CL5, tRFC 43); the firmware left MCHBAR off,
+      // so it is switched on for the read only.
+      {"GM965", 0x2A00, false,
+       {{0x1304, 0x00200000}, {0x1314, 0x01608442}, {0x131C, 0x01056282}, {0x1214, 0x00E000E7}, {0xC00, 0x42}}, 1,
+       4, 4, 11, 43, 5, 10.0f / 6, "3:5", "GM965/PM965"},
+      // GME965 whose CxDRT3 reads all ones: no CAS latency, no tRFC; FSB
+      // 533 with DDR2-533 is 1:2.
+      {"GME965 CxDRT3 all ones", 0x2A10, true,
+       {{0x1204, 0x00400020}, {0x1214, 3 | 3 << 5 | 15u << 21}, {0x121C, 0xFFFFFFFF}, {0xC00, 0x31}}, 1, 5, 5, 15,
+       -1, -1, 2, "1:2", "GME965/GLE960"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Reset();
     auto& r = Mchbar(c.device);
     if (!c.enabledByFirmware) host->Set32(0x48, 0xFED10000);
-    r.Set32(0x1204, c.drb0);
-    r.Set32(0x1304, c.drb1);
-    const uint32_t ch = c.drb0 ? 0 : 0x100;
-    r.Set32(0x1214 + (0x100 - ch), 0x00E000E7);  // the other channel's: not to be read
-    r.Set32(0x1214 + ch, c.drt1);
-    r.Set32(0x121C + ch, c.drt3);
-    r.Set32(0xC00, c.clkcfg);
+    for (const Reg& reg : c.regs) r.Set32(reg.offset, reg.value);
     CChipsetInterface* chipset = Start();
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
     EXPECT_STREQ(chipset->GetHostBridge()->chipName, c.chip);
