@@ -74,3 +74,9 @@ void Read945Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
 // The 965 family's hubs (946, Q963/Q965, P965/G965, G35, GM965/PM965,
 // GME965/GLE960).
 void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
+// Intel server hubs: E7500/E7501/E7505/E7205 (`synchronous`: the memory
+// runs at the bus clock), E7520/E7320/E7525, and the FB-DIMM hubs 5000
+// and 5400.
+void ReadE750xController(CNorthBridge& bridge, CMemoryInfo& info, bool e7500, bool synchronous);
+void ReadE752xController(CNorthBridge& bridge, CMemoryInfo& info);
+void ReadFbdController(CNorthBridge& bridge, CMemoryInfo& info, bool i5400);

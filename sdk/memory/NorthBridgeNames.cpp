@@ -13,7 +13,7 @@ namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
                     Core2Series4, Atom, AmdDram, I945, I945Mobile,
-                    I965, I965Mobile };
+                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400 };
 
 struct Row {
   uint16_t device;
@@ -47,13 +47,13 @@ constexpr Row kIntel[] = {
     {0x2578, "i875P", Reader::None},
     {0x3340, "i855PM", Reader::None},
     {0x3580, "i852/855GM", Reader::None},
-    {0x2540, "E7500", Reader::None},
-    {0x254C, "E7501", Reader::None},
-    {0x2550, "E7505", Reader::None},
-    {0x255D, "E7205", Reader::None},
-    {0x3590, "E7520", Reader::None},
-    {0x3592, "E7320", Reader::None},
-    {0x359E, "E7525", Reader::None},
+    {0x2540, "E7500", Reader::E7500},
+    {0x254C, "E7501", Reader::E7501},
+    {0x2550, "E7505", Reader::E750x},
+    {0x255D, "E7205", Reader::E750x},
+    {0x3590, "E7520", Reader::E752x},
+    {0x3592, "E7320", Reader::E752x},
+    {0x359E, "E7525", Reader::E752x},
     {0x2580, "i915P/G", Reader::None},
     {0x2584, "i925X/XE", Reader::None},
     {0x2588, "E7221", Reader::None},
@@ -83,14 +83,14 @@ constexpr Row kIntel[] = {
     {0x2E90, "B43", Reader::Core2Series4},
     {0xA000, "Atom Host Bridge", Reader::Atom},
     {0xA010, "Atom Host Bridge", Reader::Atom},
-    {0x25C0, "5000X", Reader::None},
-    {0x25D0, "5000Z", Reader::None},
-    {0x25D4, "5000V", Reader::None},
-    {0x25D8, "5000P", Reader::None},
+    {0x25C0, "5000X", Reader::I5000},
+    {0x25D0, "5000Z", Reader::I5000},
+    {0x25D4, "5000V", Reader::I5000},
+    {0x25D8, "5000P", Reader::I5000},
     {0x65C0, "5100", Reader::None},
-    {0x4000, "5400", Reader::None},
-    {0x4001, "5400A", Reader::None},
-    {0x4003, "5400B", Reader::None},
+    {0x4000, "5400", Reader::I5400},
+    {0x4001, "5400A", Reader::I5400},
+    {0x4003, "5400B", Reader::I5400},
     {0x3600, "7300", Reader::None},
     {0x3400, "X58", Reader::None},
     {0x3405, "X58", Reader::None},
@@ -202,6 +202,12 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::I945Mobile: Read945Controller(bridge, info, true); break;
     case Reader::I965: Read965Controller(bridge, info, false); break;
     case Reader::I965Mobile: Read965Controller(bridge, info, true); break;
+    case Reader::E7500: ReadE750xController(bridge, info, true, true); break;
+    case Reader::E7501: ReadE750xController(bridge, info, false, true); break;
+    case Reader::E750x: ReadE750xController(bridge, info, false, false); break;
+    case Reader::E752x: ReadE752xController(bridge, info); break;
+    case Reader::I5000: ReadFbdController(bridge, info, false); break;
+    case Reader::I5400: ReadFbdController(bridge, info, true); break;
   }
 }
 

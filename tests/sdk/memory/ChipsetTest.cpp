@@ -620,6 +620,68 @@ TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
   }
 }
 
+// The server hubs: E7xxx timings, channels and ECC from the host bridge's
+// DRT/DRC (and DDRCSR), the FB-DIMM hubs' channels from the branches'
+// AMBPRESENT and their FSB:FBD mapping from DDRFRQ.
+TEST_F(Chipset, IntelServerHubsFromTheirRegisterImages) {
+  struct Reg {
+    uint8_t device, function;
+    uint32_t offset, value;
+  };
+  struct Case {
+    const char* what;
+    uint16_t device;
+    std::vector<Reg> regs;
+    int type, channels;
+    const char* ecc;
+    float cl;
+    int rcd, rp, ras;
+    const char* ratioText;
+    float ratio;
+  } cases[] = {
+      // E7501: tRP 2, tRCD 3, CL2, tRAS 6; ECC, dual channel; synchronous.
+      {"E7501", 0x254C, {{0, 0, 0x78, 0x01 | 0x10 | 1u << 9}, {0, 0, 0x7C, 2u << 20 | 1u << 22}}, 6, 2, "ECC", 2, 3,
+       2, 6, "1:1", 1},
+      // E7500 always runs both channels; no ECC.
+      {"E7500", 0x2540, {{0, 0, 0x78, 0x02 | 2u << 9}, {0, 0, 0x7C, 0}}, 6, 2, "No-ECC", 2.5f, 2, 3, 5, "1:1", 1},
+      // E7205, single channel, its clock not tied to the bus.
+      {"E7205", 0x255D, {{0, 0, 0x78, 0}, {0, 0, 0x7C, 0}}, 6, 1, "No-ECC", 2.5f, 3, 3, 7, "", -1},
+      // E7520: CL3, tRP 4, tRCD 3, tRAS 13; ECC; DDRCSR dual channel.
+      {"E7520", 0x3590, {{0, 0, 0x78, 1u << 2 | 1u << 9 | 2u << 14}, {0, 0, 0x7C, 2u << 20}, {0, 0, 0x98, 3u << 28}},
+       -1, 2, "ECC", 3, 3, 4, 13, "", -1},
+      // 5000P: three channels with buffers, ECC on, FBD faster than the bus.
+      {"5000P", 0x25D8,
+       {{21, 0, 0x64, 0x00010001}, {22, 0, 0x64, 0x00000001}, {16, 1, 0x40, 1u << 5}, {16, 1, 0x54, 0x20u << 16}}, 8,
+       3, "ECC", -1, -1, -1, -1, "4:5", 1.25f},
+      // 5400: one channel, ECC off, bus faster than the FBD; branch 0's
+      // AMBPRESENT reads all ones and counts nothing.
+      {"5400", 0x4000,
+       {{21, 0, 0x64, 0xFFFFFFFF}, {22, 0, 0x64, 0x00030000}, {16, 1, 0x40, 0}, {16, 1, 0x54, 0x03u << 16}}, 8, 1,
+       "No-ECC", -1, -1, -1, -1, "5:4", 0.8f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    host = &Add(0, 0, 0, c.device);
+    for (const Reg& r : c.regs) {
+      PciFunction* f = r.device == 0 ? host : env->machine->FindPciFunction(0, r.device, r.function);
+      if (!f) f = &Add(0, r.device, r.function, 0x25F0, 0x08800000);
+      f->Set32(r.offset, r.value);
+    }
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_STREQ(m.eccText, c.ecc);
+    EXPECT_EQ(m.eccEnabled, std::string(c.ecc) == "ECC" ? 1 : 0);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+  }
+}
+
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
   struct Case {
     const char* board;
