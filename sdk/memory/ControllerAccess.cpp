@@ -30,8 +30,14 @@ MchbarWindow::MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable, uin
     mchbar = bridge.ReadConfig(barRegister);
     if (mchbar == 0xFFFFFFFF || !(mchbar & 1)) return;
   }
-  const uint32_t base = mchbar & ~0x3FFFu;
-  if (!base) return;
+  CIOSpace* w = MapMemoryWindow(mchbar & ~0x3FFFu, size);
+  if (!w) return;
+  bridge.window = w;
+  window_ = w;
+}
+
+CIOSpace* MapMemoryWindow(uint32_t base, uint32_t size) {
+  if (!base) return nullptr;
   QUARNSDK& sdk = *QUARNSDK::GetInstance();
   CIOSpace* w = sdk.FindIOSpace(0, base, IOSPACE_MEMORY);
   if (w) {
@@ -40,8 +46,7 @@ MchbarWindow::MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable, uin
     w = new CMemoryIOSpace(0, base, size);
     sdk.AddIOSpace(w);
   }
-  bridge.window = w;
-  window_ = w;
+  return w;
 }
 
 MchbarWindow::~MchbarWindow() {

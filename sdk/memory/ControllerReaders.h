@@ -15,6 +15,10 @@ namespace mc {
 // A dword of PCI configuration space through the PCI interface.
 bool ReadPci(uint32_t bus, uint32_t device, uint32_t function, uint32_t reg, uint32_t* value);
 
+// The memory window at `base` (registered with the SDK, which owns it),
+// `size` bytes; an existing window at that base is resized. Null for base 0.
+CIOSpace* MapMemoryWindow(uint32_t base, uint32_t size);
+
 // The controller's MCHBAR window (host bridge register 0x48, 0x44 on the
 // 945 family). With `enable`, an MCHBAR whose enable bit is clear is
 // switched on for the reads and switched off again when the window goes
@@ -80,3 +84,9 @@ void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
 void ReadE750xController(CNorthBridge& bridge, CMemoryInfo& info, bool e7500, bool synchronous);
 void ReadE752xController(CNorthBridge& bridge, CMemoryInfo& info);
 void ReadFbdController(CNorthBridge& bridge, CMemoryInfo& info, bool i5400);
+// Intel 8xx and 915/925 hubs: 865/848 and 875P (their device 6 shown for
+// the read only), 855PM, 852GM/855GM, and 915/925/E7221 (`mobile`: 915GM).
+void Read875Controller(CNorthBridge& bridge, CMemoryInfo& info);
+void Read855PmController(CNorthBridge& bridge, CMemoryInfo& info);
+void Read852GmController(CNorthBridge& bridge, CMemoryInfo& info);
+void Read915Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);

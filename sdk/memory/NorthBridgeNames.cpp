@@ -13,7 +13,8 @@ namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
                     Core2Series4, Atom, AmdDram, I945, I945Mobile,
-                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400 };
+                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400,
+                    I875, I855Pm, I852Gm, I915, I915Mobile };
 
 struct Row {
   uint16_t device;
@@ -43,10 +44,10 @@ constexpr Row kIntel[] = {
     {0x2530, "i850", Reader::None},
     {0x2531, "i860", Reader::None},
     {0x2560, "i845G/GL/GV/GE/PE", Reader::None},
-    {0x2570, "i865/848", Reader::None},
-    {0x2578, "i875P", Reader::None},
-    {0x3340, "i855PM", Reader::None},
-    {0x3580, "i852/855GM", Reader::None},
+    {0x2570, "i865/848", Reader::I875},
+    {0x2578, "i875P", Reader::I875},
+    {0x3340, "i855PM", Reader::I855Pm},
+    {0x3580, "i852/855GM", Reader::I852Gm},
     {0x2540, "E7500", Reader::E7500},
     {0x254C, "E7501", Reader::E7501},
     {0x2550, "E7505", Reader::E750x},
@@ -54,10 +55,10 @@ constexpr Row kIntel[] = {
     {0x3590, "E7520", Reader::E752x},
     {0x3592, "E7320", Reader::E752x},
     {0x359E, "E7525", Reader::E752x},
-    {0x2580, "i915P/G", Reader::None},
-    {0x2584, "i925X/XE", Reader::None},
-    {0x2588, "E7221", Reader::None},
-    {0x2590, "i915PM/GM", Reader::None},
+    {0x2580, "i915P/G", Reader::I915},
+    {0x2584, "i925X/XE", Reader::I915},
+    {0x2588, "E7221", Reader::I915},
+    {0x2590, "i915PM/GM", Reader::I915Mobile},
     {0x2770, "i945G/P/PL", Reader::I945},
     {0x2774, "i955X", Reader::None},
     {0x277C, "i975X", Reader::None},
@@ -208,6 +209,11 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::E752x: ReadE752xController(bridge, info); break;
     case Reader::I5000: ReadFbdController(bridge, info, false); break;
     case Reader::I5400: ReadFbdController(bridge, info, true); break;
+    case Reader::I875: Read875Controller(bridge, info); break;
+    case Reader::I855Pm: Read855PmController(bridge, info); break;
+    case Reader::I852Gm: Read852GmController(bridge, info); break;
+    case Reader::I915: Read915Controller(bridge, info, false); break;
+    case Reader::I915Mobile: Read915Controller(bridge, info, true); break;
   }
 }
 

@@ -49,6 +49,20 @@ void AddAmdProcessor(QUARNSDK& sdk, int extFamily, int extModel, float maxRatio)
   sdk.AddDevice(p);
 }
 
+// The 865/875 host bridge: bit 1 of register 0xF4 shows or hides the
+// hub's device 6, whose functions answer nothing while hidden.
+class Hub875 : public PciFunction {
+ public:
+  Hub875(uint16_t device, PciFunction*& overflow) : PciFunction(0, 0, 0, 0x8086, device, 0x06000002), overflow_(overflow) {}
+  void ConfigWrite(uint32_t offset, int width, uint32_t value) override {
+    PciFunction::ConfigWrite(offset, width, value);
+    if (overflow_) overflow_->hidden = !(Get8(0xF4) & 0x02);
+  }
+
+ private:
+  PciFunction*& overflow_;
+};
+
 class Chipset : public ::testing::Test {
  protected:
   // A fresh bare machine (for the cases of a table).
@@ -679,6 +693,89 @@ TEST_F(Chipset, IntelServerHubsFromTheirRegisterImages) {
     EXPECT_EQ(m.tRAS, c.ras);
     EXPECT_STREQ(m.ratioText, c.ratioText);
     EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+  }
+}
+
+// The 8xx and 915/925 hubs. The 865/875 timings sit behind device 6,
+// shown for the read only and hidden again afterwards.
+TEST_F(Chipset, Intel8xxHubsFromTheirRegisterImages) {
+  struct Reg {
+    uint8_t function;  // of device 0; 6: device 6's window; 0x44: MCHBAR
+    uint32_t offset, value;
+  };
+  struct Case {
+    const char* what;
+    uint16_t device;
+    bool f4Writable;
+    std::vector<Reg> regs;
+    int type, channels;
+    float cl;
+    int rcd, rp, ras;
+    const char* ratioText;
+    float ratio;
+  } cases[] = {
+      // 875P, FSB 800 with DDR400: CL2.5, tRCD 2, tRP 3, tRAS 7, dual
+      // channel.
+      {"875P", 0x2578, true, {{0, 0xC4, (2u | 2u << 10) << 16}, {6, 0x60, 2u << 2 | 1u | 3u << 7}, {6, 0x68, 1u << 21}},
+       6, 2, 2.5f, 2, 3, 7, "1:1", 1},
+      // 865 whose device 6 cannot be shown: the clock only.
+      {"865 device 6 stays hidden", 0x2570, false, {{0, 0xC4, (1u | 1u << 10) << 16}, {6, 0x60, 0}}, 6, -1, -1, -1,
+       -1, -1, "4:5", 1.25f},
+      // 855PM: tRP 2, tRCD 3, CL2, tRAS 6; DDR333 on a 400 MT/s bus.
+      {"855PM", 0x3340, true, {{0, 0x78, 0x01 | 0x10 | 1u << 9}, {0, 0xC4, 1u << 26}}, 6, -1, 2, 3, 2, 6, "3:5",
+       5.0f / 3},
+      // 855GM: CL2, tRCD 3, tRP 2, tRAS 5 in function 1; function 3's
+      // clock select 6.
+      {"855GM", 0x3580, true, {{1, 0x60, 0x20 | 1u << 2 | 2u | 3u << 9}, {3, 0xC0, 6}}, 6, -1, 2, 3, 2, 5, "4:5",
+       1.25f},
+      // 925X, DDR2-533 4-4-4-12 interleaved on an 800 MT/s bus.
+      {"925X", 0x2584, true,
+       {{0x44, 0x120, 2}, {0x44, 0x200, 2}, {0x44, 0x114, 2 | 2u << 4 | 1u << 8 | 12u << 20}, {0x44, 0xC00, 0x31}}, 7,
+       2, 4, 4, 4, 12, "2:3", 1.5f},
+      // 915GM with DDR333 2.5-3-3-8 in one channel on a 533 MT/s bus... of
+      // DDR: select 1 is 5:4.
+      {"915GM DDR", 0x2590, true,
+       {{0x44, 0x120, 1}, {0x44, 0x200, 0}, {0x44, 0x114, 1 | 1u << 4 | 1u << 8 | 8u << 20}, {0x44, 0xC00, 0x10}}, 6,
+       1, 2.5f, 3, 3, 8, "5:4", 0.8f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    PciFunction* overflow = nullptr;
+    host = &env->machine->AddPciFunction(std::make_unique<Hub875>(c.device, overflow));
+    host->SetWritable(0xF4, 1, c.f4Writable ? 0x02 : 0x00);
+    emu::MchbarRegisters* mchbar = nullptr;
+    emu::MchbarRegisters* window6 = nullptr;
+    for (const Reg& r : c.regs) {
+      if (r.function == 0x44) {
+        if (!mchbar) mchbar = &emu::parts::AddMchbar(*env->machine, *host, 0xFED14000, 0x1000, 0x44);
+        mchbar->Set32(r.offset, r.value);
+      } else if (r.function == 6) {
+        if (!overflow) {
+          overflow = &Add(0, 6, 0, 0x257B, 0x08800002);
+          window6 = &emu::parts::AddMchbar(*env->machine, *overflow, 0xFEB00000, 0x1000, 0x10);
+          overflow->hidden = true;
+        }
+        window6->Set32(r.offset, r.value);
+      } else if (r.function == 0) {
+        host->Set32(r.offset, r.value);
+      } else {
+        PciFunction* f = env->machine->FindPciFunction(0, 0, r.function);
+        if (!f) f = &Add(0, 0, r.function, 0x3584, 0x08800002);
+        f->Set32(r.offset, r.value);
+      }
+    }
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_EQ(host->Get8(0xF4), 0) << "device 6 hidden again as the firmware left it";
+    if (overflow) EXPECT_TRUE(overflow->hidden);
   }
 }
 
