@@ -90,3 +90,6 @@ void Read875Controller(CNorthBridge& bridge, CMemoryInfo& info);
 void Read855PmController(CNorthBridge& bridge, CMemoryInfo& info);
 void Read852GmController(CNorthBridge& bridge, CMemoryInfo& info);
 void Read915Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
+// NVIDIA nForce2 and nForce4 Intel Edition.
+void ReadNforce2Controller(CNorthBridge& bridge, CMemoryInfo& info);
+void ReadNforce4IntelController(CNorthBridge& bridge, CMemoryInfo& info);

@@ -14,7 +14,7 @@ namespace {
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
                     Core2Series4, Atom, AmdDram, I945, I945Mobile,
                     I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400,
-                    I875, I855Pm, I852Gm, I915, I915Mobile };
+                    I875, I855Pm, I852Gm, I915, I915Mobile, Nforce2, Nforce4Intel };
 
 struct Row {
   uint16_t device;
@@ -138,7 +138,8 @@ constexpr Row kAti[] = {
 };
 
 constexpr Row kNvidia[] = {
-    {0x01E0, "nForce2", Reader::None},
+    {0x01E0, "nForce2", Reader::Nforce2},
+    {0x0071, "nForce4 Intel Edition", Reader::Nforce4Intel},
     {0x005E, "nForce4", Reader::None},
     {0x0369, "MCP55", Reader::None},
 };
@@ -214,6 +215,8 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::I852Gm: Read852GmController(bridge, info); break;
     case Reader::I915: Read915Controller(bridge, info, false); break;
     case Reader::I915Mobile: Read915Controller(bridge, info, true); break;
+    case Reader::Nforce2: ReadNforce2Controller(bridge, info); break;
+    case Reader::Nforce4Intel: ReadNforce4IntelController(bridge, info); break;
   }
 }
 

@@ -779,6 +779,66 @@ TEST_F(Chipset, Intel8xxHubsFromTheirRegisterImages) {
   }
 }
 
+// NVIDIA's controllers: nForce2 in the host bridge device's functions 1-3,
+// nForce4 Intel Edition in device 1 with the clock in 0:0.2.
+TEST_F(Chipset, NvidiaControllersFromTheirRegisterImages) {
+  struct Reg {
+    uint8_t device, function;
+    uint32_t offset, value;
+  };
+  struct Case {
+    const char* what;
+    uint16_t device;
+    std::vector<Reg> regs;
+    int type, channels;
+    float cl;
+    int rcd, rp, ras;
+    const char* ratioText;
+    float ratio;
+  } cases[] = {
+      // DDR 2.5-3-3-7 in slots 1 and 3 (both channels); 0x70 holds no PLL
+      // setting, 0x7C does: N/M = 4/3.
+      {"nForce2 dual channel", 0x01E0,
+       {{0, 1, 0x90, 7u << 15 | 3u << 20 | 3u << 28}, {0, 1, 0xA0, 6u << 4}, {0, 2, 0x40, 1}, {0, 2, 0x44, 0},
+        {0, 2, 0x48, 1}, {0, 3, 0x70, 0}, {0, 3, 0x7C, 3 | 4u << 4}},
+       6, 2, 2.5f, 3, 3, 7, "3:4", 4.0f / 3},
+      // One DIMM in slot 2, synchronous; a CAS code the part does not use.
+      {"nForce2 single channel", 0x01E0,
+       {{0, 1, 0x90, 6u << 15 | 2u << 20 | 2u << 28}, {0, 1, 0xA0, 7u << 4}, {0, 2, 0x40, 0}, {0, 2, 0x44, 1},
+        {0, 2, 0x48, 0}, {0, 3, 0x70, 1 | 1u << 4}},
+       6, 1, -1, 2, 2, 6, "1:1", 1},
+      // DDR2 5-5-5-15, dual channel, memory PLL 3:5.
+      {"nForce4 Intel Edition", 0x0071,
+       {{1, 0, 0x8C, 15u << 16 | 5u << 24}, {1, 0, 0x9C, 5u << 8}, {1, 1, 0xD0, 5u << 4}, {1, 1, 0x80, 3},
+        {0, 2, 0x60, 0}, {0, 2, 0x74, 3 | 5u << 4}},
+       7, 2, 5, 5, 5, 15, "3:5", 5.0f / 3},
+      // Synchronous mode wins over the PLL setting; timing fields left at
+      // zero are no timings.
+      {"nForce4 Intel Edition synchronous", 0x0071,
+       {{1, 0, 0x8C, 0}, {1, 1, 0x80, 0}, {0, 2, 0x60, 1u << 22}, {0, 2, 0x74, 3 | 5u << 4}}, 7, 1, -1, -1, -1, -1,
+       "1:1", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    host = &Add(0, 0, 0, c.device, 0x06000000, 0x10DE);
+    for (const Reg& r : c.regs) {
+      PciFunction* f = env->machine->FindPciFunction(0, r.device, r.function);
+      if (!f) f = &Add(0, r.device, r.function, 0x01EB, 0x05000000, 0x10DE);
+      f->Set32(r.offset, r.value);
+    }
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+  }
+}
+
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
   struct Case {
     const char* board;
