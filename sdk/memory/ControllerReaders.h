@@ -93,3 +93,6 @@ void Read915Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
 // NVIDIA nForce2 and nForce4 Intel Edition.
 void ReadNforce2Controller(CNorthBridge& bridge, CMemoryInfo& info);
 void ReadNforce4IntelController(CNorthBridge& bridge, CMemoryInfo& info);
+// VIA KX133 and KT133/KT133A (SDRAM): the DRAM clock as the bus clock or
+// 33 MHz above it.
+void ReadViaSdramController(CNorthBridge& bridge, CMemoryInfo& info);

@@ -14,7 +14,7 @@ namespace {
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
                     Core2Series4, Atom, AmdDram, I945, I945Mobile,
                     I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400,
-                    I875, I855Pm, I852Gm, I915, I915Mobile, Nforce2, Nforce4Intel };
+                    I875, I855Pm, I852Gm, I915, I915Mobile, Nforce2, Nforce4Intel, ViaSdram };
 
 struct Row {
   uint16_t device;
@@ -145,9 +145,9 @@ constexpr Row kNvidia[] = {
 };
 
 constexpr Row kVia[] = {
-    {0x0305, "KT133", Reader::None}, {0x3099, "KT266", Reader::None}, {0x3189, "KT400", Reader::None},
-    {0x0269, "KT880", Reader::None}, {0x0282, "K8T800", Reader::None}, {0x0336, "K8M890", Reader::None},
-    {0x0364, "P4M900", Reader::None},
+    {0x0305, "KT133", Reader::ViaSdram},   {0x0391, "KX133", Reader::ViaSdram},   {0x3099, "KT266", Reader::None},
+    {0x3189, "KT400", Reader::None},       {0x0269, "KT880", Reader::None},       {0x0282, "K8T800", Reader::None},
+    {0x0336, "K8M890", Reader::None},      {0x0364, "P4M900", Reader::None},
 };
 
 constexpr Row kSis[] = {
@@ -217,6 +217,7 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::I915Mobile: Read915Controller(bridge, info, true); break;
     case Reader::Nforce2: ReadNforce2Controller(bridge, info); break;
     case Reader::Nforce4Intel: ReadNforce4IntelController(bridge, info); break;
+    case Reader::ViaSdram: ReadViaSdramController(bridge, info); break;
   }
 }
 

@@ -839,6 +839,26 @@ TEST_F(Chipset, NvidiaControllersFromTheirRegisterImages) {
   }
 }
 
+// VIA KX133/KT133: register 0x69 bit 6 puts the DRAM clock 33 MHz above
+// the bus clock; the rule follows the register across refreshes.
+TEST_F(Chipset, ViaSdramClockFollowsTheClockSelect) {
+  host = &Add(0, 0, 0, 0x0305, 0x06000003, 0x1106);
+  host->Set8(0x69, 0x40);
+  CChipsetInterface* chipset = Start();
+  const CMemoryInfo& m = *chipset->GetMemoryInfo();
+  EXPECT_STREQ(chipset->GetHostBridge()->chipName, "KT133");
+  EXPECT_EQ(m.typeCode, 5);
+  EXPECT_STREQ(m.ratioText, "FSB + 33 MHz");
+  EXPECT_NEAR(chipset->ComputeDramFrequency(100, 10), 133.34f, 0.001f);
+  host->Set8(0x69, 0x00);
+  chipset->Refresh();
+  EXPECT_STREQ(m.ratioText, "1:1");
+  EXPECT_NEAR(chipset->ComputeDramFrequency(133.33f, 10), 133.33f, 0.001f) << "the offset no longer applies";
+  host->Set8(0x69, 0x40);
+  chipset->Refresh();
+  EXPECT_NEAR(chipset->ComputeDramFrequency(100, 10), 133.34f, 0.001f) << "the earlier ratio no longer applies";
+}
+
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
   struct Case {
     const char* board;
