@@ -75,7 +75,7 @@ constexpr Row kIntel[] = {
     {0x29C0, "P35/G33/G31", Reader::Core2Series3},
     {0x29D0, "Q33", Reader::Core2Series3},
     {0x29E0, "X38", Reader::Core2Series3},
-    {0x29F0, "3200/3210", Reader::None},
+    {0x29F0, "3200/3210", Reader::Core2Series3},
     {0x2E00, "4 Series", Reader::Core2Series4},
     {0x2E10, "Q45/Q43", Reader::Core2Series4},
     {0x2E20, "P45/P43/G45/G43", Reader::Core2Series4},
