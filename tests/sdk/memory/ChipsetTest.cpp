@@ -53,7 +53,8 @@ void AddAmdProcessor(QUARNSDK& sdk, int extFamily, int extModel, float maxRatio)
 // hub's device 6, whose functions answer nothing while hidden.
 class Hub875 : public PciFunction {
  public:
-  Hub875(uint16_t device, PciFunction*& overflow) : PciFunction(0, 0, 0, 0x8086, device, 0x06000002), overflow_(overflow) {}
+  Hub875(uint16_t device, PciFunction*& overflow)
+      : PciFunction(0, 0, 0, 0x8086, device, 0x06000002), overflow_(overflow) {}
   void ConfigWrite(uint32_t offset, int width, uint32_t value) override {
     PciFunction::ConfigWrite(offset, width, value);
     if (overflow_) overflow_->hidden = !(Get8(0xF4) & 0x02);
