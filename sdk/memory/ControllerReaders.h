@@ -70,8 +70,8 @@ void ReadSandyBridgeEController(CNorthBridge& bridge, CMemoryInfo& info);
 // 4-series and the Atom host bridges.
 enum class Core2Hub { Series3, Series4, Atom };
 void ReadCore2Controller(CNorthBridge& bridge, CMemoryInfo& info, Core2Hub hub);
-// The DRAM controller of AMD processors (K8 and K10), function 2
-// of the northbridge device.
+// The DRAM controller of AMD processors (K8, K10 and families 11h, 12h,
+// 14h and 15h), function 2 of the northbridge device.
 void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info);
 // The 945 family's memory controller hub (945G/P/PL, 945GM/PM/GME).
 void Read945Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
