@@ -28,6 +28,11 @@ TEST(TorvikctlGpuTest, TwoIdenticalCardsWithTheirRegulatorsAndChips) {
   ExpectHas(r, "{\"rail\":\"pexvdd\",\"name\":\"PEX VDD\",\"volts\":1.151}");
   ExpectHas(r, "{\"rail\":\"fbvdd\",\"name\":\"FB VDD\",\"volts\":1.755}");
   ExpectHas(r, "\"chips\":[\"Analog Device ADT7475\"]");
+  // The thermal chip's readings hang under its card: the GPU diode, the
+  // board, the fan and its duty.
+  ExpectHas(r, "{\"name\":\"Remote 1\",\"value\":58.25},{\"name\":\"Local\",\"value\":41},"
+               "{\"name\":\"FANIN0\",\"value\":1900.");
+  ExpectHas(r, "{\"name\":\"PWM1\",\"value\":40}");
 }
 
 TEST(TorvikctlGpuTest, DirectReadingsOfEachMaker) {
