@@ -40,6 +40,9 @@ TEST(TorvikctlGpuTest, DirectReadingsOfEachMaker) {
     const char* board;
     std::vector<std::string> lines;
   } cases[] = {
+      {"brenmor-x58",
+       {"Adapter 1: NVIDIA GeForce GTX 480", "Chip GF100, revision A3, process 40 nm, family code 0x01060400",
+        "Level 0: core 702, shaders 1404, memory 1848 MHz"}},
       {"brenmor-p55",
        {"Adapter 0: NVIDIA GeForce GTX 285", "Chip GT200, revision A1, process 65 nm, family code 0x01050200",
         "Memory: 1024 MB, GDDR3, 512 bits", "Level 0: core 648, shaders 1476, memory 1242 MHz"}},
