@@ -1,0 +1,134 @@
+// The ATI R6xx/R7xx display controller's I2C engine on the emulated HD 4870:
+// reads through its transaction buffer, the pad hand-over, refusals, and the
+// card's external thermal sensor read through it.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "emu/gpu/RadeonHd4870.h"
+#include "emu/smbus/SmbusRegisterSlave.h"
+#include "sdk/access/CIORequest.h"
+#include "sdk/graphics/ATI_DirectIO_DisplayAPI.h"
+#include "sdk/graphics/CDisplayAdapter.h"
+#include "sdk/graphics/CDisplayInterface.h"
+#include "sdk/graphics/CI2CRegisterSpace.h"
+#include "tests/sdk/graphics/GraphicsTestMachine.h"
+
+namespace {
+
+using graphicstest::GraphicsSdk;
+
+class AtiBus : public testing::Test {
+ protected:
+  void SetUp() override {
+    card = emu::AddRadeonHd4870(*env.machine, 1, 0xF0100000, 0xD0000000);
+    // An LM63-class remote-diode sensor on DDC line 1: remote temperature
+    // in register 1.
+    sensor = std::make_shared<emu::SmbusRegisterSlave>();
+    sensor->Set(0x01, 71);
+    sensor->Set(0xFE, 0x01);
+    card->Attach(1, 0x4C, sensor);
+    ASSERT_TRUE(env.Start());
+    ASSERT_TRUE(env.Sdk().CreateDisplayInterface(0));
+    display = static_cast<CDisplayInterface*>(env.Sdk().FindInterface(INTERFACE_DISPLAY));
+    adapter = display->AdapterAt(0);
+    ASSERT_NE(adapter, nullptr);
+    api = static_cast<ATI_DirectIO_DisplayAPI*>(display->apis->At(0));
+    ASSERT_STREQ(api->name, "ATI I/O");
+    space = adapter->directI2C;
+    ASSERT_NE(space, nullptr);
+    ASSERT_EQ(space->engineCode, 0x2600000);
+  }
+
+  GraphicsSdk env;
+  std::shared_ptr<emu::RadeonDcI2c> card;
+  std::shared_ptr<emu::SmbusRegisterSlave> sensor;
+  CDisplayInterface* display = nullptr;
+  CDisplayAdapter* adapter = nullptr;
+  ATI_DirectIO_DisplayAPI* api = nullptr;
+  CI2CRegisterSpace* space = nullptr;
+};
+
+TEST_F(AtiBus, ReadsThroughTheEngineAndRefusesTheRest) {
+  struct Case {
+    const char* what;
+    int port, address;
+    uint8_t reg;
+    int result, value;
+  } cases[] = {
+      {"the sensor's remote temperature", 1, 0x4C, 0x01, 1, 71},
+      {"its identification register", 1, 0x4C, 0xFE, 1, 0x01},
+      {"nobody at 0x4D: not acknowledged", 1, 0x4D, 0x01, 0, 0xFF},
+      {"the sensor is not on line 0", 0, 0x4C, 0x01, 0, 0xFF},
+      {"no line 3 on this engine", 3, 0x4C, 0x01, 0, 0xFF},
+      {"no ten-bit addresses", 1, 0x14C, 0x01, 0, 0xFF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    uint8_t v = 0;
+    EXPECT_EQ(space->LockedReadByte(c.port, c.address, c.reg, &v), c.result);
+    EXPECT_EQ(v, c.value);
+    // Every transaction ends with the engine reset.
+    EXPECT_EQ(card->Get32(0x7D30), 0u);
+  }
+  // Reads only: no write reaches the bus.
+  const int runs = card->Runs();
+  EXPECT_EQ(space->LockedWriteByte(1, 0x4C, 0x01, 0x20), 0);
+  CI2CRequest write(1, 0x4C);
+  write.op = IOOP_WRITE | IOOP_BYTE;
+  write.reg = 0x01;
+  write.data = 0x20;
+  EXPECT_EQ(space->Execute(&write), 0);
+  EXPECT_EQ(card->Runs(), runs);
+  EXPECT_EQ(sensor->Get(0x01), 71);
+  // A byte request through the space's Execute.
+  CI2CRequest read(1, 0x4C);
+  read.op = IOOP_READ | IOOP_BYTE;
+  read.reg = 0x01;
+  read.data = 0xABCDEF00;
+  ASSERT_EQ(space->Execute(&read), 1);
+  EXPECT_EQ(read.data, 0xABCDEF47u);
+}
+
+// A line whose pads the GPIO block still holds is handed to the engine first.
+TEST_F(AtiBus, TheLinesPadsAreHandedToTheEngine) {
+  card->Set32(0x7E50, 0x0101);  // DDC2 (line 1) mask: pads under GPIO control
+  card->Set32(0x7E54, 0x0100);
+  card->Set32(0x7E58, 0x0001);
+  uint8_t v = 0;
+  ASSERT_EQ(space->LockedReadByte(1, 0x4C, 0x01, &v), 1);
+  EXPECT_EQ(v, 71);
+  EXPECT_EQ(card->Get32(0x7E50), 0u);
+  EXPECT_EQ(card->Get32(0x7E54), 0u);
+  EXPECT_EQ(card->Get32(0x7E58), 0u);
+}
+
+// The external sensor's kinds read register 1; a reading above 126 is a
+// glitch and the last good one stands in.
+TEST_F(AtiBus, ExternalThermalSensorKeepsItsLastGoodReading) {
+  float c = -1;
+  ASSERT_TRUE(api->GetTemperature(adapter, &c));
+  EXPECT_FLOAT_EQ(c, 55.0f) << "the RV770's own sensor first";
+  ASSERT_TRUE(api->SetThermalSensor(adapter, 0x1063, 1, 0x4C));
+  struct Step {
+    uint8_t reg;
+    bool answers;
+    float shown;
+  } steps[] = {{71, true, 71}, {200, true, 71}, {60, true, 60}, {127, true, 60}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(static_cast<int>(s.reg));
+    sensor->Set(0x01, s.reg);
+    c = -1;
+    EXPECT_EQ(api->GetTemperature(adapter, &c), s.answers);
+    EXPECT_FLOAT_EQ(c, s.shown);
+  }
+  // A sensor that reads out of range before any good reading gives none.
+  ASSERT_TRUE(api->SetThermalSensor(adapter, 0x1064, 1, 0x4C));
+  sensor->Set(0x01, 200);
+  EXPECT_FALSE(api->GetTemperature(adapter, &c));
+  // Unknown kinds and incomplete locations are refused.
+  EXPECT_FALSE(api->SetThermalSensor(adapter, 0x1234, 1, 0x4C));
+  EXPECT_FALSE(api->SetThermalSensor(adapter, 0x1089, -1, 0x4C));
+}
+
+}  // namespace
