@@ -48,7 +48,7 @@ TEST(TorvikctlGpuTest, DirectReadingsOfEachMaker) {
         "Memory: 1024 MB, GDDR3, 512 bits", "Level 0: core 648, shaders 1476, memory 1242 MHz"}},
       {"brenmor-z68",
        {"Adapter 0: Intel HD Graphics 2000 (GT2)", "Chip Sandy Bridge", "Backends: Intel I/O",
-        "Memory: 64 MB", "Level 0: core 1100, shaders n/a, memory n/a MHz"}},
+        "Memory: 64 MB", "Level 0: core 1100, shaders n/a, memory n/a MHz", "Temperature 47 C"}},
       {"kestrel-am3",
        {"Adapter 0: ATI Radeon HD 4870", "Chip RV770", "Memory: 512 MB, type n/a, 256 bits",
         "Level 0: core 750", "Temperature 55 C"}},
