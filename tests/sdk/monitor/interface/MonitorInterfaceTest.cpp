@@ -86,7 +86,6 @@ TEST(MonitorInterface, EachBoardFindsItsChipsWithItsGroupsLabels) {
        "Nuvoton NCT7802:CPU VAXG|JSYS2| Nuvoton NCT7802:PLL|CPU VSA|JCHA|JSYS| "},
       {"brenmor-x58",
        "Fintek F71882F:+3.3V|CPU VCORE|+5V|+12V|VSB3V|VBAT|CPU|IOH|System|CPU|FANIN1| "
-       "Nuvoton NCT7802:VCC|VCORE|VIN4|FANIN0| "
        // The fan and thermal controller of each graphics card, found by the
        // card scan: the core rail on VCCP, the GPU diode, the fan.
        "Analog Device ADT7475:VCCP|VCC|Remote 1|Local|FANIN0| "
