@@ -80,7 +80,9 @@ TEST(MonitorInterface, EachBoardFindsItsChipsWithItsGroupsLabels) {
       {"brenmor-p55", "Fintek F71889F:+3.3V|CPU VCORE|DRAM|CPU VTT|PCH|+5V|+12V|VSB3V|VBAT|CPU|VREG|System|CPU|JPPWR| "},
       {"brenmor-z68",
        "Fintek F71889ED:+3.3V|CPU VCORE|DRAM|VCCIO|PCH|+5V|+12V|VSB3V|VBAT|CPU|VREG|System|CPU|JPPWR| "
-       "Nuvoton NCT7802:VCCSA|FANIN0| "},
+       "Nuvoton NCT7802:VCCSA|FANIN0| "
+       // The processor's graphics reports its temperature through its backend.
+       "Intel I/O:TMPIN0| "},
       {"brenmor-x79",
        "Fintek F71889A:+3.3V|CPU VCORE|DRAM|VCC|PCH|VCCIO|+12V|VSB3V|VBAT|CPU|VREG|System|CPU| "
        "Nuvoton NCT7802:CPU VAXG|JSYS2| Nuvoton NCT7802:PLL|CPU VSA|JCHA|JSYS| "},
