@@ -10,6 +10,7 @@
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/graphics/CDisplayAdapter.h"
 #include "sdk/graphics/CDisplayInterface.h"
+#include "sdk/graphics/GraphicsI2CReport.h"
 #include "sdk/graphics/NVIDIA_G80_I2CRegisterSpace.h"
 
 const NvidiaChipRow kNvidiaChips[] = {
@@ -114,6 +115,16 @@ bool NVIDIA_DirectIO_DisplayAPI::Init() {
     }
   }
   return any;
+}
+
+void NVIDIA_DirectIO_DisplayAPI::Report(std::string* out) {
+  std::vector<CDisplayAdapter*> own;
+  for (CDisplayAdapter* a : interface_->AdaptersOf(DISPLAY_VENDOR_NVIDIA)) {
+    bool sdk = false;
+    for (const CDisplayAdapter::APIEntry& e : a->apiEntries) sdk |= e.api->apiType == DISPLAYAPI_NVAPI;
+    if (Serves(a) && !sdk) own.push_back(a);
+  }
+  if (!own.empty()) WriteGraphicsI2CReport(own, out);
 }
 
 bool NVIDIA_DirectIO_DisplayAPI::Reg(CDisplayAdapter* a, uint32_t offset, uint32_t* value) {

@@ -51,6 +51,9 @@ class NVIDIA_DirectIO_DisplayAPI : public CDisplayAPI {
  public:
   explicit NVIDIA_DirectIO_DisplayAPI(CDisplayInterface* owner);
   bool Init() override;
+  // The "Graphics I2C" section for the adapters no SDK backend serves (the
+  // SDK backend writes it for its own).
+  void Report(std::string* out) override;
   bool GetTemperature(CDisplayAdapter* a, float* celsius) override;
   bool GetCoreClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) override;
   bool GetShaderClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) override;

@@ -61,6 +61,26 @@ TEST(TorvikctlGpuTest, DirectReadingsOfEachMaker) {
   }
 }
 
+// The backends' report: each backend's name and its section; the I2C scan
+// covers Fermi cards only (its full run over the X58 board's cards is
+// covered by the SDK's tests, it takes long on the emulated buses).
+TEST(TorvikctlGpuTest, ReportNamesEachBackendWithItsSection) {
+  struct Case {
+    const char* board;
+    const char* text;
+  } cases[] = {
+      {"brenmor-p55", "NVIDIA I/O\n\nGraphics I2C\n"},
+      {"kestrel-am3", "ATI I/O\n"},
+      {"brenmor-z68", "Intel I/O\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.board);
+    CmdResult r = Torvikctl(std::string("--machine emulated:") + c.board + " gpu report");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out, c.text);
+  }
+}
+
 TEST(TorvikctlGpuTest, SettingARegulatorWritesAndReadsBack) {
   CmdResult r = Torvikctl("--machine emulated:brenmor-x58 --yes gpu set 1 nvvdd 1.0125");
   ASSERT_EQ(r.status, 0) << r.out;
@@ -88,6 +108,7 @@ TEST(TorvikctlGpuTest, RefusalsAndBadArguments) {
       {"--machine emulated:brenmor-x58 --yes gpu set 0 nvvdd x", 2, "usage: torvikctl gpu"},
       {"--machine emulated:brenmor-x58 --yes gpu set 0 nvvdd 1.0 --level 1", 2, "usage: torvikctl gpu"},
       {"--machine emulated:brenmor-x58 gpu list", 2, "usage: torvikctl gpu"},
+      {"--machine emulated:brenmor-x58 gpu report 0", 2, "usage: torvikctl gpu"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
