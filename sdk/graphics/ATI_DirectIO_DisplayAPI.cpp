@@ -4,11 +4,14 @@
 
 #include "sdk/access/CIOSpace.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/graphics/ATI_R5XX_I2CRegisterSpace.h"
 #include "sdk/graphics/ATI_R6XX_I2CRegisterSpace.h"
 #include "sdk/graphics/CDisplayAdapter.h"
 #include "sdk/graphics/CDisplayInterface.h"
 
 const AtiChipRow kAtiChips[] = {
+    {0x7240, "ATI Radeon X1950 XTX", "R580", 0x02500580, 0.09f, 0},
+    {0x7280, "ATI Radeon X1950 PRO", "RV570", 0x02500570, 0.08f, 0},
     {0x9501, "ATI Radeon HD 3870", "RV670", 0x02600130, 0.055f, 0x4600},
     {0x9505, "ATI Radeon HD 3850", "RV670", 0x02600130, 0.055f, 0x4600},
     {0x9440, "ATI Radeon HD 4870", "RV770", 0x02700110, 0.055f, 0x4700},
@@ -43,11 +46,15 @@ bool ATI_DirectIO_DisplayAPI::Init() {
       a->technology = c->technology;
       thermal_[a].kind = c->thermalKind;
     }
-    // R6xx and R7xx drive their DDC lines with the display controller's
-    // I2C engine.
+    // The DDC lines through the display controller's I2C engine of the
+    // chip's generation (R7xx has the R6xx engine).
     const uint32_t g = Generation(a->familyCode);
-    if (a->registers && !a->directI2C && (g == 0x02600000 || g == 0x02700000)) {
-      auto* space = new ATI_R6XX_I2CRegisterSpace(a->registers);
+    CI2CRegisterSpace* space = nullptr;
+    if (a->registers && !a->directI2C) {
+      if (g == 0x02500000) space = new ATI_R5XX_I2CRegisterSpace(a->registers);
+      else if (g == 0x02600000 || g == 0x02700000) space = new ATI_R6XX_I2CRegisterSpace(a->registers);
+    }
+    if (space) {
       QUARNSDK::GetInstance()->AddRegisterSpace(space);
       a->directI2C = space;
     }

@@ -1,11 +1,15 @@
-// The ATI R6xx/R7xx display controller's I2C engine on the emulated HD 4870:
-// reads through its transaction buffer, the pad hand-over, refusals, and the
-// card's external thermal sensor read through it.
+// The ATI display controllers' I2C engines on emulated cards (the R6xx/R7xx
+// engine of an HD 4870, the R5xx AVIVO engine of an X1950 PRO): reads
+// through them, the pad hand-over, refusals, and a card's external thermal
+// sensor read through its engine.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "emu/gpu/RadeonHd4870.h"
+#include "emu/gpu/RadeonX1950Pro.h"
 #include "emu/smbus/SmbusRegisterSlave.h"
 #include "sdk/access/CIORequest.h"
 #include "sdk/graphics/ATI_DirectIO_DisplayAPI.h"
@@ -22,12 +26,14 @@ class AtiBus : public testing::Test {
  protected:
   void SetUp() override {
     card = emu::AddRadeonHd4870(*env.machine, 1, 0xF0100000, 0xD0000000);
-    // An LM63-class remote-diode sensor on DDC line 1: remote temperature
-    // in register 1.
+    r5xx = emu::AddRadeonX1950Pro(*env.machine, 2, 0xF0200000, 0xC0000000);
+    // An LM63-class remote-diode sensor on DDC line 1 of each card: remote
+    // temperature in register 1.
     sensor = std::make_shared<emu::SmbusRegisterSlave>();
     sensor->Set(0x01, 71);
     sensor->Set(0xFE, 0x01);
     card->Attach(1, 0x4C, sensor);
+    r5xx->Attach(1, 0x4C, sensor);
     ASSERT_TRUE(env.Start());
     ASSERT_TRUE(env.Sdk().CreateDisplayInterface(0));
     display = static_cast<CDisplayInterface*>(env.Sdk().FindInterface(INTERFACE_DISPLAY));
@@ -42,6 +48,7 @@ class AtiBus : public testing::Test {
 
   GraphicsSdk env;
   std::shared_ptr<emu::RadeonDcI2c> card;
+  std::shared_ptr<emu::RadeonAvivoI2c> r5xx;
   std::shared_ptr<emu::SmbusRegisterSlave> sensor;
   CDisplayInterface* display = nullptr;
   CDisplayAdapter* adapter = nullptr;
@@ -50,6 +57,19 @@ class AtiBus : public testing::Test {
 };
 
 TEST_F(AtiBus, ReadsThroughTheEngineAndRefusesTheRest) {
+  CDisplayAdapter* x1950 = display->FindAdapterByLocation(2, 0, 0);
+  ASSERT_NE(x1950, nullptr);
+  EXPECT_STREQ(x1950->name, "ATI Radeon X1950 PRO");
+  ASSERT_NE(x1950->directI2C, nullptr);
+  EXPECT_EQ(x1950->directI2C->engineCode, 0x2500000);
+  struct Engine {
+    const char* what;
+    CI2CRegisterSpace* space;
+    std::function<bool()> idle;  // the engine as the space must leave it
+  } engines[] = {
+      {"R6xx", space, [&] { return card->Get32(0x7D30) == 0; }},
+      {"R5xx", x1950->directI2C, [&] { return (r5xx->Get32(0x7D50) & 0x103) == 0 && (r5xx->Get32(0x7D30) & 7) == 0; }},
+  };
   struct Case {
     const char* what;
     int port, address;
@@ -60,47 +80,53 @@ TEST_F(AtiBus, ReadsThroughTheEngineAndRefusesTheRest) {
       {"its identification register", 1, 0x4C, 0xFE, 1, 0x01},
       {"nobody at 0x4D: not acknowledged", 1, 0x4D, 0x01, 0, 0xFF},
       {"the sensor is not on line 0", 0, 0x4C, 0x01, 0, 0xFF},
-      {"no line 3 on this engine", 3, 0x4C, 0x01, 0, 0xFF},
+      {"no line 3 on these engines", 3, 0x4C, 0x01, 0, 0xFF},
       {"no ten-bit addresses", 1, 0x14C, 0x01, 0, 0xFF},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    uint8_t v = 0;
-    EXPECT_EQ(space->LockedReadByte(c.port, c.address, c.reg, &v), c.result);
-    EXPECT_EQ(v, c.value);
-    // Every transaction ends with the engine reset.
-    EXPECT_EQ(card->Get32(0x7D30), 0u);
+  for (const Engine& e : engines) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(e.what) + ": " + c.what);
+      uint8_t v = 0;
+      EXPECT_EQ(e.space->LockedReadByte(c.port, c.address, c.reg, &v), c.result);
+      EXPECT_EQ(v, c.value);
+      EXPECT_TRUE(e.idle()) << "every transaction leaves the engine reset and released";
+    }
+    // Reads only: no write reaches the bus.
+    EXPECT_EQ(e.space->LockedWriteByte(1, 0x4C, 0x01, 0x20), 0);
+    CI2CRequest write(1, 0x4C);
+    write.op = IOOP_WRITE | IOOP_BYTE;
+    write.reg = 0x01;
+    write.data = 0x20;
+    EXPECT_EQ(e.space->Execute(&write), 0);
+    EXPECT_EQ(sensor->Get(0x01), 71);
+    // A byte request through the space's Execute.
+    CI2CRequest read(1, 0x4C);
+    read.op = IOOP_READ | IOOP_BYTE;
+    read.reg = 0x01;
+    read.data = 0xABCDEF00;
+    ASSERT_EQ(e.space->Execute(&read), 1);
+    EXPECT_EQ(read.data, 0xABCDEF47u);
   }
-  // Reads only: no write reaches the bus.
-  const int runs = card->Runs();
-  EXPECT_EQ(space->LockedWriteByte(1, 0x4C, 0x01, 0x20), 0);
-  CI2CRequest write(1, 0x4C);
-  write.op = IOOP_WRITE | IOOP_BYTE;
-  write.reg = 0x01;
-  write.data = 0x20;
-  EXPECT_EQ(space->Execute(&write), 0);
-  EXPECT_EQ(card->Runs(), runs);
-  EXPECT_EQ(sensor->Get(0x01), 71);
-  // A byte request through the space's Execute.
-  CI2CRequest read(1, 0x4C);
-  read.op = IOOP_READ | IOOP_BYTE;
-  read.reg = 0x01;
-  read.data = 0xABCDEF00;
-  ASSERT_EQ(space->Execute(&read), 1);
-  EXPECT_EQ(read.data, 0xABCDEF47u);
 }
 
 // A line whose pads the GPIO block still holds is handed to the engine first.
 TEST_F(AtiBus, TheLinesPadsAreHandedToTheEngine) {
-  card->Set32(0x7E50, 0x0101);  // DDC2 (line 1) mask: pads under GPIO control
-  card->Set32(0x7E54, 0x0100);
-  card->Set32(0x7E58, 0x0001);
-  uint8_t v = 0;
-  ASSERT_EQ(space->LockedReadByte(1, 0x4C, 0x01, &v), 1);
-  EXPECT_EQ(v, 71);
-  EXPECT_EQ(card->Get32(0x7E50), 0u);
-  EXPECT_EQ(card->Get32(0x7E54), 0u);
-  EXPECT_EQ(card->Get32(0x7E58), 0u);
+  struct Engine {
+    emu::GpuRegisterFile* regs;
+    CI2CRegisterSpace* space;
+  } engines[] = {{card.get(), space}, {r5xx.get(), display->FindAdapterByLocation(2, 0, 0)->directI2C}};
+  for (const Engine& e : engines) {
+    SCOPED_TRACE(e.space->engineCode);
+    e.regs->Set32(0x7E50, 0x0101);  // DDC2 (line 1) mask: pads under GPIO control
+    e.regs->Set32(0x7E54, 0x0100);
+    e.regs->Set32(0x7E58, 0x0001);
+    uint8_t v = 0;
+    ASSERT_EQ(e.space->LockedReadByte(1, 0x4C, 0x01, &v), 1);
+    EXPECT_EQ(v, 71);
+    EXPECT_EQ(e.regs->Get32(0x7E50), 0u);
+    EXPECT_EQ(e.regs->Get32(0x7E54), 0u);
+    EXPECT_EQ(e.regs->Get32(0x7E58), 0u);
+  }
 }
 
 // The external sensor's kinds read register 1; a reading above 126 is a
