@@ -4,12 +4,14 @@
 
 #include "sdk/access/CIOSpace.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/graphics/ATI_R4XX_I2CRegisterSpace.h"
 #include "sdk/graphics/ATI_R5XX_I2CRegisterSpace.h"
 #include "sdk/graphics/ATI_R6XX_I2CRegisterSpace.h"
 #include "sdk/graphics/CDisplayAdapter.h"
 #include "sdk/graphics/CDisplayInterface.h"
 
 const AtiChipRow kAtiChips[] = {
+    {0x4A50, "ATI Radeon X800 XT Platinum Edition", "R420", 0x02400420, 0.13f, 0},
     {0x7240, "ATI Radeon X1950 XTX", "R580", 0x02500580, 0.09f, 0},
     {0x7280, "ATI Radeon X1950 PRO", "RV570", 0x02500570, 0.08f, 0},
     {0x9501, "ATI Radeon HD 3870", "RV670", 0x02600130, 0.055f, 0x4600},
@@ -51,7 +53,10 @@ bool ATI_DirectIO_DisplayAPI::Init() {
     const uint32_t g = Generation(a->familyCode);
     CI2CRegisterSpace* space = nullptr;
     if (a->registers && !a->directI2C) {
-      if (g == 0x02500000) space = new ATI_R5XX_I2CRegisterSpace(a->registers);
+      if (g == 0x02400000)
+        space = new ATI_R4XX_I2CRegisterSpace(a->registers, ATI_R4XX_I2CRegisterSpace::kDefaultReferenceKHz);
+      else if (g == 0x02500000)
+        space = new ATI_R5XX_I2CRegisterSpace(a->registers);
       else if (g == 0x02600000 || g == 0x02700000) space = new ATI_R6XX_I2CRegisterSpace(a->registers);
     }
     if (space) {

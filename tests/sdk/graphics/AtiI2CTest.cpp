@@ -1,5 +1,6 @@
 // The ATI display controllers' I2C engines on emulated cards (the R6xx/R7xx
-// engine of an HD 4870, the R5xx AVIVO engine of an X1950 PRO): reads
+// engine of an HD 4870, the R5xx AVIVO engine of an X1950 PRO, the R4xx
+// engines of an X800 XT): reads
 // through them, the pad hand-over, refusals, and a card's external thermal
 // sensor read through its engine.
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 #include "emu/gpu/RadeonHd4870.h"
 #include "emu/gpu/RadeonX1950Pro.h"
+#include "emu/gpu/RadeonX800.h"
+#include "sdk/graphics/ATI_R4XX_I2CRegisterSpace.h"
 #include "emu/smbus/SmbusRegisterSlave.h"
 #include "sdk/access/CIORequest.h"
 #include "sdk/graphics/ATI_DirectIO_DisplayAPI.h"
@@ -27,6 +30,7 @@ class AtiBus : public testing::Test {
   void SetUp() override {
     card = emu::AddRadeonHd4870(*env.machine, 1, 0xF0100000, 0xD0000000);
     r5xx = emu::AddRadeonX1950Pro(*env.machine, 2, 0xF0200000, 0xC0000000);
+    r4xx = emu::AddRadeonX800(*env.machine, 3, 0xF0300000, 0xB0000000);
     // An LM63-class remote-diode sensor on DDC line 1 of each card: remote
     // temperature in register 1.
     sensor = std::make_shared<emu::SmbusRegisterSlave>();
@@ -34,6 +38,7 @@ class AtiBus : public testing::Test {
     sensor->Set(0xFE, 0x01);
     card->Attach(1, 0x4C, sensor);
     r5xx->Attach(1, 0x4C, sensor);
+    r4xx->Attach(1, 0x4C, sensor);
     ASSERT_TRUE(env.Start());
     ASSERT_TRUE(env.Sdk().CreateDisplayInterface(0));
     display = static_cast<CDisplayInterface*>(env.Sdk().FindInterface(INTERFACE_DISPLAY));
@@ -49,6 +54,7 @@ class AtiBus : public testing::Test {
   GraphicsSdk env;
   std::shared_ptr<emu::RadeonDcI2c> card;
   std::shared_ptr<emu::RadeonAvivoI2c> r5xx;
+  std::shared_ptr<emu::RadeonR100I2c> r4xx;
   std::shared_ptr<emu::SmbusRegisterSlave> sensor;
   CDisplayInterface* display = nullptr;
   CDisplayAdapter* adapter = nullptr;
@@ -62,6 +68,10 @@ TEST_F(AtiBus, ReadsThroughTheEngineAndRefusesTheRest) {
   EXPECT_STREQ(x1950->name, "ATI Radeon X1950 PRO");
   ASSERT_NE(x1950->directI2C, nullptr);
   EXPECT_EQ(x1950->directI2C->engineCode, 0x2500000);
+  CDisplayAdapter* x800 = display->FindAdapterByLocation(3, 0, 0);
+  ASSERT_NE(x800, nullptr);
+  ASSERT_NE(x800->directI2C, nullptr);
+  EXPECT_EQ(x800->directI2C->engineCode, 0x2400000);
   struct Engine {
     const char* what;
     CI2CRegisterSpace* space;
@@ -69,6 +79,8 @@ TEST_F(AtiBus, ReadsThroughTheEngineAndRefusesTheRest) {
   } engines[] = {
       {"R6xx", space, [&] { return card->Get32(0x7D30) == 0; }},
       {"R5xx", x1950->directI2C, [&] { return (r5xx->Get32(0x7D50) & 0x103) == 0 && (r5xx->Get32(0x7D30) & 7) == 0; }},
+      // Port 1 is the DVI engine on DDC1.
+      {"R4xx", x800->directI2C, [&] { return (r4xx->Get32(0x2E0) & 0x1007) == 0 && r4xx->Get32(0x2E4) == 0; }},
   };
   struct Case {
     const char* what;
@@ -80,7 +92,7 @@ TEST_F(AtiBus, ReadsThroughTheEngineAndRefusesTheRest) {
       {"its identification register", 1, 0x4C, 0xFE, 1, 0x01},
       {"nobody at 0x4D: not acknowledged", 1, 0x4D, 0x01, 0, 0xFF},
       {"the sensor is not on line 0", 0, 0x4C, 0x01, 0, 0xFF},
-      {"no line 3 on these engines", 3, 0x4C, 0x01, 0, 0xFF},
+      {"nothing on line 3, or no line 3", 3, 0x4C, 0x01, 0, 0xFF},
       {"no ten-bit addresses", 1, 0x14C, 0x01, 0, 0xFF},
   };
   for (const Engine& e : engines) {
@@ -106,6 +118,22 @@ TEST_F(AtiBus, ReadsThroughTheEngineAndRefusesTheRest) {
     read.data = 0xABCDEF00;
     ASSERT_EQ(e.space->Execute(&read), 1);
     EXPECT_EQ(read.data, 0xABCDEF47u);
+  }
+}
+
+// The R4xx prescaler: the first pair n, n - 1 from 25, 24 on whose product
+// exceeds the reference clock / 320.
+TEST(AtiR4xxClock, PrescalerPairFromTheReferenceClock) {
+  struct Case {
+    int referenceKHz, high, low, prescale;
+  } cases[] = {{27000, 25, 24, 50}, {250000, 29, 28, 58}, {192320, 26, 25, 52}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.referenceKHz);
+    ATI_R4XX_I2CRegisterSpace space(nullptr, c.referenceKHz);
+    ASSERT_EQ(space.SetupClock(), 1);
+    EXPECT_EQ(space.divHigh, c.high);
+    EXPECT_EQ(space.divLow, c.low);
+    EXPECT_EQ(space.prescale, c.prescale);
   }
 }
 
