@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/HardwareAccess.h"
@@ -128,6 +129,18 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   // Number of mappings the driver keeps open (tests).
   size_t OpenMappings() const { return mappings_.size(); }
 
+  // The I2C adapters a graphics driver registers for a card's PCI function
+  // (as the host's kernel offers them through i2c-dev), in port order.
+  void AddGraphicsI2CAdapters(uint32_t bus, uint32_t device, uint32_t function,
+                              std::vector<std::shared_ptr<plat::SmbusAdapter>> adapters) {
+    graphicsI2C_[{bus, device, function}] = std::move(adapters);
+  }
+  std::vector<std::shared_ptr<plat::SmbusAdapter>> GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                      uint32_t function) override {
+    auto it = graphicsI2C_.find({bus, device, function});
+    return it == graphicsI2C_.end() ? std::vector<std::shared_ptr<plat::SmbusAdapter>>{} : it->second;
+  }
+
  private:
   struct PortRange {
     uint16_t first, count;
@@ -159,6 +172,7 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   std::recursive_mutex mutex_;
   std::vector<PortRange> ports_;
   std::vector<std::unique_ptr<PciFunction>> pci_;
+  std::map<std::tuple<uint32_t, uint32_t, uint32_t>, std::vector<std::shared_ptr<plat::SmbusAdapter>>> graphicsI2C_;
   std::vector<MmioRange> mmio_;
   std::vector<RamRange> ram_;
   std::map<uint64_t, std::unique_ptr<uint8_t[]>> pages_;
