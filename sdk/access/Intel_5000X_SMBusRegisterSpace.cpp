@@ -33,7 +33,7 @@ bool Intel_5000X_SMBusRegisterSpace::ReadStatus(uint32_t* status) {
   return ok;
 }
 
-bool Intel_5000X_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, uint32_t* status) {
+bool Intel_5000X_SMBusRegisterSpace::Handshake(uint32_t commandWord, bool write, uint32_t* status) {
   const uint32_t doneBit = write ? kWriteDone : kReadValid;
   const uint32_t waitMs = write ? 10 : 0;
   if (!WriteReg(commandReg, commandWord)) return false;
@@ -57,22 +57,14 @@ bool Intel_5000X_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, 
   return false;
 }
 
-int Intel_5000X_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
-  *value = 0;
-  if (slave > SlotMask()) return 0;
+bool Intel_5000X_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
+  if (t.protocol != SMBusTransfer::kByteData || t.slave > SlotMask()) return false;
+  uint32_t word = (0xA0u | t.slave) << 24 | static_cast<uint32_t>(t.command) << 16;
+  if (!t.read) word |= 1u | static_cast<uint32_t>(t.data[0]) << 8;
   uint32_t status = 0;
-  uint32_t word = (0xA0u | (slave & SlotMask())) << 24 | static_cast<uint32_t>(command) << 16;
-  if (!Transfer(word, false, &status)) return 0;
-  if (!(status & kReadValid) || (status & kError)) return 0;
-  *value = static_cast<uint8_t>(status);
-  return 1;
-}
-
-int Intel_5000X_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
-  if (slave > SlotMask()) return 0;
-  uint32_t status = 0;
-  uint32_t word = 0xA0000001u | (slave & SlotMask()) << 24 | static_cast<uint32_t>(command) << 16 |
-                  static_cast<uint32_t>(value) << 8;
-  if (!Transfer(word, true, &status)) return 0;
-  return (status & kWriteDone) && !(status & kError) ? 1 : 0;
+  if (!Handshake(word, !t.read, &status)) return false;
+  const uint32_t done = t.read ? kReadValid : kWriteDone;
+  if (!(status & done) || (status & kError)) return false;
+  if (t.read) t.data[0] = static_cast<uint8_t>(status);
+  return true;
 }

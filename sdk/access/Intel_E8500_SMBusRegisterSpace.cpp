@@ -1,6 +1,6 @@
 #include "sdk/access/Intel_E8500_SMBusRegisterSpace.h"
 
-bool Intel_E8500_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, uint32_t* status) {
+bool Intel_E8500_SMBusRegisterSpace::Handshake(uint32_t commandWord, bool write, uint32_t* status) {
   const uint32_t doneBit = write ? kWriteDone : kReadValid;
   for (int n = 0; ReadStatus(status) && (*status & kBusy); ++n) {
     if (n >= pollLimit) return false;
