@@ -1,5 +1,7 @@
 #include "sdk/access/Intel_5000X_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
+
 #include "sdk/access/CPCIConfigSpace.h"
 
 Intel_5000X_SMBusRegisterSpace::Intel_5000X_SMBusRegisterSpace(CPCIConfigSpace* config, uint32_t bus, uint32_t device,
@@ -68,3 +70,23 @@ bool Intel_5000X_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
   if (t.read) t.data[0] = static_cast<uint8_t>(status);
   return true;
 }
+
+// The memory controller hubs that carry the host on function 0, each with
+// two register pairs (one per channel pair); device 0x2B02 has one pair,
+// status and command the other way round.
+namespace {
+
+constexpr SMBusConfigHostId kConfigIds[] = {
+    {0x8086, 0x25F5, 0x74, 0x78, true}, {0x8086, 0x25F5, 0x76, 0x7C, true},
+    {0x8086, 0x25F6, 0x74, 0x78, true}, {0x8086, 0x25F6, 0x76, 0x7C, true},
+    {0x8086, 0x360F, 0x74, 0x78, true}, {0x8086, 0x360F, 0x76, 0x7C, true},
+    {0x8086, 0x3610, 0x74, 0x78, true}, {0x8086, 0x3610, 0x76, 0x7C, true},
+    {0x8086, 0x4035, 0x74, 0x78, true}, {0x8086, 0x4035, 0x76, 0x7C, true},
+    {0x8086, 0x4036, 0x74, 0x78, true}, {0x8086, 0x4036, 0x76, 0x7C, true},
+    {0x8086, 0x2B02, 0x84, 0x80},
+};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostIntel5000X = {"Intel_5000X_SMBusRegisterSpace", {}, nullptr, kConfigIds,
+                                                    &MakeConfigSMBusHost<Intel_5000X_SMBusRegisterSpace>};

@@ -1,5 +1,7 @@
 #include "sdk/access/Intel_X79_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
+
 namespace {
 
 constexpr uint32_t kBusy = 1u << 28, kValid = 1u << 31, kError = 1u << 29;
@@ -51,3 +53,17 @@ bool Intel_X79_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
   t.data[0] = static_cast<uint8_t>(status);
   return true;
 }
+
+// The memory controller's function with its two register sets.
+namespace {
+
+constexpr SMBusConfigHostId kConfigIds[] = {{0x8086, 0x3CA8, 0x180, 0x184}, {0x8086, 0x3CA8, 0x190, 0x194}};
+
+CSMBusRegisterSpace* Make(CPCIConfigSpace* config, uint32_t bus, uint32_t device, uint32_t function,
+                          const SMBusConfigHostId& row, uint32_t controller) {
+  return new Intel_X79_SMBusRegisterSpace(config, bus, device, function, row.status, controller);
+}
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostIntelX79 = {"Intel_X79_SMBusRegisterSpace", {}, nullptr, kConfigIds, &Make};
