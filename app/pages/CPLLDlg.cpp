@@ -14,6 +14,7 @@
 
 #include "app/CTorvikTuneApp.h"
 #include "app/ValidationSave.h"
+#include "app/WaitCursor.h"
 #include "app/pages/PageHardwareLock.h"
 #include "platform/GlobalMutex.h"
 #include "platform/Machine.h"
@@ -422,7 +423,7 @@ void CPLLDlg::OnRatio(int k, int value) {
 void CPLLDlg::Apply() {
   CTorvikTuneApp* app = TheApp();
   if (!app) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  CWaitCursor wait;
   const int proc = app->m_nSelectedProcessor;
   for (ClockSlider* c : {&m_bclk, &m_pcie}) {
     if (*c->generator < 0 || !c->changed) continue;
@@ -485,5 +486,4 @@ void CPLLDlg::Apply() {
   }
   Reload();
   if (m_brinkOC->isChecked()) WriteValidationAfterApply();
-  QApplication::restoreOverrideCursor();
 }

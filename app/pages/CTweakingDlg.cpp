@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/CTorvikTuneApp.h"
+#include "app/WaitCursor.h"
 #include "app/pages/PageHardwareLock.h"
 #include "platform/Machine.h"
 #include "platform/NamedMutex.h"
@@ -116,9 +117,9 @@ void CTweakingDlg::Reload() {
 void CTweakingDlg::Apply() {
   CBoardControl* control = Control();
   if (!control) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   QStringList refused;
   {
+    CWaitCursor wait;
     PageHardwareLock lock;
     if (lock.Held()) {
       CTorvikTuneApp* app = TheApp();
@@ -140,6 +141,5 @@ void CTweakingDlg::Apply() {
   }
   m_refusals = refused.join(QStringLiteral("; "));
   m_status->setText(m_refusals.isEmpty() ? QString() : QStringLiteral("Not written: ") + m_refusals);
-  QApplication::restoreOverrideCursor();
   Reload();
 }

@@ -8,7 +8,6 @@
 #include "emu/boards/BoardMonitoring.h"
 #include "emu/boards/ChipsetParts.h"
 #include "emu/boards/ClockParts.h"
-#include "emu/chips/Nct7802.h"
 #include "emu/chips/AcpiPmBlock.h"
 #include "emu/chips/FintekF71882F.h"
 #include "emu/chips/Ich10r.h"
@@ -37,8 +36,10 @@ const Ich10rOptions kIch10r = [] {
 // A triple-channel kit: one 2 GB DDR3-1333 DIMM with an XMP DDR3-1600
 // profile and a thermal sensor in the first slot of each channel (SPD at
 // 0x50, 0x52, 0x54) on the common segment; behind the switch the same
-// address on both segments: an NCT7802 on segment 0 (added in Build), a
-// placeholder answering with a W83795G's identification on segment 1.
+// address on both segments, each answering with its own identification
+// bytes: a plain register device on segment 0 (no monitoring chip: the IOH
+// group's boards carry none on the SMBus), a placeholder answering with a
+// W83795G's identification on segment 1.
 Ddr3SpdModule Kit(uint32_t serial) {
   Ddr3SpdModule d;
   d.partNumber = "TVK3X1600C9-2GX";
@@ -52,6 +53,7 @@ const SmbusPlacement kSmbusSlaves[] = {
     {SmbusBus::kNoSegment, 0x50, SmbusPlacement::Kind::Ddr3Spd, Kit(0x0A0B0C01)},
     {SmbusBus::kNoSegment, 0x52, SmbusPlacement::Kind::Ddr3Spd, Kit(0x0A0B0C02)},
     {SmbusBus::kNoSegment, 0x54, SmbusPlacement::Kind::Ddr3Spd, Kit(0x0A0B0C03)},
+    {0, 0x2D, SmbusPlacement::Kind::Registers, {}, {{0xFD, 0x00}, {0xFE, 0x2D}}},
     {1, 0x2D, SmbusPlacement::Kind::Registers, {}, {{0xFD, 0x5C}, {0xFE, 0x79}}},
 };
 
@@ -79,7 +81,6 @@ void Build(EmulatedMachine& m) {
   PlaceSmbusSlaves(*ich.smbus, kSmbusSlaves);
   ZundoSlave::Plug(m, *ich.smbus);  // the hand-held device in its header
   parts::AddIcs9plrs133(m, *ich.smbus);
-  ich.smbus->AttachToSegment(0, 0x2D, MakeBoardNct7802(m, 0x2D));
   auto sio = FintekF71882F::Install(m, FintekF71882F::kF71882F, 0x2E);
   AttachIohBoardMonitor(m, sio->DeviceBase(FintekF71882F::kMonitorLdn));
   InstallAcpiFirmware(m, {kPmBase});

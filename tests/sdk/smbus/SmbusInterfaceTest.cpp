@@ -76,7 +76,7 @@ TEST(SmbusInterface, VendorBoardSwitchStartsOnChannelZeroAndDrivesThePins) {
     EXPECT_EQ(d->ReadByte(0xFE, &ids[d->channel]), 1);
     EXPECT_EQ(b.Port32(kGpio + 0x38) & kBoth, kBoth);
   }
-  EXPECT_EQ(ids[0], 0xC3);
+  EXPECT_EQ(ids[0], 0x2D);
   EXPECT_EQ(ids[1], 0x79);
 
   mux->Select(5);

@@ -86,7 +86,6 @@ TEST(MonitorInterface, EachBoardFindsItsChipsWithItsGroupsLabels) {
        "Nuvoton NCT7802:CPU VAXG|JSYS2| Nuvoton NCT7802:PLL|CPU VSA|JCHA|JSYS| "},
       {"brenmor-x58",
        "Fintek F71882F:+3.3V|CPU VCORE|+5V|+12V|VSB3V|VBAT|CPU|IOH|System|CPU|FANIN1| "
-       "Nuvoton NCT7802:VCC|VCORE|VIN4|FANIN0| "
        // The thermal chip of each graphics card, identified by the card scan.
        "Analog Device ADT7475: Analog Device ADT7475: "},
       {"brenmor-5520dp",
