@@ -94,7 +94,7 @@ bool CACPIInterface::FirmwareTablePath() {
   if (!ReadTable("FACP", &table) && !ReadTable("RSDT", &table) && !ReadTable("HPET", &table)) return false;
   if (ReadTable("RSDT", &table)) {
     rsdt = new uint8_t[104]();
-    std::memcpy(rsdt, table.data(), table.size() < 104 ? table.size() : 104);
+    if (!table.empty()) std::memcpy(rsdt, table.data(), table.size() < 104 ? table.size() : 104);
   }
   if (ReadTable("FACP", &table)) HandleFadt(table.data(), static_cast<uint32_t>(table.size()), true);
   if (ReadTable("TAMG", &table)) HandleVendorTable(table.data(), static_cast<uint32_t>(table.size()));
