@@ -1,7 +1,8 @@
 // gpu: the display adapters with what their APIs tell (names, chip, family
 // code, backends, clocks per performance level, temperature, fan, load,
 // voltage, the card regulators and the sensors of the card's chips), and
-// with --yes the change of a card regulator, the GPU voltage or a clock.
+// with --yes the change of a card regulator, the GPU voltage or a clock;
+// the backends' text report.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -256,8 +257,26 @@ int SetVerb(Session& s, const Args& a) {
   return result;
 }
 
+// gpu report: every backend's name and its section of the display report
+// (the "Graphics I2C" scan of the Fermi cards' buses among them).
+int ReportVerb(Session& s) {
+  if (!s.StartSdk(kSdkDisplay)) return kExitFailed;
+  if (!s.LockHardware()) return kExitFailed;
+  CDisplayInterface* display = Display();
+  std::string text;
+  if (display)
+    for (CDisplayAPI* api : Items(display->apis)) {
+      api->ReportName(&text);
+      api->Report(&text);
+    }
+  s.UnlockHardware();
+  std::printf("%s", text.empty() ? "No display backend.\n" : text.c_str());
+  return kExitOk;
+}
+
 int GpuVerb(Session& s, const Args& a) {
   if (!a.empty() && a[0] == "set") return SetVerb(s, a);
+  if (a.size() == 1 && a[0] == "report") return ReportVerb(s);
   if (!a.empty()) return Usage(*FindVerb("gpu"));
   if (!s.StartSdk(kSdkDisplay | kSdkMonitor)) return kExitFailed;
   if (!s.LockHardware()) return kExitFailed;
@@ -278,9 +297,11 @@ int GpuVerb(Session& s, const Args& a) {
 
 const std::vector<Verb>& GpuVerbs() {
   static const std::vector<Verb> verbs = {
-      {"gpu", "[set ADAPTER nvvdd|pexvdd|fbvdd|vgpu VOLTS | set ADAPTER core|shader|memory MHZ [--level N]]",
-       "display adapters: chip, backends, clocks, temperature, fan, load, voltages; with --yes, set a card "
-       "regulator, the GPU voltage or a clock",
+      {"gpu",
+       "[report | set ADAPTER nvvdd|pexvdd|fbvdd|vgpu VOLTS | set ADAPTER core|shader|memory MHZ [--level N]]",
+       "display adapters: chip, backends, clocks, temperature, fan, load, voltages; report: the backends' "
+       "report with every device on the graphics cards' I2C buses; with --yes, set a card regulator, the GPU "
+       "voltage or a clock",
        &GpuVerb},
   };
   return verbs;

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/HardwareAccess.h"
@@ -160,6 +161,18 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   // Number of mappings the driver keeps open (tests).
   size_t OpenMappings() const { return memory_.OpenMappings(); }
 
+  // The I2C adapters a graphics driver registers for a card's PCI function
+  // (as the host's kernel offers them through i2c-dev), in port order.
+  void AddGraphicsI2CAdapters(uint32_t bus, uint32_t device, uint32_t function,
+                              std::vector<std::shared_ptr<plat::SmbusAdapter>> adapters) {
+    graphicsI2C_[{bus, device, function}] = std::move(adapters);
+  }
+  std::vector<std::shared_ptr<plat::SmbusAdapter>> GraphicsI2CAdapters(uint32_t bus, uint32_t device,
+                                                                      uint32_t function) override {
+    auto it = graphicsI2C_.find({bus, device, function});
+    return it == graphicsI2C_.end() ? std::vector<std::shared_ptr<plat::SmbusAdapter>>{} : it->second;
+  }
+
  private:
   EmulatedCpu* CurrentCpu();
 
@@ -173,6 +186,7 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   PortBus ports_{mutex_, pci_};
   PhysicalMemory memory_{mutex_};
   ClockModel clocks_{mutex_};
+  std::map<std::tuple<uint32_t, uint32_t, uint32_t>, std::vector<std::shared_ptr<plat::SmbusAdapter>>> graphicsI2C_;
   std::vector<std::unique_ptr<EmulatedCpu>> cpus_;
   std::map<int, uint64_t> processAffinity_;
   uint64_t ownProcessAffinity_ = 0;  // 0 = all processors

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "emu/chips/Adt7473.h"
 #include "emu/gpu/CardRegulator.h"
 #include "emu/gpu/NvidiaGpu.h"
 
@@ -17,7 +18,7 @@ class EmulatedMachine;
 struct BrenmorGtx480 {
   std::shared_ptr<NvidiaGpu> gpu;
   std::shared_ptr<CardRegulator> core, pex, frameBuffer;
-  std::shared_ptr<SmbusRegisterSlave> thermal;
+  std::shared_ptr<Adt7473> thermal;
 };
 
 // On PCI bus `bus`, device 0, with BAR 0 at `bar0` (16 MB).

@@ -1,6 +1,9 @@
 #include "emu/gpu/NvidiaGpu.h"
 
+#include <string>
+
 #include "emu/EmulatedMachine.h"
+#include "emu/gpu/DriverI2cAdapter.h"
 
 namespace emu {
 
@@ -15,6 +18,11 @@ std::shared_ptr<NvidiaGpu> NvidiaGpu::Install(EmulatedMachine& machine, const Id
   gpu->SetRegister(0, id.revision);
   for (auto& w : gpu->lineWrites_) w = 7;
   machine.AddMmio(id.bar0, kBar0Size, gpu);
+  // The graphics driver's I2C adapters, one per port.
+  std::vector<std::shared_ptr<plat::SmbusAdapter>> adapters;
+  for (int p = 0; p < kPorts; ++p)
+    adapters.push_back(std::make_shared<DriverI2cAdapter>(gpu->I2cBus(p), "nvidia i2c port " + std::to_string(p)));
+  machine.AddGraphicsI2CAdapters(id.bus, id.device, 0, std::move(adapters));
   return gpu;
 }
 

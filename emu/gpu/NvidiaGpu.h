@@ -41,7 +41,8 @@ class NvidiaGpu : public MmioDevice {
   explicit NvidiaGpu(uint32_t bar0) : bar0_(bar0) {}
 
   // Puts the display function (PCI Express, class 0300, BAR 0 a 32-bit
-  // register window) on the machine and maps BAR 0; returns the chip.
+  // register window) on the machine, maps BAR 0 and offers the four buses
+  // as the driver's I2C adapters; returns the chip.
   static std::shared_ptr<NvidiaGpu> Install(EmulatedMachine& machine, const Identity& id);
 
   void SetRegister(uint32_t offset, uint32_t value) { regs_.Set32(offset, value); }

@@ -5,7 +5,7 @@
 
 namespace emu {
 
-std::shared_ptr<GpuRegisterFile> AddRadeonHd4870(EmulatedMachine& m, uint8_t bus, uint32_t registers,
+std::shared_ptr<RadeonDcI2c> AddRadeonHd4870(EmulatedMachine& m, uint8_t bus, uint32_t registers,
                                                  uint32_t frameBuffer) {
   auto function = std::make_unique<PciFunction>(bus, 0, 0, 0x1002, 0x9440, 0x03000000u);
   function->express = true;
@@ -15,7 +15,7 @@ std::shared_ptr<GpuRegisterFile> AddRadeonHd4870(EmulatedMachine& m, uint8_t bus
   function->Set32(0x1C, 0);
   function->SetSubsystem(0x1002, 0x0502);
   m.AddPciFunction(std::move(function));
-  auto regs = std::make_shared<GpuRegisterFile>();
+  auto regs = std::make_shared<RadeonDcI2c>();
   // Engine PLL: reference divider 9 (field 8), feedback 0x3E8000 / 16384 = 250 → 27 / 9 × 250 = 750 MHz.
   regs->Set32(0x600, 0x00000080);
   regs->Set32(0x608, 0x003E8000);

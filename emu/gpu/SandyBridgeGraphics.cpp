@@ -16,6 +16,9 @@ std::shared_ptr<GpuRegisterFile> AddSandyBridgeGraphics(EmulatedMachine& m, uint
   auto regs = std::make_shared<GpuRegisterFile>();
   // GEN6_RPSTAT1: current GT frequency ratio 22 (× 50 MHz).
   regs->Set32(0xA01C, 22u << 8);
+  // The PCU's MCHBAR registers mirrored at 0x140000: PP1 (graphics plane)
+  // temperature 47 °C at MCHBAR 0x5980, bits 7:0.
+  regs->Set32(0x140000 + 0x5980, 47);
   m.AddMmio(bar0, 0x400000, regs);
   return regs;
 }

@@ -12,7 +12,7 @@ namespace emu {
 
 class EmulatedMachine;
 
-// Render clock 1100 MHz, 64 MB of stolen memory.
+// Render clock 1100 MHz, 64 MB of stolen memory, graphics at 47 °C.
 std::shared_ptr<GpuRegisterFile> AddSandyBridgeGraphics(EmulatedMachine& machine, uint32_t bar0);
 
 }  // namespace emu

@@ -3,10 +3,17 @@
 #include <cstdio>
 
 #include "sdk/access/CIOSpace.h"
+#include "sdk/core/QUARNSDK.h"
+#include "sdk/graphics/ATI_R4XX_I2CRegisterSpace.h"
+#include "sdk/graphics/ATI_R5XX_I2CRegisterSpace.h"
+#include "sdk/graphics/ATI_R6XX_I2CRegisterSpace.h"
 #include "sdk/graphics/CDisplayAdapter.h"
 #include "sdk/graphics/CDisplayInterface.h"
 
 const AtiChipRow kAtiChips[] = {
+    {0x4A50, "ATI Radeon X800 XT Platinum Edition", "R420", 0x02400420, 0.13f, 0},
+    {0x7240, "ATI Radeon X1950 XTX", "R580", 0x02500580, 0.09f, 0},
+    {0x7280, "ATI Radeon X1950 PRO", "RV570", 0x02500570, 0.08f, 0},
     {0x9501, "ATI Radeon HD 3870", "RV670", 0x02600130, 0.055f, 0x4600},
     {0x9505, "ATI Radeon HD 3850", "RV670", 0x02600130, 0.055f, 0x4600},
     {0x9440, "ATI Radeon HD 4870", "RV770", 0x02700110, 0.055f, 0x4700},
@@ -39,9 +46,56 @@ bool ATI_DirectIO_DisplayAPI::Init() {
       std::snprintf(a->chipName, sizeof(a->chipName), "%s", c->chipName);
       a->familyCode = static_cast<int>(c->family);
       a->technology = c->technology;
+      thermal_[a].kind = c->thermalKind;
+    }
+    // The DDC lines through the display controller's I2C engine of the
+    // chip's generation (R7xx has the R6xx engine).
+    const uint32_t g = Generation(a->familyCode);
+    CI2CRegisterSpace* space = nullptr;
+    if (a->registers && !a->directI2C) {
+      if (g == 0x02400000)
+        space = new ATI_R4XX_I2CRegisterSpace(a->registers, ATI_R4XX_I2CRegisterSpace::kDefaultReferenceKHz);
+      else if (g == 0x02500000)
+        space = new ATI_R5XX_I2CRegisterSpace(a->registers);
+      else if (g == 0x02600000 || g == 0x02700000) space = new ATI_R6XX_I2CRegisterSpace(a->registers);
+    }
+    if (space) {
+      QUARNSDK::GetInstance()->AddRegisterSpace(space);
+      a->directI2C = space;
     }
   }
   return any;
+}
+
+bool ATI_DirectIO_DisplayAPI::SetThermalSensor(CDisplayAdapter* a, int kind, int port, int address) {
+  bool known = kind == kAtiThermalRv6xx || kind == kAtiThermalRv770 || kind == 0;
+  for (int k : kAtiExternalThermalKinds) known |= k == kind;
+  if (!Serves(a) || !known || (kind > 0 && kind < 0x4000 && (port < 0 || address < 0 || address > 0x7F)))
+    return false;
+  Thermal& t = thermal_[a];
+  t.kind = kind;
+  t.port = port;
+  t.address = address;
+  t.lastGood = -1;
+  return true;
+}
+
+// Register 1 of the card's LM63-class sensor: the remote diode in whole
+// degrees. A reading above 126 °C is a bus glitch rather than a GPU that
+// hot: the last good reading stands in for it.
+bool ATI_DirectIO_DisplayAPI::ExternalTemperature(CDisplayAdapter* a, float* celsius) {
+  Thermal& t = thermal_[a];
+  CI2CRegisterSpace* space = a->apiI2C ? a->apiI2C : a->directI2C;
+  uint8_t v = 0xFF;
+  if (!space || !space->LockedReadByte(t.port, t.address, 0x01, &v)) return false;
+  if (v > 126) {
+    if (t.lastGood < 0) return false;
+    *celsius = t.lastGood;
+    return true;
+  }
+  t.lastGood = static_cast<float>(v);
+  *celsius = t.lastGood;
+  return true;
 }
 
 const AtiChipRow* ATI_DirectIO_DisplayAPI::Chip(CDisplayAdapter* a) const {
@@ -57,10 +111,14 @@ bool ATI_DirectIO_DisplayAPI::Reg(CDisplayAdapter* a, uint32_t offset, uint32_t*
 
 // The on-die sensor: a signed 9-bit reading in °C.
 bool ATI_DirectIO_DisplayAPI::GetTemperature(CDisplayAdapter* a, float* celsius) {
-  const AtiChipRow* c = Serves(a) ? Chip(a) : nullptr;
-  if (!c || (c->thermalKind != 0x4600 && c->thermalKind != 0x4700)) return false;
+  if (!Serves(a)) return false;
+  const auto it = thermal_.find(a);
+  const int kind = it == thermal_.end() ? 0 : it->second.kind;
+  for (int k : kAtiExternalThermalKinds)
+    if (kind == k) return ExternalTemperature(a, celsius);
+  if (kind != kAtiThermalRv6xx && kind != kAtiThermalRv770) return false;
   uint32_t v = 0;
-  if (!Reg(a, c->thermalKind == 0x4600 ? 0x7F4 : 0x730, &v) || v == 0xFFFFFFFF) return false;
+  if (!Reg(a, kind == kAtiThermalRv6xx ? 0x7F4 : 0x730, &v) || v == 0xFFFFFFFF) return false;
   int t = static_cast<int>(v & 0x1FF);
   if (t & 0x100) t -= 0x200;
   *celsius = static_cast<float>(t);

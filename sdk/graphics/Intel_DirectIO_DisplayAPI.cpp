@@ -22,6 +22,7 @@ const IntelGraphicsRow kIntelGraphics[] = {
 
 namespace {
 constexpr uint32_t kRpStat1 = 0xA01C;
+constexpr uint32_t kPp1Temperature = 0x140000 + 0x5980;
 constexpr uint32_t kGraphicsControl = 0x50;
 }  // namespace
 
@@ -46,6 +47,16 @@ bool Intel_DirectIO_DisplayAPI::Init() {
       a->registers = interface_->MapRegisters(a, 0x10, 0x400000);
   }
   return any;
+}
+
+bool Intel_DirectIO_DisplayAPI::GetTemperature(CDisplayAdapter* a, float* celsius) {
+  if (!Serves(a) || !a->registers || static_cast<uint32_t>(a->familyCode) != kIntelFamilySandyBridge) return false;
+  uint32_t v = 0xFFFFFFFF;
+  if (!a->registers->Read32(kPp1Temperature, &v) || v == 0xFFFFFFFF) return false;
+  // 0: the PCU has not measured the plane (graphics off).
+  if (!(v & 0xFF)) return false;
+  *celsius = static_cast<float>(v & 0xFF);
+  return true;
 }
 
 bool Intel_DirectIO_DisplayAPI::GetCoreClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) {

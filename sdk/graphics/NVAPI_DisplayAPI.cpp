@@ -9,6 +9,7 @@
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/graphics/CDisplayAdapter.h"
 #include "sdk/graphics/CDisplayInterface.h"
+#include "sdk/graphics/GraphicsI2CReport.h"
 #include "sdk/graphics/DisplayAPI_I2CRegisterSpace.h"
 
 using plat::GpuManagementLibrary;
@@ -137,6 +138,13 @@ bool NVAPI_DisplayAPI::GetMemorySize(CDisplayAdapter* a, int* megabytes) {
   if (!library_ || !Serves(a) || !library_->MemoryTotal(HandleFor(a), &bytes) || !bytes) return false;
   *megabytes = static_cast<int>(bytes >> 20);
   return true;
+}
+
+void NVAPI_DisplayAPI::Report(std::string* out) {
+  std::vector<CDisplayAdapter*> served;
+  for (CDisplayAdapter* a : interface_->AdaptersOf(DISPLAY_VENDOR_NVIDIA))
+    if (Serves(a)) served.push_back(a);
+  WriteGraphicsI2CReport(served, out);
 }
 
 // The driver's I2C adapters of the GPU in its order are the card's ports.

@@ -22,6 +22,8 @@ class NVAPI_DisplayAPI : public CDisplayAPI {
   bool Init() override;
   void Close() override;
   bool Reset() override;
+  // The "Graphics I2C" section for the adapters it serves.
+  void Report(std::string* out) override;
   bool GetTemperature(CDisplayAdapter* a, float* celsius) override;
   bool GetFanPercent(CDisplayAdapter* a, int* percent) override;
   bool GetLoad(CDisplayAdapter* a, int* percent) override;

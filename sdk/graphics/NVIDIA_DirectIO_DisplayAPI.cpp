@@ -10,6 +10,7 @@
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/graphics/CDisplayAdapter.h"
 #include "sdk/graphics/CDisplayInterface.h"
+#include "sdk/graphics/GraphicsI2CReport.h"
 #include "sdk/graphics/NVIDIA_G80_I2CRegisterSpace.h"
 
 const NvidiaChipRow kNvidiaChips[] = {
@@ -58,6 +59,24 @@ bool HasG8xPlls(int family) {
   return IsAnyOf(family, {NV_FAMILY_G84, NV_FAMILY_G86, NV_FAMILY_G94, NV_FAMILY_G96, NV_FAMILY_GT200});
 }
 
+bool IsFermi(int family) {
+  return IsAnyOf(family, {NV_FAMILY_GF100, NV_FAMILY_GF104, NV_FAMILY_GF106, NV_FAMILY_GF110});
+}
+
+// Fermi clock registers (envytools PCLOCK docs, nouveau's gf100 clock code):
+// the crystal is 27 MHz; 0x137100 bit i selects domain i's own PLL
+// (0x137000 + 0x20 i: control bit 0 enable, coefficient at +4 with P in bits
+// 21:16, N 15:8, M 7:0) over its divider path; 0x137250 + 4 i is the
+// domain's final divider (bit 31 on: f × 2 / (field + 2), the field in bits
+// 13:8 after a PLL, 5:0 after the divider path). Domain 0 is the GPC clock,
+// which the shaders run at; the rest of the core runs at half of it.
+constexpr uint32_t kFermiCrystalKhz = 27000;
+constexpr uint32_t kFermiSourceSelect = 0x137100, kFermiFinalDivider = 0x137250;
+constexpr uint32_t kFermiSpPll0 = 0xE800, kFermiSpPll1 = 0xE820;
+constexpr uint32_t kFermiMemoryPll = 0x132000, kFermiMemorySourcePll = 0x132020;
+constexpr uint32_t kFermiMemorySelect = 0x1373F0;  // bit 1: memory PLL, else divider
+constexpr int kFermiGpcDomain = 0;
+
 }  // namespace
 
 NVIDIA_DirectIO_DisplayAPI::NVIDIA_DirectIO_DisplayAPI(CDisplayInterface* owner)
@@ -96,6 +115,16 @@ bool NVIDIA_DirectIO_DisplayAPI::Init() {
     }
   }
   return any;
+}
+
+void NVIDIA_DirectIO_DisplayAPI::Report(std::string* out) {
+  std::vector<CDisplayAdapter*> own;
+  for (CDisplayAdapter* a : interface_->AdaptersOf(DISPLAY_VENDOR_NVIDIA)) {
+    bool sdk = false;
+    for (const CDisplayAdapter::APIEntry& e : a->apiEntries) sdk |= e.api->apiType == DISPLAYAPI_NVAPI;
+    if (Serves(a) && !sdk) own.push_back(a);
+  }
+  if (!own.empty()) WriteGraphicsI2CReport(own, out);
 }
 
 bool NVIDIA_DirectIO_DisplayAPI::Reg(CDisplayAdapter* a, uint32_t offset, uint32_t* value) {
@@ -149,20 +178,100 @@ bool NVIDIA_DirectIO_DisplayAPI::PllClock(CDisplayAdapter* a, bool shader, float
   return true;
 }
 
+uint32_t NVIDIA_DirectIO_DisplayAPI::FermiPll(CDisplayAdapter* a, uint32_t pll) {
+  uint32_t control = 0, coefficient = 0;
+  if (!Reg(a, pll, &control) || !Reg(a, pll + 4, &coefficient) || !(control & 1)) return 0;
+  uint32_t p = (coefficient >> 16) & 0x3F;
+  const uint32_t n = (coefficient >> 8) & 0xFF, m = coefficient & 0xFF;
+  uint32_t reference = 0;
+  if (pll == kFermiSpPll0 || pll == kFermiSpPll1) {
+    reference = kFermiCrystalKhz;
+    p = 1;  // the SP PLLs have no post divider
+  } else if (pll == kFermiMemoryPll) {
+    reference = FermiPll(a, kFermiMemorySourcePll);
+  } else if (pll == kFermiMemorySourcePll) {
+    reference = FermiDivider(a, 0, 0x137320, 0x137330);
+  } else if (pll >= 0x137000 && pll <= 0x1370E0) {
+    reference = FermiDivider(a, static_cast<int>((pll & 0xFF) / 0x20), 0x137120, 0x137140);
+  }
+  if (!m || !p) return 0;
+  return static_cast<uint32_t>(static_cast<uint64_t>(reference) * n / m / p);
+}
+
+// A divider path: crystal (108 MHz with bits 17:16 set), the 100 MHz host
+// reference, or an SP PLL (bit 8 picks the second) through its divider.
+uint32_t NVIDIA_DirectIO_DisplayAPI::FermiDivider(CDisplayAdapter* a, int index, uint32_t source, uint32_t control) {
+  uint32_t src = 0, ctl = 0;
+  const uint32_t offset = static_cast<uint32_t>(index) * 4;
+  if (!Reg(a, source + offset, &src) || !Reg(a, control + offset, &ctl)) return 0;
+  switch (src & 3) {
+    case 0: return (src & 0x30000) == 0x30000 ? 108000 : kFermiCrystalKhz;
+    case 2: return 100000;
+    case 3: {
+      const uint32_t vco = FermiPll(a, (src & 0x100) ? kFermiSpPll1 : kFermiSpPll0);
+      return (ctl & 0x80000000u) ? vco * 2 / ((ctl & 0x3F) + 2) : vco;
+    }
+    default: return 0;
+  }
+}
+
+uint32_t NVIDIA_DirectIO_DisplayAPI::FermiDomain(CDisplayAdapter* a, int index) {
+  uint32_t final = 0, select = 0;
+  if (!Reg(a, kFermiFinalDivider + static_cast<uint32_t>(index) * 4, &final) || !Reg(a, kFermiSourceSelect, &select))
+    return 0;
+  uint32_t source = 0, divider = 0;
+  if (select & (1u << index)) {
+    source = FermiPll(a, index < 7 ? 0x137000 + static_cast<uint32_t>(index) * 0x20 : 0x1370E0);
+    divider = ((final >> 8) & 0x3F) + 2;
+  } else {
+    source = FermiDivider(a, index, 0x137160, 0x1371D0);
+    divider = (final & 0x3F) + 2;
+  }
+  return (final & 0x80000000u) ? source * 2 / divider : source;
+}
+
+uint32_t NVIDIA_DirectIO_DisplayAPI::FermiMemory(CDisplayAdapter* a) {
+  uint32_t select = 0;
+  if (!Reg(a, kFermiMemorySelect, &select)) return 0;
+  return (select & 2) ? FermiPll(a, kFermiMemoryPll) : FermiDivider(a, 0, 0x137300, 0x137310);
+}
+
 bool NVIDIA_DirectIO_DisplayAPI::GetCoreClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) {
-  if (level != 0 || !PllClock(a, false, mhz)) return false;
+  if (level != 0 || !Serves(a)) return false;
+  if (IsFermi(a->familyCode)) {
+    const uint32_t gpc = FermiDomain(a, kFermiGpcDomain);
+    if (!gpc) return false;
+    *mhz = static_cast<float>(gpc / 2) / 1000.0f;
+  } else if (!PllClock(a, false, mhz)) {
+    return false;
+  }
   *min = *max = -1;
   return true;
 }
 
 bool NVIDIA_DirectIO_DisplayAPI::GetShaderClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) {
-  if (level != 0 || !PllClock(a, true, mhz)) return false;
+  if (level != 0 || !Serves(a)) return false;
+  if (IsFermi(a->familyCode)) {
+    const uint32_t gpc = FermiDomain(a, kFermiGpcDomain);
+    if (!gpc) return false;
+    *mhz = static_cast<float>(gpc) / 1000.0f;
+  } else if (!PllClock(a, true, mhz)) {
+    return false;
+  }
   *min = *max = -1;
   return true;
 }
 
 bool NVIDIA_DirectIO_DisplayAPI::GetMemoryClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) {
-  if (level != 0 || !Serves(a) || !HasG8xPlls(a->familyCode)) return false;
+  if (level != 0 || !Serves(a)) return false;
+  if (IsFermi(a->familyCode)) {
+    const uint32_t khz = FermiMemory(a);
+    if (!khz) return false;
+    *mhz = static_cast<float>(khz) / 1000.0f;
+    *min = *max = -1;
+    return true;
+  }
+  if (!HasG8xPlls(a->familyCode)) return false;
   uint32_t r4008 = 0, r400C = 0, r4018 = 0, r401C = 0;
   if (!Reg(a, 0x4008, &r4008) || !Reg(a, 0x400C, &r400C) || !Reg(a, 0x4018, &r4018) || !Reg(a, 0x401C, &r401C))
     return false;

@@ -51,6 +51,9 @@ class NVIDIA_DirectIO_DisplayAPI : public CDisplayAPI {
  public:
   explicit NVIDIA_DirectIO_DisplayAPI(CDisplayInterface* owner);
   bool Init() override;
+  // The "Graphics I2C" section for the adapters no SDK backend serves (the
+  // SDK backend writes it for its own).
+  void Report(std::string* out) override;
   bool GetTemperature(CDisplayAdapter* a, float* celsius) override;
   bool GetCoreClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) override;
   bool GetShaderClock(CDisplayAdapter* a, int level, float* mhz, float* min, float* max) override;
@@ -66,6 +69,11 @@ class NVIDIA_DirectIO_DisplayAPI : public CDisplayAPI {
  private:
   bool Reg(CDisplayAdapter* a, uint32_t offset, uint32_t* value);
   bool PllClock(CDisplayAdapter* a, bool shader, float* mhz);
+  // The Fermi clock tree (kHz; 0 when a stage is off or a read failed).
+  uint32_t FermiPll(CDisplayAdapter* a, uint32_t pll);
+  uint32_t FermiDivider(CDisplayAdapter* a, int index, uint32_t source, uint32_t control);
+  uint32_t FermiDomain(CDisplayAdapter* a, int index);
+  uint32_t FermiMemory(CDisplayAdapter* a);
 
   CDisplayInterface* interface_;
 };

@@ -321,6 +321,7 @@ void CHardwareMonitor::ConvertTemperature(CSensor* s, int rule) {
     case 1: v = p + static_cast<int8_t>(s->raw & 0xFF); break;
     case 2: v = p + 0.5 * ((s->raw & 0x100) ? (s->raw & 0x1FF) - 512 : (s->raw & 0x1FF)); break;
     case 3: v = s->raw + p; break;
+    case 5: v = p + (s->raw - 256) * 0.25; break;
     default: break;
   }
   s->SetValue(static_cast<float>(v), true);

@@ -1,5 +1,6 @@
 #include "sdk/monitor/ChipFamilies.h"
 
+#include "sdk/monitor/AnalogDevice_ADT7475_HardwareMonitor.h"
 #include "sdk/monitor/BoardTables.h"
 #include "sdk/monitor/CHIL_CHL8266_HardwareMonitor.h"
 #include "sdk/monitor/DefaultLabelTables.h"
@@ -24,6 +25,7 @@ CHardwareMonitor* Make(uint32_t chipCode) {
 CHardwareMonitor* MakeNct7802(uint32_t) { return new Nuvoton_NCT7802_HardwareMonitor(); }
 CHardwareMonitor* MakeVt1165(uint32_t) { return new Volterra_VT1165_HardwareMonitor(); }
 CHardwareMonitor* MakeChl8266(uint32_t) { return new CHIL_CHL8266_HardwareMonitor(); }
+CHardwareMonitor* MakeAdt7475(uint32_t chipCode) { return new AnalogDevice_ADT7475_HardwareMonitor(chipCode); }
 
 // Super I/O chip ids behind the Winbond 0xC1 monitor.
 constexpr uint8_t kNct6776SuperIo[] = {0xB4, 0xC3, 0};
@@ -54,6 +56,9 @@ constexpr uint8_t kW83667HgSuperIo[] = {0xA5, 0xB3, 0};
   {0x1934, 0, id, id, nullptr, "Fintek_F71808E_HardwareMonitor", "Fintek F71808", "Fintek", "LPC", 9, 3, 4, 0.008f, \
    1500000, &Make<Fintek_F71808E_HardwareMonitor>, kFintekVoltages, kFintekTemperatures, kFintekFans,               \
    TABLES_FINTEK_F71808E}
+#define ADT7475(lo, hi)                                                                                              \
+  {0x41, 0, lo, hi, nullptr, "AnalogDevice_ADT7475_HardwareMonitor", "Analog Device ADT7475", "Analog Devices", "SMBus", \
+   2, 3, 4, 0, 5400000, &MakeAdt7475, kAdt7475Voltages, kAdt7475Temperatures, nullptr, TABLES_NONE}
 #define ITE(lo, hi, name, volts, step)                                                                             \
   {0x90, 0, lo, hi, nullptr, "ITE_IT87_HardwareMonitor", name, "ITE", "LPC/SMBus", 9, 3, 5, step, 0,             \
    &Make<ITE_IT87_HardwareMonitor>, volts, kIt87Temperatures, kIt87Fans, TABLES_ITE_IT87}
@@ -138,8 +143,8 @@ const ChipFamily kChipFamilies[] = {
     ID(0x41, "Analog Devices", 0x51, 0x51, "AnalogDevice_ADT7461_HardwareMonitor", "Analog Device ADT7461", "SMBus", 0, 2, 0, 0, 0),
     ID(0x41, "Analog Devices", 0x68, 0x68, "AnalogDevice_ADT7467_HardwareMonitor", "Analog Device ADT7467", "SMBus", 2, 3, 4, 0, 5400000),
     ID(0x41, "Analog Devices", 0x6E, 0x6F, "AnalogDevice_ADT7490_HardwareMonitor", "Analog Device ADT7490", "SMBus", 5, 7, 4, 0, 10800000),
-    ID(0x41, "Analog Devices", 0x73, 0x73, "AnalogDevice_ADT7475_HardwareMonitor", "Analog Device ADT7475", "SMBus", 2, 3, 4, 0, 5400000),
-    ID(0x41, "Analog Devices", 0x75, 0x76, "AnalogDevice_ADT7475_HardwareMonitor", "Analog Device ADT7475", "SMBus", 2, 3, 4, 0, 5400000),
+    ADT7475(0x73, 0x73),
+    ADT7475(0x75, 0x76),
     ID(0x41, "Analog Devices", 0x3298, 0x3298, "AnalogDevice_ASP0800_HardwareMonitor", "Analog Device ASP0800", "SMBus", -1, -1, -1, 0, 0),
     ID(0x4D, "Maxim", 22, 22, "Maxim_MAX1617_HardwareMonitor", "Maxim MAX6648", "SMBus", 0, 2, 0, 0, 0),
     ID(0x4D, "Maxim", 0x59, 0x59, "Maxim_MAX6648_HardwareMonitor", "Maxim MAX6648", "SMBus", 0, 2, 0, 0, 0),

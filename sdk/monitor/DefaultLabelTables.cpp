@@ -29,6 +29,14 @@ const FanLabel kNct7802Fans[] = {
 const VoltageLabel kVt1165Voltages[] = {{"VID", 0x100, 1, 1.0f, 1.0f}, {nullptr, kLabelEnd, 0, 0, 0}};
 const TemperatureLabel kVt1165Temperatures[] = {{"TMPIN0", 0x200, 4}, {nullptr, kLabelEnd, 0}};
 
+const VoltageLabel kAdt7475Voltages[] = {
+    {"+2.5V", 0x100, 1, 1, 1}, {"VCCP", 0x101, 1, 1, 1}, {"VCC", 0x102, 1, 1, 1},
+    {"+5V", 0x103, 1, 1, 1},   {"+12V", 0x104, 1, 1, 1}, {nullptr, kLabelEnd, 0, 0, 0},
+};
+const TemperatureLabel kAdt7475Temperatures[] = {
+    {"Remote 1", 0x200, 5}, {"Local", 0x201, 5}, {"Remote 2", 0x202, 5}, {nullptr, kLabelEnd, 0},
+};
+
 // ITE IT87xx: the data sheets' application circuit (VIN3 +5 V with 6.8k/10k,
 // VIN4 +12 V with 30k/10k, VIN7 5VSB with 6.8k/10k, VBAT direct).
 const VoltageLabel kIt87Voltages[] = {

@@ -16,6 +16,11 @@ extern const FanLabel kNct7802Fans[];
 extern const VoltageLabel kVt1165Voltages[];
 extern const TemperatureLabel kVt1165Temperatures[];
 
+// Analog Devices ADT7473/7475/7476: the inputs by their pin names (rail
+// volts, the internal attenuators undone), the three temperature zones.
+extern const VoltageLabel kAdt7475Voltages[];
+extern const TemperatureLabel kAdt7475Temperatures[];
+
 extern const VoltageLabel kIt87Voltages[];
 extern const VoltageLabel kIt87ScaledVoltages[];  // 3VSB and VBAT already doubled
 extern const TemperatureLabel kIt87Temperatures[];

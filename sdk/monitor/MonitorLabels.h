@@ -44,7 +44,8 @@ struct VoltageLabel {
   float a;
   float b;
 };
-// Temperature rules: 1 signed byte + offset; 2 half degrees (9 bits); 3 raw + offset; 4 raw.
+// Temperature rules: 1 signed byte + offset; 2 half degrees (9 bits); 3 raw + offset; 4 raw;
+// 5 quarter degrees above -64 (ten bits) + offset.
 struct TemperatureLabel {
   const char* label;
   uint32_t key;

@@ -83,6 +83,10 @@ TEST_F(GraphicsPage, VendorCardShowsItsRegulatorsAndSetWritesThem) {
   EXPECT_EQ(Text(1006), "A3");
   EXPECT_EQ(Text(1007), "40 nm");
   EXPECT_FALSE(Control<QLabel>(1217)->isEnabled()) << "no memory size known";
+  // The GF100's clocks from its PLL registers.
+  EXPECT_EQ(Text(1065), "702");
+  EXPECT_EQ(Text(1069), "1404");
+  EXPECT_EQ(Text(1070), "1848");
   // One performance level: no "Current", the list disabled.
   auto* levels = Control<QComboBox>(1061);
   EXPECT_FALSE(levels->isEnabled());

@@ -7,6 +7,7 @@
 
 #include "emu/DumpLoader.h"
 #include "emu/EmulatedMachine.h"
+#include "emu/chips/Adt7473.h"
 #include "emu/chips/FintekHardwareMonitorBlock.h"
 #include "emu/chips/Nct7802.h"
 #include "emu/boards/BoardMonitoring.h"
@@ -142,6 +143,43 @@ TEST_F(EmulatedMonitorChips, Nct7802ProbedAndReadOnItsAddress) {
   ASSERT_EQ(monitor->GetList(SENSOR_FAN)->count, 2);
   EXPECT_STREQ(monitor->GetSensor(SENSOR_FAN, 1)->name, "JSYS1");
   EXPECT_NEAR(monitor->GetSensor(SENSOR_FAN, 1)->value, 700, 5);
+}
+
+// The card's fan and thermal controller: ten-bit readings through the
+// extended-resolution latch, in either temperature format, the core rail on
+// VCCP, a stalled tachometer; the driver writes nothing.
+TEST_F(EmulatedMonitorChips, Adt7473ReadsInBothTemperatureFormats) {
+  double core = 1.0;
+  emu::Adt7473 chip(machine.Time(), 1);
+  chip.vccp = [&core] { return core; };
+  chip.temperatures[0] = emu::Waveform::Steady(58.25);
+  chip.temperatures[1] = emu::Waveform::Steady(-9.75);
+  chip.fans[0].rpm = emu::Waveform::Steady(1900);
+  chip.Set(0x30, 0x66);
+  SlaveSpace space(chip);
+  for (uint8_t config5 : {0x00, 0x01}) {
+    SCOPED_TRACE(static_cast<int>(config5));
+    chip.Set(0x7C, config5);
+    monitor = BuildMonitor(0x41, chip.Register(0x3D), -1, -1, 0x2E);
+    monitor->SetAccess(&space, new CSMBusRequest(0, 0x2E));
+    ASSERT_TRUE(monitor->CreateSensors());
+    EXPECT_NEAR(monitor->temperatureSensors[0]->value, 58.25, 1e-6);
+    EXPECT_NEAR(monitor->temperatureSensors[1]->value, -9.75, 1e-6);
+    EXPECT_EQ(monitor->temperatureSensors[2], nullptr) << "remote 2 reports a diode fault";
+    EXPECT_NEAR(monitor->voltageSensors[1]->value, 1.0, 0.003);
+    EXPECT_NEAR(monitor->voltageSensors[2]->value, 3.3, 0.005);
+    EXPECT_NEAR(monitor->fanSensors[0]->value, 1900, 1);
+    EXPECT_EQ(monitor->fanSensors[1], nullptr);
+    EXPECT_NEAR(monitor->fanPwmSensors[0]->value, 40.0, 0.01);
+    EXPECT_EQ(monitor->fanPwmSensors[1], nullptr) << "pin 9 of the ADT7473-1 is SMBALERT";
+    core = 1.05;
+    monitor->Update();
+    EXPECT_NEAR(monitor->voltageSensors[1]->value, 1.05, 0.003);
+    core = 1.0;
+    delete monitor;
+    monitor = nullptr;
+  }
+  EXPECT_EQ(chip.writes, 0u);
 }
 
 TEST_F(EmulatedMonitorChips, WinbondProbeMisdetectsNct7802WithVsen2At1304mV) {

@@ -196,28 +196,31 @@ TEST(DisplayInterface, EveryPerformanceLevelGetsItsOwnClockObjects) {
   EXPECT_STREQ(a->memoryClock[0]->GetOutput(0)->name, "GPU Memory");
 }
 
-// Register formulas of the NVIDIA backend on a GT200 and a G80.
+// Register formulas of the NVIDIA backend on a GT200, a G80 and a GF100.
 class NvidiaRegisters : public testing::Test {
  protected:
   void SetUp() override {
     gt200 = AddCard(env, 1, 0x05E3, 0xF0000000);
     g80 = AddCard(env, 2, 0x0191, 0xF1000000);
+    gf100 = AddCard(env, 3, 0x06C0, 0xF2000000);
     ASSERT_TRUE(env.Start());
     ASSERT_TRUE(env.Sdk().CreateDisplayInterface(0));
     api = Display()->apis->At(0);
     ASSERT_STREQ(api->name, "NVIDIA I/O");
     a = Display()->FindAdapterByLocation(1, 0, 0);
     b = Display()->FindAdapterByLocation(2, 0, 0);
-    ASSERT_TRUE(a && b);
+    f = Display()->FindAdapterByLocation(3, 0, 0);
+    ASSERT_TRUE(a && b && f);
   }
   void Set(emu::NvidiaGpu& g, std::initializer_list<std::pair<uint32_t, uint32_t>> regs) {
     for (auto [o, v] : regs) g.SetRegister(o, v);
   }
   GraphicsSdk env;
-  std::shared_ptr<emu::NvidiaGpu> gt200, g80;
+  std::shared_ptr<emu::NvidiaGpu> gt200, g80, gf100;
   CDisplayAPI* api = nullptr;
   CDisplayAdapter* a = nullptr;
   CDisplayAdapter* b = nullptr;
+  CDisplayAdapter* f = nullptr;
 };
 
 TEST_F(NvidiaRegisters, MemoryClock) {
@@ -262,6 +265,43 @@ TEST_F(NvidiaRegisters, CoreAndShaderClocksFollowTheClockSelect) {
   // The G80 has no such PLL registers for the backend.
   float mhz = -1, lo = 0, hi = 0;
   EXPECT_FALSE(api->GetCoreClock(b, 0, &mhz, &lo, &hi));
+}
+
+// Fermi: the GPC clock (shaders; the core runs at half of it) and the
+// memory clock through nouveau's gf100 clock tree.
+TEST_F(NvidiaRegisters, FermiClocksFromTheClockTree) {
+  using Regs = std::vector<std::pair<uint32_t, uint32_t>>;
+  struct Case {
+    const char* what;
+    Regs regs;
+    float shader, memory;  // -1: no answer
+  } cases[] = {
+      {"GPC PLL on the crystal, final divider 4; memory PLL behind its source PLL",
+       {{0x137100, 1}, {0x137000, 0x00020005}, {0x137004, 0x00016801}, {0x137120, 0}, {0x137250, 0x80000200},
+        {0x1373F0, 2}, {0x132020, 1}, {0x132024, 0x00015809}, {0x137320, 0}, {0x132000, 1}, {0x132004, 0x00010701}},
+       1404.0f, 1848.0f},
+      {"GPC PLL on the 108 MHz reference, post divider 2; memory from the 100 MHz reference",
+       {{0x137100, 1}, {0x137000, 1}, {0x137004, 0x00021A01}, {0x137120, 0x00030000}, {0x137250, 0},
+        {0x1373F0, 0}, {0x137300, 2}},
+       1404.0f, 100.0f},
+      {"GPC divider path from SP PLL 1, divider 4",
+       {{0x137100, 0}, {0x137160, 0x103}, {0x1371D0, 0x80000002}, {0xE820, 1}, {0xE824, 0x00003801},
+        {0x137250, 0}},
+       756.0f, 100.0f},
+      {"GPC PLL disabled, memory PLL disabled",
+       {{0x137100, 1}, {0x137000, 0}, {0x1373F0, 2}, {0x132000, 0}}, -1.0f, -1.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (auto [o, v] : c.regs) gf100->SetRegister(o, v);
+    float mhz = -1, lo = 0, hi = 0;
+    EXPECT_EQ(api->GetShaderClock(f, 0, &mhz, &lo, &hi), c.shader > 0);
+    if (c.shader > 0) EXPECT_FLOAT_EQ(mhz, c.shader);
+    EXPECT_EQ(api->GetCoreClock(f, 0, &mhz, &lo, &hi), c.shader > 0);
+    if (c.shader > 0) EXPECT_FLOAT_EQ(mhz, c.shader / 2);
+    EXPECT_EQ(api->GetMemoryClock(f, 0, &mhz, &lo, &hi), c.memory > 0);
+    if (c.memory > 0) EXPECT_FLOAT_EQ(mhz, c.memory);
+  }
 }
 
 TEST_F(NvidiaRegisters, MemoryTypeSizeAndBusWidth) {

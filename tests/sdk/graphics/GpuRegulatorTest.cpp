@@ -120,6 +120,16 @@ TEST_F(VendorCards, MonitorScanFindsTheThermalChipOfEachCard) {
   auto* r = static_cast<CI2CRequest*>(onCards[0]->request);
   EXPECT_EQ(r->channel, 1);
   EXPECT_EQ(r->slave, 0x2E);
+  // Read bit by bit over the card's bus: the GPU diode, the fan and the
+  // core rail, which follows a change of the card's own regulator.
+  CHardwareMonitor* first = onCards[0];
+  EXPECT_NEAR(first->temperatureSensors[0]->value, 58.25, 1e-6);
+  EXPECT_NEAR(first->fanSensors[0]->value, 1900, 1);
+  EXPECT_NEAR(first->voltageSensors[1]->value, 1.0, 0.003);
+  ASSERT_TRUE(WriteGpuRail(display->AdapterAt(0), GPU_RAIL_NVVDD, 1.1));
+  first->Update();
+  EXPECT_NEAR(first->voltageSensors[1]->value, 1.1, 0.003);
+  EXPECT_NEAR(onCards[1]->voltageSensors[1]->value, 1.0, 0.003);
   // The scan leaves the extended CRT registers locked again (CR1F = 0x99).
   uint8_t index = 0, data = 0;
   ASSERT_TRUE(env.machine->RawPhysicalRead(0xF06013D4, &index, 1));

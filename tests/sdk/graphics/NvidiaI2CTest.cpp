@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "sdk/graphics/CDisplayInterface.h"
 #include "sdk/graphics/CI2CRegisterSpace.h"
 #include "sdk/graphics/DisplayAPI_I2CRegisterSpace.h"
+#include "sdk/graphics/GraphicsI2CReport.h"
 #include "tests/sdk/graphics/GraphicsTestMachine.h"
 
 namespace {
@@ -202,6 +204,50 @@ class CountingAPI : public CDisplayAPI {
   }
   int calls = 0;
 };
+
+// The SDK backend's "Graphics I2C" report: the Fermi card's buses scanned
+// through the driver's I2C adapters, each device that answers registers
+// 0x00 and 0x20 dumped; other families are not scanned.
+TEST(GraphicsI2CReport, ScansTheFermiCardsBusesThroughTheLibrary) {
+  GraphicsSdk env;
+  auto fermi = emu::NvidiaGpu::Install(*env.machine, {3, 0, 0x06C0, 0xA3, 0x1B4F, 0x2480, 0xF0000000});
+  auto gt200 = emu::NvidiaGpu::Install(*env.machine, {4, 0, 0x05E3, 0xA1, 0x10DE, 0x0000, 0xF1000000});
+  auto thermal = std::make_shared<PickyDevice>();
+  thermal->refused = 0x7F;  // one register that does not read
+  thermal->Set(0x00, 0x12);
+  thermal->Set(0x3E, 0x41);
+  fermi->I2cBus(1).Attach(0x2E, thermal);
+  auto noRegister20 = std::make_shared<PickyDevice>();
+  noRegister20->refused = 0x20;
+  fermi->I2cBus(2).Attach(0x48, noRegister20);
+  gt200->I2cBus(1).Attach(0x2E, std::make_shared<emu::SmbusRegisterSlave>());
+  env.machine->haveNvml = true;
+  env.machine->nvmlGpus = {{3, 0x06C010DE}, {4, 0x05E310DE}};
+  ASSERT_TRUE(env.Start());
+  ASSERT_TRUE(env.Sdk().CreateDisplayInterface(1));
+  auto* display = static_cast<CDisplayInterface*>(env.Sdk().FindInterface(INTERFACE_DISPLAY));
+  CDisplayAPI* direct = display->apis->At(0);
+  CDisplayAPI* sdk = display->apis->At(1);
+  ASSERT_STREQ(sdk->name, "NVIDIA NVAPI");
+
+  std::string text;
+  sdk->Report(&text);
+  ASSERT_EQ(text.rfind("\nGraphics I2C\n", 0), 0u) << text;
+  EXPECT_NE(text.find("I2C device found at I/O = 0xFFFFFFFF, bus 0x1, device 0x2E\n\t0012 00 "), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\t3000 00 00 00 00 00 00 00 00 00 00 00 00 00 41 00 \n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" 00 ER \n"), std::string::npos) << "register 0x7F failed: " << text;
+  size_t found = 0;
+  for (size_t at = text.find("I2C device found"); at != std::string::npos; at = text.find("I2C device found", at + 1))
+    ++found;
+  EXPECT_EQ(found, 1u) << "neither the device without register 0x20 nor the GT200's: " << text;
+  // Through the library's adapters, not the card's line registers.
+  EXPECT_EQ(fermi->I2cBus(1).Transactions(), 0);
+  // The direct backend leaves adapters the SDK backend serves to it.
+  std::string own;
+  direct->Report(&own);
+  EXPECT_EQ(own, "");
+}
 
 TEST(DisplayApiI2C, ReadsThroughTheApiAndWritesNothing) {
   CountingAPI api;

@@ -4,11 +4,13 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "FakeRegisterSpace.h"
 #include "sdk/core/CSensor.h"
 #include "sdk/core/QUARNSDK.h"
+#include "sdk/monitor/AnalogDevice_ADT7475_HardwareMonitor.h"
 #include "sdk/monitor/ChipFamilies.h"
 #include "sdk/monitor/Fintek_F71808E_HardwareMonitor.h"
 #include "sdk/monitor/Fintek_F71882F_HardwareMonitor.h"
@@ -195,6 +197,107 @@ TEST_F(ChipDrivers, Nct7802ShowsNoVoltageOnAPinInTemperatureMode) {
   }
 }
 
+// adt7475: in = DIV_ROUND_CLOSEST(reg * (r1 + r2) * 2250, r2 * 1024) mV
+// with the ten-bit reg and the attenuator of the input (none when
+// bypassed); temp = (reg - 256) * 250 m°C in offset-64 mode, the signed
+// ten bits * 250 in two's complement mode; fan = 90000 * 60 / tach.
+TEST_F(ChipDrivers, Adt7475DecodesLikeTheKernelDriver) {
+  const double kVccp = 341 * 700 * 2250.0 / (525 * 1024) / 1000;  // 0.999 V
+  struct Case {
+    const char* what;
+    uint8_t chip, revision, config2, config3, config4, config5, vid;
+    uint8_t temperature[3], extend2;
+    double celsius[3];  // NAN: no sensor
+    double vccp;  // VCCP = 0x55 with low bits 1: 341
+    bool in0, in3, in4, fan4, pwm2;
+  } cases[] = {
+      {"ADT7473, offset-64", 0x73, 0x68, 0x00, 0x00, 0x00, 0x00, 0x00,
+       {64 + 58, 64 + 41, 0x00}, 0x14, {58.25, 41.25, NAN}, kVccp, false, false, false, true, true},
+      {"ADT7473-1: pin 9 reads the other way", 0x73, 0x69, 0x00, 0x00, 0x01, 0x00, 0x00,
+       {64 + 58, 64 + 41, 64 + 52}, 0x00, {58, 41, 52}, kVccp, false, false, false, false, false},
+      {"ADT7475, two's complement, VCCP attenuator bypassed", 0x75, 0x6A, 0x20, 0x01, 0x00, 0x01, 0x00,
+       {0xF6, 30, 0x80}, 0x0C, {-9.25, 30.0, NAN}, 341 * 2.25 / 1024, false, false, false, true, false},
+      {"ADT7476 with +2.5V and +12V", 0x76, 0x69, 0x00, 0x00, 0x00, 0x00, 0x00,
+       {64 + 58, 64 + 41, 64 + 52}, 0x00, {58, 41, 52}, kVccp, true, true, true, true, true},
+      {"ADT7476: THERM and VID5 take those pins", 0x76, 0x69, 0x00, 0x02, 0x00, 0x00, 0x80,
+       {64 + 58, 64 + 41, 64 + 52}, 0x00, {58, 41, 52}, kVccp, false, true, false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeRegisterSpace regs;
+    regs.Set(0x3D, c.chip);
+    regs.Set(0x3E, 0x41);
+    regs.Set(0x3F, c.revision);
+    regs.Set(0x73, c.config2);
+    regs.Set(0x78, c.config3);
+    regs.Set(0x7D, c.config4);
+    regs.Set(0x7C, c.config5);
+    regs.Set(0x43, c.vid);
+    for (uint8_t r = 0x20; r <= 0x24; ++r) regs.Set(r, 0x55);
+    regs.Set(0x76, 0x04);  // VCCP low bits 1: 341
+    regs.Set(0x77, c.extend2);
+    for (int j = 0; j < 3; ++j) regs.Set(static_cast<uint8_t>(0x25 + j), c.temperature[j]);
+    regs.Set(0x28, 0xB0);  // 2736 counts
+    regs.Set(0x29, 0x0A);
+    regs.Set(0x2A, 0xFF);  // fan 2 stalled
+    regs.Set(0x2B, 0xFF);
+    regs.Set(0x2F, 0x10);  // fan 4: 4096 counts when the pin is a tachometer
+    regs.Set(0x30, 0x66);
+    regs.Set(0x31, 0x80);
+    std::unique_ptr<CHardwareMonitor> m(BuildMonitor(0x41, c.chip, -1, -1, 0x2E));
+    m->SetAccess(&regs, new CSMBusRequest(0, 0x2E));
+    ASSERT_TRUE(m->CreateSensors());
+    EXPECT_EQ(m->voltageSensors[0] != nullptr, c.in0);
+    ASSERT_NE(m->voltageSensors[1], nullptr);
+    EXPECT_NEAR(m->voltageSensors[1]->value, c.vccp, 5e-4);
+    ASSERT_NE(m->voltageSensors[2], nullptr);
+    EXPECT_NEAR(m->voltageSensors[2]->value, (0x55 << 2) * 139 * 2250.0 / (71 * 1024) / 1000, 5e-4);
+    EXPECT_EQ(m->voltageSensors[3] != nullptr, c.in3);
+    EXPECT_EQ(m->voltageSensors[4] != nullptr, c.in4);
+    for (int j = 0; j < 3; ++j) {
+      if (std::isnan(c.celsius[j])) {
+        EXPECT_EQ(m->temperatureSensors[j], nullptr) << j;
+        continue;
+      }
+      ASSERT_NE(m->temperatureSensors[j], nullptr) << j;
+      EXPECT_NEAR(m->temperatureSensors[j]->value, c.celsius[j], 1e-6) << j;
+    }
+    ASSERT_NE(m->fanSensors[0], nullptr);
+    EXPECT_NEAR(m->fanSensors[0]->value, 5400000.0 / 2736, 1e-2);
+    EXPECT_EQ(m->fanSensors[1], nullptr);
+    EXPECT_EQ(m->fanSensors[3] != nullptr, c.fan4);
+    ASSERT_NE(m->fanPwmSensors[0], nullptr);
+    EXPECT_NEAR(m->fanPwmSensors[0]->value, 0x66 * 100.0 / 255, 1e-4);
+    EXPECT_EQ(m->fanPwmSensors[1] != nullptr, c.pwm2);
+    EXPECT_TRUE(regs.writes.empty()) << "reading changes no setting";
+  }
+}
+
+TEST_F(ChipDrivers, Adt7475NamesItsPinsAndZones) {
+  space.Set(0x3D, 0x73);
+  space.Set(0x21, 0x55);
+  space.Set(0x22, 0xC0);
+  space.Set(0x25, 100);
+  space.Set(0x26, 100);
+  std::unique_ptr<CHardwareMonitor> m(BuildMonitor(0x41, 0x73, -1, -1, 0x2E));
+  m->SetAccess(&space, new CSMBusRequest(0, 0x2E));
+  ASSERT_TRUE(m->CreateSensors());
+  std::string names;
+  for (uint32_t cls : {SENSOR_VOLTAGE, SENSOR_TEMPERATURE})
+    for (CSensor* s : Items(m->GetList(cls))) names += std::string(s->name) + "|";
+  EXPECT_EQ(names, "VCCP|VCC|Remote 1|Local|");
+  // A remote diode that comes back is not added after the scan; a failing
+  // bus keeps the last readings.
+  space.Set(0x27, 90);
+  space.Set(0x25, 104);
+  m->Update();
+  EXPECT_EQ(m->temperatureSensors[2], nullptr);
+  EXPECT_NEAR(m->temperatureSensors[0]->value, 40.0, 1e-6);
+  space.failAll = true;
+  m->Update();
+  EXPECT_NEAR(m->temperatureSensors[0]->value, 40.0, 1e-6);
+}
+
 TEST_F(ChipDrivers, Ite87FanModesAndSixteenBitCounts) {
   space.Set(0x0C, 0x07);  // 16-bit counters for fans 1-3
   space.Set(0x0D, 0x50);
@@ -239,7 +342,7 @@ TEST_F(ChipDrivers, EveryFamilyRowBuildsItsChipWithTheRowsNameAndTables) {
     EXPECT_EQ(m->tableFamily, f->tableFamily);
     drivers += f->create != nullptr;
   }
-  EXPECT_EQ(drivers, 26);
+  EXPECT_EQ(drivers, 28);
 }
 
 TEST_F(ChipDrivers, Ite87ChipGenerationsReadAsTheKernelDoes) {

@@ -80,14 +80,18 @@ TEST(MonitorInterface, EachBoardFindsItsChipsWithItsGroupsLabels) {
       {"brenmor-p55", "Fintek F71889F:+3.3V|CPU VCORE|DRAM|CPU VTT|PCH|+5V|+12V|VSB3V|VBAT|CPU|VREG|System|CPU|JPPWR| "},
       {"brenmor-z68",
        "Fintek F71889ED:+3.3V|CPU VCORE|DRAM|VCCIO|PCH|+5V|+12V|VSB3V|VBAT|CPU|VREG|System|CPU|JPPWR| "
-       "Nuvoton NCT7802:VCCSA|FANIN0| "},
+       "Nuvoton NCT7802:VCCSA|FANIN0| "
+       // The processor's graphics reports its temperature through its backend.
+       "Intel I/O:TMPIN0| "},
       {"brenmor-x79",
        "Fintek F71889A:+3.3V|CPU VCORE|DRAM|VCC|PCH|VCCIO|+12V|VSB3V|VBAT|CPU|VREG|System|CPU| "
        "Nuvoton NCT7802:CPU VAXG|JSYS2| Nuvoton NCT7802:PLL|CPU VSA|JCHA|JSYS| "},
       {"brenmor-x58",
        "Fintek F71882F:+3.3V|CPU VCORE|+5V|+12V|VSB3V|VBAT|CPU|IOH|System|CPU|FANIN1| "
-       // The thermal chip of each graphics card, identified by the card scan.
-       "Analog Device ADT7475: Analog Device ADT7475: "},
+       // The fan and thermal controller of each graphics card, found by the
+       // card scan: the core rail on VCCP, the GPU diode, the fan.
+       "Analog Device ADT7475:VCCP|VCC|Remote 1|Local|FANIN0| "
+       "Analog Device ADT7475:VCCP|VCC|Remote 1|Local|FANIN0| "},
       {"brenmor-5520dp",
        "Fintek F71882F:CPU0 VCORE|CPU0 VTT|CPU0 DRAM|IOH VCore|+5V|+12V|CPU0 Socket|CPU0 PWM|System|JCPU|JSYS| "
        "Fintek F71808:CPU1 VCORE|CPU1 VTT|CPU1 DRAM|IOH PLL|CPU1 PWM|System 2|CPU1|JSYS1| "},
