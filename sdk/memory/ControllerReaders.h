@@ -80,10 +80,12 @@ void Read945Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
 void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
 // Intel server hubs: E7500/E7501/E7505/E7205 (`synchronous`: the memory
 // runs at the bus clock), E7520/E7320/E7525, and the FB-DIMM hubs 5000
-// and 5400.
+// and 5400, the 5100 (DDR2) and the 7300 (FB-DIMM).
 void ReadE750xController(CNorthBridge& bridge, CMemoryInfo& info, bool e7500, bool synchronous);
 void ReadE752xController(CNorthBridge& bridge, CMemoryInfo& info);
 void ReadFbdController(CNorthBridge& bridge, CMemoryInfo& info, bool i5400);
+void Read5100Controller(CNorthBridge& bridge, CMemoryInfo& info);
+void Read7300Controller(CNorthBridge& bridge, CMemoryInfo& info);
 // Intel 8xx and 915/925 hubs: 865/848 and 875P (their device 6 shown for
 // the read only), 855PM, 852GM/855GM, and 915/925/E7221 (`mobile`: 915GM).
 void Read875Controller(CNorthBridge& bridge, CMemoryInfo& info);

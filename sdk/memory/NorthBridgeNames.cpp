@@ -13,7 +13,7 @@ namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
                     Core2Series4, Atom, AmdDram, I945, I945Mobile,
-                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400,
+                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400, I5100, I7300,
                     I875, I855Pm, I852Gm, I915, I915Mobile, Nforce2, Nforce4Intel, ViaSdram };
 
 struct Row {
@@ -88,11 +88,11 @@ constexpr Row kIntel[] = {
     {0x25D0, "5000Z", Reader::I5000},
     {0x25D4, "5000V", Reader::I5000},
     {0x25D8, "5000P", Reader::I5000},
-    {0x65C0, "5100", Reader::None},
+    {0x65C0, "5100", Reader::I5100},
     {0x4000, "5400", Reader::I5400},
     {0x4001, "5400A", Reader::I5400},
     {0x4003, "5400B", Reader::I5400},
-    {0x3600, "7300", Reader::None},
+    {0x3600, "7300", Reader::I7300},
     {0x3400, "X58", Reader::None},
     {0x3405, "X58", Reader::None},
     {0x3403, "5500", Reader::None},
@@ -210,6 +210,8 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::E752x: ReadE752xController(bridge, info); break;
     case Reader::I5000: ReadFbdController(bridge, info, false); break;
     case Reader::I5400: ReadFbdController(bridge, info, true); break;
+    case Reader::I5100: Read5100Controller(bridge, info); break;
+    case Reader::I7300: Read7300Controller(bridge, info); break;
     case Reader::I875: Read875Controller(bridge, info); break;
     case Reader::I855Pm: Read855PmController(bridge, info); break;
     case Reader::I852Gm: Read852GmController(bridge, info); break;
