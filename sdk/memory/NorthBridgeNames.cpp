@@ -137,11 +137,33 @@ constexpr Row kAti[] = {
     {0x9601, "RS880", Reader::None},
 };
 
+// The nForce parts for AMD processors (nForce3 onwards) have no memory
+// controller of their own: the processor's DRAM function (0:18.2, the AMD
+// rows) is read instead. Names as the PCI ID database gives them.
 constexpr Row kNvidia[] = {
     {0x01E0, "nForce2", Reader::Nforce2},
     {0x0071, "nForce4 Intel Edition", Reader::Nforce4Intel},
+    {0x00D1, "nForce3", Reader::None},
+    {0x00E1, "nForce3 250Gb", Reader::None},
     {0x005E, "nForce4", Reader::None},
+    {0x005F, "nForce4", Reader::None},
+    {0x00D3, "nForce4", Reader::None},
+    {0x0270, "MCP51", Reader::None},
+    {0x02F0, "C51", Reader::None},
+    {0x02F1, "C51", Reader::None},
+    {0x02F2, "C51", Reader::None},
+    {0x02F3, "C51", Reader::None},
+    {0x02F4, "C51", Reader::None},
+    {0x02F5, "C51", Reader::None},
+    {0x02F6, "C51", Reader::None},
+    {0x02F7, "C51", Reader::None},
     {0x0369, "MCP55", Reader::None},
+    {0x036A, "MCP55", Reader::None},
+    {0x03E2, "MCP61", Reader::None},
+    {0x03EA, "MCP61", Reader::None},
+    {0x0444, "MCP65", Reader::None},
+    {0x0541, "MCP67", Reader::None},
+    {0x0754, "MCP78S", Reader::None},
 };
 
 constexpr Row kVia[] = {

@@ -503,6 +503,9 @@ TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Reset();
+    // The board's chipset at 0:0.0 names itself; the processor's DRAM
+    // function gives the memory data.
+    Add(0, 0, 0, 0x00E1, 0x06000000, 0x10DE);
     auto& f2 = Add(0, 0x18, 2, 0x1102, 0x06000000, 0x1022);
     f2.Set32(0x88, c.timingLow);
     f2.Set32(0x90, c.configLow);
@@ -515,6 +518,7 @@ TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
     ASSERT_TRUE(sdk.CreateChipsetInterface());
     auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_STREQ(chipset->GetHostBridge()->chipName, "nForce3 250Gb");
     EXPECT_EQ(m.typeCode, c.type);
     EXPECT_EQ(m.channelCount, c.channels);
     EXPECT_EQ(m.clockDivisor, c.divisor);
