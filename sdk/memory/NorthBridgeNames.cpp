@@ -13,7 +13,7 @@ namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
                     Core2Series4, Atom, AmdDram, I945, I945Mobile,
-                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400, I5100, I7300,
+                    I965, I965Mobile, Gm45, E7500, E7501, E750x, E752x, I5000, I5400, I5100, I7300,
                     I875, I855Pm, I852Gm, I915, I915Mobile, Nforce2, Nforce4Intel, ViaSdram };
 
 struct Row {
@@ -70,7 +70,7 @@ constexpr Row kIntel[] = {
     {0x29A0, "P965/G965", Reader::I965},
     {0x2A00, "GM965/PM965", Reader::I965Mobile},
     {0x2A10, "GME965/GLE960", Reader::I965Mobile},
-    {0x2A40, "GM45/PM45", Reader::None},
+    {0x2A40, "GM45/PM45", Reader::Gm45},
     {0x29B0, "Q35", Reader::Core2Series3},
     {0x29C0, "P35/G33/G31", Reader::Core2Series3},
     {0x29D0, "Q33", Reader::Core2Series3},
@@ -226,6 +226,7 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::I945Mobile: Read945Controller(bridge, info, true); break;
     case Reader::I965: Read965Controller(bridge, info, false); break;
     case Reader::I965Mobile: Read965Controller(bridge, info, true); break;
+    case Reader::Gm45: ReadGm45Controller(bridge, info); break;
     case Reader::E7500: ReadE750xController(bridge, info, true, true); break;
     case Reader::E7501: ReadE750xController(bridge, info, false, true); break;
     case Reader::E750x: ReadE750xController(bridge, info, false, false); break;

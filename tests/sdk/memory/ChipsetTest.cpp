@@ -616,6 +616,12 @@ TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
       {"GME965 CxDRT3 all ones", 0x2A10, true,
        {{0x1204, 0x00400020}, {0x1214, 3 | 3 << 5 | 15u << 21}, {0x121C, 0xFFFFFFFF}, {0xC00, 0x31}}, 1, 5, 5, 15,
        -1, -1, 2, "1:2", "GME965/GLE960"},
+      // GM45 in the same layout: DDR3-800 6-6-6-15 in both channels, FSB
+      // 1066; DDR2 or DDR3 is not told by these registers.
+      {"GM45", 0x2A40, true,
+       {{0x1204, 0x00400020}, {0x1304, 0x00400020}, {0x1214, 4 | 4 << 5 | 15u << 21}, {0x121C, 3u << 23 | 59u << 13},
+        {0xC00, 0x56}},
+       2, 6, 6, 15, 59, 6, 1.5f, "2:3", "GM45/PM45"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -626,7 +632,7 @@ TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
     CChipsetInterface* chipset = Start();
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
     EXPECT_STREQ(chipset->GetHostBridge()->chipName, c.chip);
-    EXPECT_EQ(m.typeCode, 7);
+    EXPECT_EQ(m.typeCode, c.device == 0x2A40 ? -1 : 7);
     EXPECT_EQ(m.channelCount, c.channels);
     EXPECT_EQ(m.tRCD, c.rcd);
     EXPECT_EQ(m.tRP, c.rp);
