@@ -5,12 +5,15 @@
 
 #include "cli/Json.h"
 #include "cli/Verbs.h"
+#include "poll/SysinfoView.h"
 #include "sdk/access/CIOSpace.h"
 #include "sdk/core/QUARNSDK.h"
 #include "sdk/cpu/CCPUInterface.h"
 #include "sdk/cpu/CCPUThread.h"
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/CProcessor.h"
+#include "sdk/cpu/FIDVID_Control.h"
+#include "sdk/cpu/MSR_Register.h"
 #include "sdk/cpu/Timers.h"
 #include "sdk/cpu/TurboControl.h"
 
@@ -61,6 +64,24 @@ std::string Value(float v, const char* format) {
   return b;
 }
 
+// What a package's first core reports about ratios: the range, the core
+// VID through its ratio control and the control's state list.
+struct RatioInfo {
+  float minimum = -1.0f, maximum = -1.0f, vid = -1.0f;
+  FIDVID_Control* control = nullptr;
+};
+
+RatioInfo Ratios(CProcessor* p) {
+  RatioInfo r;
+  r.minimum = p->GetCoreMinRatio(0);
+  r.maximum = p->GetCoreMaxRatio(0);
+  CCPUCore* core = p->GetCore(0);
+  CCPUThread* t = core ? core->FirstThread() : nullptr;
+  r.control = t ? t->GetRatioControl() : nullptr;
+  if (r.control) r.vid = r.control->CoreVoltage();
+  return r;
+}
+
 void PrintText(CCPUInterface* cpu) {
   std::printf("Logical processors: %d, packages: %d, bus clock: %s MHz\n", cpu->logicalCount, cpu->processorCount,
               Value(cpu->busClock, "%.2f").c_str());
@@ -78,6 +99,21 @@ void PrintText(CCPUInterface* cpu) {
     if (p->GetTechnology() > 0) std::printf("\tTechnology: %.0f nm\n", p->GetTechnology() * 1000.0f);
     std::printf("\tRated frequency: %s MHz\n",
                 p->GetRatedFrequency() > 0 ? std::to_string(p->GetRatedFrequency()).c_str() : "n/a");
+    if (t && NominalBusClock(t->busCode) > 0) std::printf("\tNominal bus clock: %.2f MHz\n", NominalBusClock(t->busCode));
+    if (t && t->linkRatio != -1)
+      std::printf("\t%s: %s MHz (%d x bus clock)\n", CSysinfoView::LinkLabel(p->GetTypeCode()),
+                  Value(p->GetLinkClock(), "%.1f").c_str(), t->linkRatio);
+    const RatioInfo ratios = Ratios(p);
+    if (ratios.minimum > 0 || ratios.maximum > 0)
+      std::printf("\tRatio range: %s - %s\n", Value(ratios.minimum, "%.1f").c_str(),
+                  Value(ratios.maximum, "%.1f").c_str());
+    if (ratios.vid > 0) std::printf("\tCore VID: %.4f V\n", ratios.vid);
+    for (int k = 0; ratios.control && k < ratios.control->count; ++k) {
+      int fid = -1, vid = -1, current = -1;
+      ratios.control->GetPState(k, &fid, &vid, &current);
+      std::printf("\tP-state %d: ratio %s, VID %s V\n", k, Value(ratios.control->RatioFromCode(fid), "%.1f").c_str(),
+                  Value(ratios.control->VoltageFromCode(vid), "%.4f").c_str());
+    }
     for (CCacheDescriptor* c : Items(t ? t->caches : nullptr)) std::printf("\t%s\n", CacheLine(p, c).c_str());
     std::printf("\tPackage power: %s W\n", Value(p->packageValue, "%.1f").c_str());
     for (int k = 0; k < p->GetNumberOfCores(); ++k) {
@@ -90,6 +126,13 @@ void PrintText(CCPUInterface* cpu) {
     }
   }
 }
+
+// The identification and family registers, as the SDK last read them (no
+// access now): platform id, microcode signature, bus speed, platform info,
+// performance status, miscellaneous enables, turbo power limits, AMD HWCR,
+// FID/VID and COFVID status.
+const uint32_t kIdentificationMsrs[] = {0x17,  0x8B,  0xCD,  0xCE,       0x198,     0x1A0,
+                                        0x1AC, 0x1B1, 0x19C, 0xC0010015, 0xC0010042, 0xC0010071};
 
 void PrintJson(CCPUInterface* cpu) {
   Json j;
@@ -107,6 +150,36 @@ void PrintJson(CCPUInterface* cpu) {
     j.Key("technologyNm");
     p->GetTechnology() > 0 ? j.Int(static_cast<int>(p->GetTechnology() * 1000.0f + 0.5f)) : j.Null();
     j.Key("ratedMHz").Int(p->GetRatedFrequency());
+    const float nominal = t ? NominalBusClock(t->busCode) : -1.0f;
+    j.Key("nominalBusClockMHz");
+    nominal > 0 ? j.Number(nominal) : j.Null();
+    j.Key("link");
+    if (t && t->linkRatio != -1) {
+      j.BeginObject().Key("label").String(CSysinfoView::LinkLabel(p->GetTypeCode())).Key("ratio").Int(t->linkRatio);
+      j.Key("clockMHz").Number(p->GetLinkClock()).EndObject();
+    } else {
+      j.Null();
+    }
+    const RatioInfo ratios = Ratios(p);
+    j.Key("minRatio").Number(ratios.minimum).Key("maxRatio").Number(ratios.maximum);
+    j.Key("coreVid");
+    ratios.vid > 0 ? j.Number(ratios.vid) : j.Null();
+    j.Key("pStates").BeginArray();
+    for (int k = 0; ratios.control && k < ratios.control->count; ++k) {
+      int fid = -1, vid = -1, current = -1;
+      ratios.control->GetPState(k, &fid, &vid, &current);
+      j.BeginObject().Key("fid").Int(fid).Key("vid").Int(vid).Key("ratio").Number(ratios.control->RatioFromCode(fid));
+      j.Key("volts").Number(ratios.control->VoltageFromCode(vid)).EndObject();
+    }
+    j.EndArray();
+    j.Key("msrs").BeginObject();
+    for (uint32_t index : kIdentificationMsrs)
+      if (MSR_Register* m = t ? t->FindMSR(index) : nullptr) {
+        char name[16];
+        std::snprintf(name, sizeof(name), "0x%X", index);
+        j.Key(name).Hex(m->Value(), 16);
+      }
+    j.EndObject();
     j.Key("caches").BeginArray();
     for (CCacheDescriptor* c : Items(t ? t->caches : nullptr)) {
       j.BeginObject().Key("level").Int(c->level).Key("type").String(CacheTypeName(c->type));
@@ -241,7 +314,8 @@ int TurboVerb(Session& s, const Args& a) {
 
 const std::vector<Verb>& CpuVerbs() {
   static const std::vector<Verb> verbs = {
-      {"cpu", "", "processors: identity, topology with APIC ids, caches, clocks, temperatures, power", &CpuVerb},
+      {"cpu", "", "processors: identity, topology with APIC ids, caches, bus and QPI/HT link clocks, ratio range, "
+       "core VID and P-states, clocks, temperatures, power", &CpuVerb},
       {"turbo", "[on|off] [RATIO...]", "show, or with --yes set, the turbo switch and ratio limits", &TurboVerb},
       {"timers", "", "the time sources with their kind, port or address and frequency", &TimersVerb},
   };

@@ -344,6 +344,10 @@ int Memory(Session& s, const Args& a) {
     num("tRAS", m.tRAS);
     num("tRFC", m.tRFC);
     num("commandRate", m.commandRate);
+    if (m.eccText[0])
+      j.Key("ecc").String(m.eccText);
+    else
+      j.Key("ecc").Null();
     num("uncoreRatio", m.uncoreRatio);
     num("busClockMHz", bus);
     j.EndObject();
@@ -364,6 +368,7 @@ int Memory(Session& s, const Args& a) {
                 TimingText(m.casLatency, m.tRCD, m.tRP, m.tRAS).c_str());
   if (m.tRFC >= 0) std::printf("tRFC:             %d clocks\n", m.tRFC);
   if (m.commandRate > 0) std::printf("Command rate:     %dT\n", m.commandRate);
+  if (m.eccText[0]) std::printf("Error correction: %s\n", m.eccText);
   if (m.uncoreRatio > 0) {
     std::printf("Uncore ratio:     %g", m.uncoreRatio);
     if (bus > 0) std::printf(" (NB frequency %.1f MHz)", bus * m.uncoreRatio);
@@ -379,7 +384,7 @@ const std::vector<Verb>& MemoryVerbs() {
       {"spd", "[--hex | --from-dump FILE]",
        "memory modules' SPD: type, size, speed, timings, XMP/EPP; --hex the raw bytes; or a saved image",
        &Spd},
-      {"memory", "", "chipset and memory controller: channels, DRAM clock, timings", &Memory},
+      {"memory", "", "chipset and memory controller: channels, DRAM clock, timings, error correction", &Memory},
   };
   return verbs;
 }

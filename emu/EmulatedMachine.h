@@ -1,7 +1,15 @@
-// An emulated board behind the same driver endpoint as the real machine:
-// port space, PCI functions (also through 0xCF8/0xCFC), physical memory with
-// RAM and memory-mapped chips, logical processors with CPUID and MSRs, one
-// time base and fault injection. The SDK cannot tell it from hardware.
+// An emulated board behind the same driver endpoint as the real machine.
+// The machine holds the rooms of the board, each its own class: the port
+// bus (PortBus), PCI configuration space (PciBus, also reached through
+// 0xCF8/0xCFC), physical memory with RAM and memory-mapped chips
+// (PhysicalMemory) and the reference clocks (ClockModel); the SMBus
+// segments are the south bridge's (emu/smbus/SmbusBus). Itself it is the
+// logical processors with CPUID and MSRs, the one time base, the one lock
+// every room takes, and the driver endpoint that charges each access its
+// virtual time and applies the injected faults before a room sees it.
+// Boards are assembled by their build functions (emu/boards/) through the
+// rooms; the assembly calls below forward to them. The SDK cannot tell the
+// machine from hardware.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +22,14 @@
 #include <vector>
 
 #include "driver/HardwareAccess.h"
+#include "emu/ClockModel.h"
 #include "emu/Devices.h"
 #include "emu/EmulatedCpu.h"
 #include "emu/Faults.h"
+#include "emu/PciBus.h"
 #include "emu/PciFunction.h"
+#include "emu/PhysicalMemory.h"
+#include "emu/PortBus.h"
 #include "emu/TimeBase.h"
 #include "platform/Machine.h"
 
@@ -32,17 +44,29 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   explicit EmulatedMachine(TimeBase::Mode mode, std::string boardName = "bare");
   ~EmulatedMachine() override;
 
-  // ---- building the board
+  // ---- the rooms
   TimeBase& Time() { return time_; }
   FaultInjector& Faults() { return faults_; }
-  void AddPortDevice(uint16_t first, uint16_t count, std::shared_ptr<PortDevice> device);
-  PciFunction& AddPciFunction(std::unique_ptr<PciFunction> function);
-  PciFunction* FindPciFunction(uint32_t bus, uint32_t device, uint32_t function);
-  const std::vector<std::unique_ptr<PciFunction>>& PciFunctions() const { return pci_; }
-  void AddRam(uint64_t base, uint64_t size);
+  PortBus& Ports() { return ports_; }
+  PciBus& Pci() { return pci_; }
+  PhysicalMemory& Memory() { return memory_; }
+  ClockModel& Clocks() { return clocks_; }
+
+  // ---- assembling the board (forwarded to the rooms)
+  void AddPortDevice(uint16_t first, uint16_t count, std::shared_ptr<PortDevice> device) {
+    ports_.Add(first, count, std::move(device));
+  }
+  PciFunction& AddPciFunction(std::unique_ptr<PciFunction> function) { return pci_.Add(std::move(function)); }
+  PciFunction* FindPciFunction(uint32_t bus, uint32_t device, uint32_t function) {
+    return pci_.Find(bus, device, function);
+  }
+  const std::vector<std::unique_ptr<PciFunction>>& PciFunctions() const { return pci_.Functions(); }
+  void AddRam(uint64_t base, uint64_t size) { memory_.AddRam(base, size); }
   // Writes into RAM directly (firmware tables, set-up); bypasses faults.
-  void LoadPhysical(uint64_t address, const void* data, size_t length);
-  void AddMmio(uint64_t base, uint64_t size, std::shared_ptr<MmioDevice> device);
+  void LoadPhysical(uint64_t address, const void* data, size_t length) { memory_.Load(address, data, length); }
+  void AddMmio(uint64_t base, uint64_t size, std::shared_ptr<MmioDevice> device) {
+    memory_.AddMmio(base, size, std::move(device));
+  }
   EmulatedCpu& AddCpu();
   std::vector<std::unique_ptr<EmulatedCpu>>& Cpus() { return cpus_; }
   void SetInstalledMemory(uint64_t bytes) { installedMemory_ = bytes; }
@@ -51,28 +75,28 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
 
   // Reference clocks of the board; listeners (processor counters, chips)
   // follow a change at once.
-  double BclkMHz() const { return bclkMHz_; }
-  double PcieMHz() const { return pcieMHz_; }
-  void SetBclkMHz(double mhz);
-  void SetPcieMHz(double mhz);
-  void AddClockListener(std::function<void()> listener) { clockListeners_.push_back(std::move(listener)); }
+  double BclkMHz() const { return clocks_.BclkMHz(); }
+  double PcieMHz() const { return clocks_.PcieMHz(); }
+  void SetBclkMHz(double mhz) { clocks_.SetBclkMHz(mhz); }
+  void SetPcieMHz(double mhz) { clocks_.SetPcieMHz(mhz); }
+  void AddClockListener(std::function<void()> listener) { clocks_.AddListener(std::move(listener)); }
   // The chipset's integrated clock and the series (6 or 7) whose component
   // reaches it.
   void SetIntegratedClock(std::shared_ptr<IntegratedClock> clock, int series) {
-    integratedClock_ = std::move(clock);
-    clockSeries_ = series;
+    clocks_.SetIntegratedClock(std::move(clock), series);
   }
-  std::shared_ptr<IntegratedClock> GetIntegratedClock() const { return integratedClock_; }
+  std::shared_ptr<IntegratedClock> GetIntegratedClock() const { return clocks_.GetIntegratedClock(); }
 
   // A handler for software SMIs written to port 0xB2.
-  void SetSmiHandler(std::function<bool(uint32_t regs[4])> handler) { smiHandler_ = std::move(handler); }
+  void SetSmiHandler(std::function<bool(uint32_t regs[4])> handler) { ports_.SetSmiHandler(std::move(handler)); }
 
   // Virtual time each kind of access costs (virtual mode only).
   struct AccessCost {
     uint64_t portNs = 1000, msrNs = 200, pciNs = 1000, memoryNs = 100, tscNs = 20;
   } cost;
 
-  // The whole machine is one lock: chips, counters and the access path.
+  // The whole machine is one lock: chips, counters, the rooms and the
+  // access path.
   std::recursive_mutex& Lock() { return mutex_; }
 
   // ---- plat::Machine
@@ -119,15 +143,23 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   // StallMicroseconds is shared with plat::Machine.
 
   // Accesses without fault injection or time cost (chip models, tests).
-  bool RawPortRead(uint16_t port, int width, uint32_t* value);
-  bool RawPortWrite(uint16_t port, int width, uint32_t value);
-  uint32_t RawPciRead(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset, int width);
-  void RawPciWrite(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset, int width, uint32_t value);
-  bool RawPhysicalRead(uint64_t address, void* buffer, uint32_t length);
-  bool RawPhysicalWrite(uint64_t address, const void* buffer, uint32_t length);
+  bool RawPortRead(uint16_t port, int width, uint32_t* value) { return ports_.Access(port, width, value, false); }
+  bool RawPortWrite(uint16_t port, int width, uint32_t value) { return ports_.Access(port, width, &value, true); }
+  uint32_t RawPciRead(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset, int width) {
+    return pci_.Read(bus, device, function, offset, width);
+  }
+  void RawPciWrite(uint32_t bus, uint32_t device, uint32_t function, uint32_t offset, int width, uint32_t value) {
+    pci_.Write(bus, device, function, offset, width, value);
+  }
+  bool RawPhysicalRead(uint64_t address, void* buffer, uint32_t length) {
+    return memory_.Read(address, buffer, length);
+  }
+  bool RawPhysicalWrite(uint64_t address, const void* buffer, uint32_t length) {
+    return memory_.Write(address, buffer, length);
+  }
 
   // Number of mappings the driver keeps open (tests).
-  size_t OpenMappings() const { return mappings_.size(); }
+  size_t OpenMappings() const { return memory_.OpenMappings(); }
 
   // The I2C adapters a graphics driver registers for a card's PCI function
   // (as the host's kernel offers them through i2c-dev), in port order.
@@ -142,27 +174,7 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   }
 
  private:
-  struct PortRange {
-    uint16_t first, count;
-    std::shared_ptr<PortDevice> device;
-  };
-  struct MmioRange {
-    uint64_t base, size;
-    std::shared_ptr<MmioDevice> device;
-  };
-  struct RamRange {
-    uint64_t base, size;
-  };
-  struct Mapping {
-    uint64_t address;
-    uint32_t length;
-  };
-
   EmulatedCpu* CurrentCpu();
-  bool PortAccess(uint16_t port, int width, uint32_t* value, bool write);
-  bool MemoryPiece(uint64_t address, int width, uint32_t* value, bool write);
-  uint8_t* RamByte(uint64_t address, bool create);
-  bool Mechanism1(uint16_t port, int width, uint32_t* value, bool write);
 
   std::string boardName_;
   uint64_t serial_;
@@ -170,24 +182,14 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   TimeBase time_;
   FaultInjector faults_;
   std::recursive_mutex mutex_;
-  std::vector<PortRange> ports_;
-  std::vector<std::unique_ptr<PciFunction>> pci_;
+  PciBus pci_{mutex_};
+  PortBus ports_{mutex_, pci_};
+  PhysicalMemory memory_{mutex_};
+  ClockModel clocks_{mutex_};
   std::map<std::tuple<uint32_t, uint32_t, uint32_t>, std::vector<std::shared_ptr<plat::SmbusAdapter>>> graphicsI2C_;
-  std::vector<MmioRange> mmio_;
-  std::vector<RamRange> ram_;
-  std::map<uint64_t, std::unique_ptr<uint8_t[]>> pages_;
   std::vector<std::unique_ptr<EmulatedCpu>> cpus_;
   std::map<int, uint64_t> processAffinity_;
   uint64_t ownProcessAffinity_ = 0;  // 0 = all processors
-  std::map<uint64_t, Mapping> mappings_;
-  uint64_t nextMapping_ = 0x1000;
-  uint32_t cf8_ = 0;
-  double bclkMHz_ = 133.33;
-  double pcieMHz_ = 100.0;
-  std::vector<std::function<void()>> clockListeners_;
-  std::shared_ptr<IntegratedClock> integratedClock_;
-  int clockSeries_ = 0;
-  std::function<bool(uint32_t regs[4])> smiHandler_;
   uint64_t installedMemory_ = 0;
   std::unique_ptr<EmulatedDriverService> service_;
 };

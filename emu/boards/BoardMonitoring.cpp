@@ -82,8 +82,6 @@ std::shared_ptr<FintekHardwareMonitorBlock> AttachIohBoardMonitor(EmulatedMachin
   return AttachFintekMonitor(m, monitorBase, FintekWiring::Ioh, "f71882f");
 }
 
-namespace {
-
 std::shared_ptr<Nct7802> MakeBoardNct7802(EmulatedMachine& m, uint8_t address) {
   auto c = std::make_shared<Nct7802>(m.Time());
   c->voltages[0] = Waveform::Drift(3.32, 0.01, 61);
@@ -105,8 +103,6 @@ std::shared_ptr<Nct7802> MakeBoardNct7802(EmulatedMachine& m, uint8_t address) {
   }
   return c;
 }
-
-}  // namespace
 
 std::shared_ptr<Nct7802> AttachBoardNct7802(EmulatedMachine& m, SmbusBus& bus, uint8_t address) {
   auto c = MakeBoardNct7802(m, address);

@@ -30,9 +30,10 @@ std::shared_ptr<FintekHardwareMonitorBlock> AttachFintekMonitor(EmulatedMachine&
                                                                 FintekWiring wiring, const std::string& dumpName);
 // The IOH group's block (X58 wiring).
 std::shared_ptr<FintekHardwareMonitorBlock> AttachIohBoardMonitor(EmulatedMachine& m, uint16_t monitorBase);
-// An NCT7802 with the rails of a PCH-VCCIO/VSA board for `address`,
-// attached to the common segment of `bus` and registered for dumps as
-// "nct7802@0xNN".
+// An NCT7802 with the rails of a PCH-VCCIO/VSA board for `address`.
+std::shared_ptr<Nct7802> MakeBoardNct7802(EmulatedMachine& m, uint8_t address);
+// The same, attached to the common segment of `bus` and registered for
+// dumps as "nct7802@0xNN".
 std::shared_ptr<Nct7802> AttachBoardNct7802(EmulatedMachine& m, SmbusBus& bus, uint8_t address);
 
 }  // namespace boards

@@ -49,6 +49,9 @@ void Build(EmulatedMachine& m) {
   parts::AddMemory(m, 12);
   AddProcessors(m, WestmereEpXeonX5650Pair());
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3406, 0x06000022));
+  // The hub's control, status and RAS registers: QPIFREQSEL (0xD0 bits 1:0)
+  // 10b, the X5650's 6.4 GT/s links.
+  m.AddPciFunction(std::make_unique<PciFunction>(0, 20, 2, 0x8086, 0x3423, 0x08000022)).Set32(0xD0, 2);
   parts::AddRootPort(m, 3, 0, 0x340A);
   auto smbus = parts::AddIntelSouthBridge(m, 0x3A16, 0x3A30);
   ZundoSlave::Plug(m, *smbus);  // the hand-held device in its header

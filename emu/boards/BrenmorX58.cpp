@@ -77,6 +77,9 @@ void Build(EmulatedMachine& m) {
   // pins inputs and low until software drives them), its slaves and the
   // Fintek Super I/O.
   m.AddPciFunction(std::make_unique<PciFunction>(0, 0, 0, 0x8086, 0x3405, 0x06000013));
+  // The hub's control, status and RAS registers: QPIFREQSEL (0xD0 bits 1:0)
+  // 00b, the i7-920's 4.8 GT/s link.
+  m.AddPciFunction(std::make_unique<PciFunction>(0, 20, 2, 0x8086, 0x3423, 0x08000013)).Set32(0xD0, 0);
   auto ich = AddIch10rSouthBridge(m, kIch10r);
   PlaceSmbusSlaves(*ich.smbus, kSmbusSlaves);
   ZundoSlave::Plug(m, *ich.smbus);  // the hand-held device in its header

@@ -19,6 +19,8 @@ namespace emu::boards {
 
 namespace {
 
+// Node 0's link 0 to the 790X (function 0; family 10h BKDG): connected,
+// initialised, non-coherent (F0x98), running at 2000 MHz (F0x88 Freq 1011b).
 // The processor's DRAM controllers (function 2; family 10h BKDG): two
 // unganged 64-bit channels of DDR3-1333 (MemClkFreq 101b, DDR3 mode, 1T),
 // 9-9-9-24 with tRC 33 in F2x88, 2 Gbit devices (Trfc0 160 ns) and a
@@ -28,6 +30,10 @@ void AddNorthbridge(EmulatedMachine& m) {
   for (uint8_t fn = 0; fn < 5; ++fn) {
     auto& f = m.AddPciFunction(std::make_unique<PciFunction>(0, 0x18, fn, 0x1022, ids[fn], 0x06000000, 0x80));
     f.express = true;
+    if (fn == 0) {
+      f.Set32(0x98, 0x7);
+      f.Set32(0x88, 0xB << 8);
+    }
     if (fn != 2) continue;
     for (uint32_t dct : {0x000u, 0x100u}) {
       f.Set32(0x88 + dct, 5 | 4 << 4 | 4 << 7 | 9 << 12 | 22 << 16);

@@ -3,25 +3,20 @@
 #include "sdk/access/SMBusHostRegistry.h"
 
 bool ALI_M1563_SMBusRegisterSpace::WaitIdle(uint8_t* status) {
-  *status = In(0);
-  for (int n = 0; *status & 0x01; ++n) {
-    if (n >= pollLimit) return false;
-    Wait(1);
-    *status = In(0);
-  }
-  return true;
+  return Poll(pollLimit + 1, 1, false, [&] { return !((*status = In(0)) & 0x01); });
 }
 
-bool ALI_M1563_SMBusRegisterSpace::Transfer(uint8_t address, uint8_t command, bool word, bool write, uint8_t low,
-                                             uint8_t high) {
+bool ALI_M1563_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
+  if (t.protocol == SMBusTransfer::kBlockData) return false;
+  const bool word = t.protocol == SMBusTransfer::kWordData;
   uint8_t status = 0;
   if (!WaitIdle(&status)) return false;  // a host that never frees
   Out(0, 0xFF);
-  Out(4, address);
-  Out(3, command);
-  if (write) {
-    Out(5, low);
-    if (word) Out(6, high);
+  Out(4, t.Address());
+  Out(3, t.command);
+  if (!t.read) {
+    Out(5, t.data[0]);
+    if (word) Out(6, t.data[1]);
   }
   uint8_t control = 0;
   if (!Get(2, &control)) return false;
@@ -35,30 +30,12 @@ bool ALI_M1563_SMBusRegisterSpace::Transfer(uint8_t address, uint8_t command, bo
     if (s & 0x10) Out(2, 0);
     return false;
   }
-  return !(status & 0x1C);
-}
-
-int ALI_M1563_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
-  *value = 0;
-  if (!Transfer(static_cast<uint8_t>(slave << 1 | 1), command, false, false, 0, 0)) return 0;
-  *value = In(5);
-  return 1;
-}
-
-int ALI_M1563_SMBusRegisterSpace::ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) {
-  *low = *high = 0;
-  if (!Transfer(static_cast<uint8_t>(slave << 1 | 1), command, true, false, 0, 0)) return 0;
-  *low = In(5);
-  *high = In(6);
-  return 1;
-}
-
-int ALI_M1563_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
-  return Transfer(static_cast<uint8_t>(slave << 1), command, false, true, value, 0) ? 1 : 0;
-}
-
-int ALI_M1563_SMBusRegisterSpace::WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) {
-  return Transfer(static_cast<uint8_t>(slave << 1), command, true, true, low, high) ? 1 : 0;
+  if (status & 0x1C) return false;
+  if (t.read) {
+    t.data[0] = In(5);
+    if (word) t.data[1] = In(6);
+  }
+  return true;
 }
 
 // The PCI functions this host drives and how their bases are found.

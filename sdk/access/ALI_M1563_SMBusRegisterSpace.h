@@ -1,6 +1,7 @@
 // The ALi M1563/M1573/M1575 SMBus host: Intel-like (status 0 with bit 0
 // busy and errors 0x1C, control 2, command 3, address 4, data 5/6, start
-// 0x40) with its own protocol codes and a kill on time-out.
+// 0x40) with its own protocol codes and a kill on time-out. Byte and word
+// data.
 #pragma once
 
 #include "sdk/access/CSMBusRegisterSpace.h"
@@ -9,15 +10,11 @@ class ALI_M1563_SMBusRegisterSpace : public CSMBusRegisterSpace {
  public:
   explicit ALI_M1563_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
       : CSMBusRegisterSpace(window, controller, 200) {}
-
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
-  int ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) override;
-  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
-  int WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) override;
   const char* ClassName() const override { return "ALI_M1563_SMBusRegisterSpace"; }
 
+ protected:
+  bool Transfer(SMBusTransfer& t) override;
+
  private:
-  // One transaction; `word` selects word data. False on error or time-out.
-  bool Transfer(uint8_t address, uint8_t command, bool word, bool write, uint8_t low, uint8_t high);
   bool WaitIdle(uint8_t* status);
 };

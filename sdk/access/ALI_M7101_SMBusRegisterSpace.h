@@ -9,13 +9,12 @@ class ALI_M7101_SMBusRegisterSpace : public CSMBusRegisterSpace {
  public:
   explicit ALI_M7101_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
       : CSMBusRegisterSpace(window, controller, 200) {}
-
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
-  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
   const char* ClassName() const override { return "ALI_M7101_SMBusRegisterSpace"; }
 
+ protected:
+  bool Transfer(SMBusTransfer& t) override;
+
  private:
-  bool Transfer(uint8_t address, uint8_t command, uint8_t value, uint8_t* status);
   // The end status of a transaction that failed: busy still set, or an
   // error bit (device error, bus collision, terminated: bits 5 to 7).
   static bool Failed(uint8_t status) { return status >= 0x20 || (status & 0xE8); }

@@ -8,6 +8,8 @@ class AMD_AM755_SMBusRegisterSpace : public CSMBusRegisterSpace {
  public:
   explicit AMD_AM755_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
       : CSMBusRegisterSpace(window, controller, 200) {}
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
   const char* ClassName() const override { return "AMD_AM755_SMBusRegisterSpace"; }
+
+ protected:
+  bool Transfer(SMBusTransfer& t) override;
 };

@@ -7,9 +7,6 @@
 class ATI_SB_SMBusRegisterSpace : public Intel_ICH4_SMBusRegisterSpace {
  public:
   explicit ATI_SB_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
-      : Intel_ICH4_SMBusRegisterSpace(window, controller) {}
-
-  int ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) override;
-  int WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) override;
+      : Intel_ICH4_SMBusRegisterSpace(window, controller, Variant{.blocks = Blocks::kBuffered}) {}
   const char* ClassName() const override { return "ATI_SB_SMBusRegisterSpace"; }
 };

@@ -1,5 +1,8 @@
 #include "sdk/access/CSMBusRegisterSpace.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "platform/Machine.h"
 #include "platform/NamedMutex.h"
 #include "sdk/access/CIORequest.h"
@@ -18,6 +21,55 @@ int CSMBusRegisterSpace::Locked(int failed, F body) {
   int r = body();
   plat::ReleaseMutex(m);
   return r;
+}
+
+int CSMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
+  *value = 0;
+  SMBusTransfer t{slave, command, true, SMBusTransfer::kByteData, 1};
+  if (!Transfer(t)) return 0;
+  *value = t.data[0];
+  return 1;
+}
+
+int CSMBusRegisterSpace::ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) {
+  *low = *high = 0;
+  SMBusTransfer t{slave, command, true, SMBusTransfer::kWordData, 2};
+  if (!Transfer(t)) return 0;
+  *low = t.data[0];
+  *high = t.data[1];
+  return 1;
+}
+
+int CSMBusRegisterSpace::ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) {
+  if (!buffer) return -1;
+  SMBusTransfer t{slave, command, true, SMBusTransfer::kBlockData, 0};
+  if (!Transfer(t)) return -1;
+  // A count beyond the buffer is the slave's, never ours to copy.
+  const int n = std::clamp(t.count, 0, kMaxBlock);
+  std::memcpy(buffer, t.data, static_cast<size_t>(n));
+  return n;
+}
+
+int CSMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
+  SMBusTransfer t{slave, command, false, SMBusTransfer::kByteData, 1};
+  t.data[0] = value;
+  return Transfer(t) ? 1 : 0;
+}
+
+int CSMBusRegisterSpace::WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) {
+  SMBusTransfer t{slave, command, false, SMBusTransfer::kWordData, 2};
+  t.data[0] = low;
+  t.data[1] = high;
+  return Transfer(t) ? 1 : 0;
+}
+
+int CSMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) {
+  // An SMBus block carries 1 to 32 bytes: an empty one is refused before
+  // the host is touched, a longer one is cut.
+  if (!buffer || count < 1) return -1;
+  SMBusTransfer t{slave, command, false, SMBusTransfer::kBlockData, std::min(count, kMaxBlock)};
+  std::memcpy(t.data, buffer, static_cast<size_t>(t.count));
+  return Transfer(t) ? t.count : -1;
 }
 
 int CSMBusRegisterSpace::LockedReadByte(uint8_t slave, uint8_t command, uint8_t* value) {

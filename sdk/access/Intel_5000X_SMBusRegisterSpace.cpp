@@ -1,5 +1,7 @@
 #include "sdk/access/Intel_5000X_SMBusRegisterSpace.h"
 
+#include "sdk/access/SMBusHostRegistry.h"
+
 #include "sdk/access/CPCIConfigSpace.h"
 
 Intel_5000X_SMBusRegisterSpace::Intel_5000X_SMBusRegisterSpace(CPCIConfigSpace* config, uint32_t bus, uint32_t device,
@@ -33,7 +35,7 @@ bool Intel_5000X_SMBusRegisterSpace::ReadStatus(uint32_t* status) {
   return ok;
 }
 
-bool Intel_5000X_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, uint32_t* status) {
+bool Intel_5000X_SMBusRegisterSpace::Handshake(uint32_t commandWord, bool write, uint32_t* status) {
   const uint32_t doneBit = write ? kWriteDone : kReadValid;
   const uint32_t waitMs = write ? 10 : 0;
   if (!WriteReg(commandReg, commandWord)) return false;
@@ -57,22 +59,34 @@ bool Intel_5000X_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, 
   return false;
 }
 
-int Intel_5000X_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
-  *value = 0;
-  if (slave > SlotMask()) return 0;
+bool Intel_5000X_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
+  if (t.protocol != SMBusTransfer::kByteData || t.slave > SlotMask()) return false;
+  uint32_t word = (0xA0u | t.slave) << 24 | static_cast<uint32_t>(t.command) << 16;
+  if (!t.read) word |= 1u | static_cast<uint32_t>(t.data[0]) << 8;
   uint32_t status = 0;
-  uint32_t word = (0xA0u | (slave & SlotMask())) << 24 | static_cast<uint32_t>(command) << 16;
-  if (!Transfer(word, false, &status)) return 0;
-  if (!(status & kReadValid) || (status & kError)) return 0;
-  *value = static_cast<uint8_t>(status);
-  return 1;
+  if (!Handshake(word, !t.read, &status)) return false;
+  const uint32_t done = t.read ? kReadValid : kWriteDone;
+  if (!(status & done) || (status & kError)) return false;
+  if (t.read) t.data[0] = static_cast<uint8_t>(status);
+  return true;
 }
 
-int Intel_5000X_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
-  if (slave > SlotMask()) return 0;
-  uint32_t status = 0;
-  uint32_t word = 0xA0000001u | (slave & SlotMask()) << 24 | static_cast<uint32_t>(command) << 16 |
-                  static_cast<uint32_t>(value) << 8;
-  if (!Transfer(word, true, &status)) return 0;
-  return (status & kWriteDone) && !(status & kError) ? 1 : 0;
-}
+// The memory controller hubs that carry the host on function 0, each with
+// two register pairs (one per channel pair); device 0x2B02 has one pair,
+// status and command the other way round.
+namespace {
+
+constexpr SMBusConfigHostId kConfigIds[] = {
+    {0x8086, 0x25F5, 0x74, 0x78, true}, {0x8086, 0x25F5, 0x76, 0x7C, true},
+    {0x8086, 0x25F6, 0x74, 0x78, true}, {0x8086, 0x25F6, 0x76, 0x7C, true},
+    {0x8086, 0x360F, 0x74, 0x78, true}, {0x8086, 0x360F, 0x76, 0x7C, true},
+    {0x8086, 0x3610, 0x74, 0x78, true}, {0x8086, 0x3610, 0x76, 0x7C, true},
+    {0x8086, 0x4035, 0x74, 0x78, true}, {0x8086, 0x4035, 0x76, 0x7C, true},
+    {0x8086, 0x4036, 0x74, 0x78, true}, {0x8086, 0x4036, 0x76, 0x7C, true},
+    {0x8086, 0x2B02, 0x84, 0x80},
+};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostIntel5000X = {"Intel_5000X_SMBusRegisterSpace", {}, nullptr, kConfigIds,
+                                                    &MakeConfigSMBusHost<Intel_5000X_SMBusRegisterSpace>};

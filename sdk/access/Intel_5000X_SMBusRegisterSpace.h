@@ -16,8 +16,6 @@ class Intel_5000X_SMBusRegisterSpace : public CSMBusRegisterSpace {
   Intel_5000X_SMBusRegisterSpace(CPCIConfigSpace* config, uint32_t bus, uint32_t device, uint32_t function,
                                  uint32_t status, uint32_t command, uint32_t controller);
 
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
-  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
   uint32_t GetBaseHigh() override { return 0; }
   uint32_t GetBaseLow() override { return address; }
   uint32_t GetSize() override { return 0xFFFFFFFF; }
@@ -29,11 +27,13 @@ class Intel_5000X_SMBusRegisterSpace : public CSMBusRegisterSpace {
   uint32_t commandReg;
 
  protected:
+  // Byte reads and writes of a slot's EEPROM.
+  bool Transfer(SMBusTransfer& t) override;
   bool ReadStatus(uint32_t* status);
   bool ReadReg(uint32_t reg, uint32_t* value);
   bool WriteReg(uint32_t reg, uint32_t value);
   // The 5000X handshake; returns the final status, or false.
-  virtual bool Transfer(uint32_t commandWord, bool write, uint32_t* status);
+  virtual bool Handshake(uint32_t commandWord, bool write, uint32_t* status);
   virtual uint32_t SlotMask() const { return 3; }
   uint32_t bus_, device_, function_;
 };

@@ -1,6 +1,8 @@
 #include "sdk/access/Intel_E8500_SMBusRegisterSpace.h"
 
-bool Intel_E8500_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, uint32_t* status) {
+#include "sdk/access/SMBusHostRegistry.h"
+
+bool Intel_E8500_SMBusRegisterSpace::Handshake(uint32_t commandWord, bool write, uint32_t* status) {
   const uint32_t doneBit = write ? kWriteDone : kReadValid;
   for (int n = 0; ReadStatus(status) && (*status & kBusy); ++n) {
     if (n >= pollLimit) return false;
@@ -14,3 +16,12 @@ bool Intel_E8500_SMBusRegisterSpace::Transfer(uint32_t commandWord, bool write, 
   }
   return false;
 }
+
+namespace {
+
+constexpr SMBusConfigHostId kConfigIds[] = {{0x8086, 0x2621, 0x80, 0x84}};
+
+}  // namespace
+
+extern const SMBusHostClass kSMBusHostIntelE8500 = {"Intel_E8500_SMBusRegisterSpace", {}, nullptr, kConfigIds,
+                                                    &MakeConfigSMBusHost<Intel_E8500_SMBusRegisterSpace>};

@@ -10,6 +10,6 @@ class Intel_E8500_SMBusRegisterSpace : public Intel_5000X_SMBusRegisterSpace {
   const char* ClassName() const override { return "Intel_E8500_SMBusRegisterSpace"; }
 
  protected:
-  bool Transfer(uint32_t commandWord, bool write, uint32_t* status) override;
+  bool Handshake(uint32_t commandWord, bool write, uint32_t* status) override;
   uint32_t SlotMask() const override { return 7; }
 };

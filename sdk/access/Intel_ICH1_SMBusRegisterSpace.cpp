@@ -1,77 +1,65 @@
 #include "sdk/access/Intel_ICH1_SMBusRegisterSpace.h"
 
+#include <algorithm>
+
 #include "sdk/access/SMBusHostRegistry.h"
 #include "sdk/access/SdkDriver.h"
 
-int Intel_ICH1_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
-  *value = 0;
-  if (OnPortWindow()) {
+bool Intel_ICH1_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
+  if (t.protocol == SMBusTransfer::kBlockData) {
+    switch (variant_.blocks) {
+      case Blocks::kBuffered:
+        return BufferedBlock(t);
+      case Blocks::kByteByByte:
+        return t.read ? ReadBlockBytes(t, false) : WriteBlockBytes(t, false, false);
+      case Blocks::kByteByByteAux: {
+        uint8_t aux = 0;
+        const bool haveAux = Get(kAuxControl, &aux);
+        if (haveAux) Out(kAuxControl, aux & ~0x02);
+        const bool ok = t.read ? ReadBlockBytes(t, true) : WriteBlockBytes(t, true, true);
+        if (haveAux) Out(kAuxControl, aux);
+        return ok;
+      }
+    }
+    return false;
+  }
+  if (!t.read) return WriteRegisters(t);
+  if (t.protocol == SMBusTransfer::kByteData && variant_.kernelByteRead && OnPortWindow()) {
     if (CKMDriver* d = SdkDriver()) {
       uint8_t v = 0xFF;
-      int r = d->SMBusReadByteIntel(io->GetBaseLow(), slave, command, &v);
-      if (r == 1) {
-        *value = v;
-        return 1;
-      }
-      if (r == 0) return 0;
+      const int r = d->SMBusReadByteIntel(io->GetBaseLow(), t.slave, t.command, &v);
+      if (r == 1) t.data[0] = v;
+      // Anything else than 0 or 1: the driver has no such read, the
+      // registers are run here.
+      if (r == 1 || r == 0) return r == 1;
     }
   }
-  return ReadByteRegisters(slave, command, value);
+  return ReadRegisters(t);
 }
 
-int Intel_ICH1_SMBusRegisterSpace::ReadByteRegisters(uint8_t slave, uint8_t command, uint8_t* value) {
-  *value = 0;
-  Out(kStatus, 0xFF);
-  In(kStatus);
-  Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
-  Out(kCommand, command);
+bool Intel_ICH1_SMBusRegisterSpace::ReadRegisters(SMBusTransfer& t) {
+  const bool word = t.protocol == SMBusTransfer::kWordData;
+  Out(kStatus, variant_.statusClear);
+  if (!word) In(kStatus);
+  Out(kAddress, t.Address());
+  Out(kCommand, t.command);
   uint8_t control = 0;
-  if (!Get(kControl, &control)) return 0;  // never started from a control that did not answer
-  Out(kControl, static_cast<uint8_t>((control & 0xA8) | kProtoByteData | kStart));
-  Wait(1);
-  uint8_t status = In(kStatus);
-  int polls = 0;
-  while (status & kBusy) {
-    if (++polls > 500) return 0;  // time-out: nothing more is written
-    Wait(1);
-    status = In(kStatus);
-  }
+  if (!Get(kControl, &control)) return false;  // never started from a control that did not answer
+  Out(kControl, static_cast<uint8_t>((control & 0xA8) | (word ? kProtoWordData : kProtoByteData) | kStart));
+  uint8_t status = 0xFF;
+  const int polls = word ? variant_.wordReadPolls : kByteReadPolls;
+  // One status read 1 ms after the start, then the polls; a time-out
+  // writes nothing more.
+  if (!Poll(polls + 1, 1, true, [&] { return !((status = In(kStatus)) & kBusy); })) return false;
   // Completion is the interrupt bit: a start the host ignored (disabled)
   // leaves the status clear, and the data register holds stale data.
-  int ok = 0;
-  if (!(status & (kDevErr | kBusErr | kFailed)) && (status & kIntr)) {
-    *value = In(kData0);
-    ok = 1;
+  const bool ok = Completed(status);
+  if (ok) {
+    t.data[0] = In(kData0);
+    if (word) t.data[1] = In(kData1);
   }
-  Out(kStatus, In(kStatus) | 0x44);
+  if (!word && variant_.releaseAfterByteRead) Out(kStatus, In(kStatus) | 0x44);
   return ok;
-}
-
-int Intel_ICH1_SMBusRegisterSpace::ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) {
-  return ReadWordRegisters(slave, command, low, high, pollLimit);
-}
-
-int Intel_ICH1_SMBusRegisterSpace::ReadWordRegisters(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high,
-                                                      int polls) {
-  *low = *high = 0;
-  Out(kStatus, 0xFF);
-  Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
-  Out(kCommand, command);
-  uint8_t control = 0;
-  if (!Get(kControl, &control)) return 0;
-  Out(kControl, static_cast<uint8_t>((control & 0xEC) | kProtoWordData | kStart));
-  Wait(1);
-  uint8_t status = In(kStatus);
-  int n = 0;
-  while (status & kBusy) {
-    if (++n > polls) return 0;
-    Wait(1);
-    status = In(kStatus);
-  }
-  if ((status & (kDevErr | kBusErr | kFailed)) || !(status & kIntr)) return 0;
-  *low = In(kData0);
-  *high = In(kData1);
-  return 1;
 }
 
 uint8_t Intel_ICH1_SMBusRegisterSpace::ClearStatus(uint8_t mask) {
@@ -83,40 +71,29 @@ uint8_t Intel_ICH1_SMBusRegisterSpace::ClearStatus(uint8_t mask) {
   return status;
 }
 
-int Intel_ICH1_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
-  return WriteRegisters(slave, command, value, 0, kProtoByteData, pollLimit);
-}
-
-int Intel_ICH1_SMBusRegisterSpace::WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) {
-  return WriteRegisters(slave, command, low, high, kProtoWordData, pollLimit);
-}
-
-int Intel_ICH1_SMBusRegisterSpace::WriteRegisters(uint8_t slave, uint8_t command, uint8_t low, uint8_t high,
-                                                   uint8_t protocol, int polls) {
-  Out(kAddress, static_cast<uint8_t>(slave << 1));
-  Out(kCommand, command);
-  Out(kData0, low);
-  if (protocol == kProtoWordData) Out(kData1, high);
+bool Intel_ICH1_SMBusRegisterSpace::WriteRegisters(const SMBusTransfer& t) {
+  const bool word = t.protocol == SMBusTransfer::kWordData;
+  const uint8_t protocol = word ? kProtoWordData : kProtoByteData;
+  Out(kAddress, t.Address());
+  Out(kCommand, t.command);
+  Out(kData0, t.data[0]);
+  if (word) Out(kData1, t.data[1]);
   In(kControl);
   Out(kControl, protocol);
   ClearStatus(0x1F);
   uint8_t control = 0;
-  if (!Get(kControl, &control)) return 0;
+  if (!Get(kControl, &control)) return false;
   Out(kControl, control | kStart);
   uint8_t status = 0;
-  int n = 0;
-  for (;;) {
-    status = In(kStatus);
-    Wait(1);
-    if (!(status & kBusy)) break;
-    if (++n >= polls) return 0;
-  }
+  const bool idle = Poll(kByteWordPolls, 1, false, [&] { return !((status = In(kStatus)) & kBusy); });
+  Wait(1);
+  if (!idle) return false;
   status = In(kStatus);  // settled, read once more after the last wait
   ClearStatus(0x1F);
   // Like a read, a write succeeded only when it completed with the
   // interrupt bit and no error: a slave that did not acknowledge leaves
   // device error, and a start the host ignored leaves no completion at all.
-  return Completed(status) ? 1 : 0;
+  return Completed(status);
 }
 
 bool Intel_ICH1_SMBusRegisterSpace::WaitFor(uint8_t bit, int polls, uint8_t* status) {
@@ -131,14 +108,12 @@ bool Intel_ICH1_SMBusRegisterSpace::WaitFor(uint8_t bit, int polls, uint8_t* sta
   return false;
 }
 
-int Intel_ICH1_SMBusRegisterSpace::ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) {
-  return ReadBlockBytes(slave, command, buffer, false);
-}
-
-int Intel_ICH1_SMBusRegisterSpace::ReadBlockBytes(uint8_t slave, uint8_t command, uint8_t* buffer, bool stopOnError) {
+bool Intel_ICH1_SMBusRegisterSpace::ReadBlockBytes(SMBusTransfer& t, bool stopOnError) {
+  // A failed transfer is a block of the bytes taken before it failed (none
+  // when the first did not come).
   int count = kMaxBlock, read = 0;
-  Out(kAddress, static_cast<uint8_t>(slave << 1 | 1));
-  Out(kCommand, command);
+  Out(kAddress, t.Address());
+  Out(kCommand, t.command);
   for (int i = 1; i <= count; ++i) {
     Out(kControl, i == count ? (kProtoBlock | kLastByte) : kProtoBlock);
     uint8_t mask = i == 1 ? 0x9F : 0x1E;
@@ -156,27 +131,21 @@ int Intel_ICH1_SMBusRegisterSpace::ReadBlockBytes(uint8_t slave, uint8_t command
       if (count > kMaxBlock) count = kMaxBlock;
       if (count == 0) break;
     }
-    buffer[i - 1] = In(kBlockData);
+    t.data[i - 1] = In(kBlockData);
     ++read;
     if (status & 0x9E) Out(kStatus, status & 0x9E);
     In(kStatus);
   }
-  return read;
+  t.count = read;
+  return true;
 }
 
-int Intel_ICH1_SMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) {
-  return WriteBlockBytes(slave, command, buffer, count, false, false);
-}
-
-int Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(uint8_t slave, uint8_t command, const uint8_t* buffer, int count,
-                                                    bool stopOnError, bool writeLastStatus) {
-  if (count < 1) return -1;
-  if (count > kMaxBlock) count = kMaxBlock;
-  int written = 0;
-  Out(kAddress, static_cast<uint8_t>(slave << 1));
-  Out(kCommand, command);
+bool Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(SMBusTransfer& t, bool stopOnError, bool writeLastStatus) {
+  const int count = t.count;
+  Out(kAddress, t.Address());
+  Out(kCommand, t.command);
   Out(kData0, static_cast<uint8_t>(count));
-  Out(kBlockData, buffer[0]);
+  Out(kBlockData, t.data[0]);
   uint8_t status = 0;
   bool running = true;
   for (int i = 1; i <= count - 1; ++i) {
@@ -200,29 +169,52 @@ int Intel_ICH1_SMBusRegisterSpace::WriteBlockBytes(uint8_t slave, uint8_t comman
       running = false;
       break;
     }
-    Out(kBlockData, buffer[i]);
+    Out(kBlockData, t.data[i]);
     if (status & 0x9E) Out(kStatus, status & 0x9E);
     status = In(kStatus);
-    ++written;
   }
   // A single byte goes out with the start itself.
   if (count == 1) Out(kControl, kProtoBlock | kStart);
-  if (!running) return -1;
+  if (!running) return false;
   // The last byte completes with byte done set; clearing it ends the
   // transaction (ICH4 and later write the whole status back).
-  if (!WaitFor(kByteDone, pollLimit, &status)) return -1;
+  if (!WaitFor(kByteDone, pollLimit, &status)) return false;
   Out(kStatus, writeLastStatus ? static_cast<uint8_t>(status & 0x9E) : static_cast<uint8_t>(kByteDone));
   // Only then does the slave's acknowledgement of the block show: the
   // host ends with the interrupt bit, or with an error.
-  int n = 0;
-  status = In(kStatus);
-  while (status == 0xFF || (status & kBusy) || !(status & (kIntr | kDevErr | kBusErr | kFailed))) {
-    if (++n > pollLimit) return -1;
-    Wait(1);
-    status = In(kStatus);
-  }
+  if (!Poll(pollLimit + 1, 1, false, [&] {
+        status = In(kStatus);
+        return status != 0xFF && !(status & kBusy) && (status & (kIntr | kDevErr | kBusErr | kFailed));
+      }))
+    return false;
   if (status & 0x1E) Out(kStatus, status & 0x1E);
-  return Completed(status) ? written + 1 : -1;
+  return Completed(status);
+}
+
+bool Intel_ICH1_SMBusRegisterSpace::BufferedBlock(SMBusTransfer& t) {
+  auto clearIfSet = [&] {
+    if (uint8_t s = In(kStatus)) Out(kStatus, s);
+  };
+  Out(kAddress, t.Address());
+  Out(kCommand, t.command);
+  if (!t.read) {
+    Out(kData0, static_cast<uint8_t>(t.count));
+    In(kControl);  // resets the buffer index
+    for (int i = 0; i < t.count; ++i) Out(kBlockData, t.data[i]);
+  }
+  Out(kControl, kProtoBlock);
+  clearIfSet();
+  Out(kControl, kProtoBlock | kStart);
+  uint8_t status = 0xFF;
+  if (!Poll(pollLimit, 1, true, [&] { return !((status = In(kStatus)) & kBusy); })) return false;
+  if (status & (kDevErr | kBusErr | kFailed)) return false;
+  clearIfSet();
+  if (t.read) {
+    t.count = std::min<int>(In(kData0), kMaxBlock);
+    In(kControl);  // resets the buffer index
+    for (int i = 0; i < t.count; ++i) t.data[i] = In(kBlockData);
+  }
+  return true;
 }
 
 // The PCI functions this host drives and how their bases are found.

@@ -8,6 +8,8 @@ class Intel_SCH_SMBusRegisterSpace : public CSMBusRegisterSpace {
  public:
   explicit Intel_SCH_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
       : CSMBusRegisterSpace(window, controller, 1000) {}
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
   const char* ClassName() const override { return "Intel_SCH_SMBusRegisterSpace"; }
+
+ protected:
+  bool Transfer(SMBusTransfer& t) override;
 };

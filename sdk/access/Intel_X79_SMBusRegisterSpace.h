@@ -15,9 +15,10 @@ class Intel_X79_SMBusRegisterSpace : public Intel_5000X_SMBusRegisterSpace {
       : Intel_5000X_SMBusRegisterSpace(config, bus, device, function, registers, registers + 4, controller),
         controlReg(registers + 8) {}
 
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
-  int WriteByte(uint8_t, uint8_t, uint8_t) override { return 0; }
   const char* ClassName() const override { return "Intel_X79_SMBusRegisterSpace"; }
 
   uint32_t controlReg;
+
+ protected:
+  bool Transfer(SMBusTransfer& t) override;
 };

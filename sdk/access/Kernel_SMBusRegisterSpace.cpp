@@ -1,36 +1,25 @@
 #include "sdk/access/Kernel_SMBusRegisterSpace.h"
 
-int Kernel_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
-  *value = 0;
-  uint8_t v = 0;
-  if (!adapter_->ReadByte(slave, command, &v)) return 0;
-  *value = v;
-  return 1;
-}
-
-int Kernel_SMBusRegisterSpace::ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) {
-  *low = *high = 0;
-  uint16_t w = 0;
-  if (!adapter_->ReadWord(slave, command, &w)) return 0;
-  *low = static_cast<uint8_t>(w);
-  *high = static_cast<uint8_t>(w >> 8);
-  return 1;
-}
-
-int Kernel_SMBusRegisterSpace::ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) {
-  return adapter_->ReadBlock(slave, command, buffer);
-}
-
-int Kernel_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
-  return adapter_->WriteByte(slave, command, value) ? 1 : 0;
-}
-
-int Kernel_SMBusRegisterSpace::WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) {
-  return adapter_->WriteWord(slave, command, static_cast<uint16_t>(high << 8 | low)) ? 1 : 0;
-}
-
-int Kernel_SMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) {
-  if (count < 1) return -1;
-  if (count > kMaxBlock) count = kMaxBlock;
-  return adapter_->WriteBlock(slave, command, buffer, count);
+bool Kernel_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
+  switch (t.protocol) {
+    case SMBusTransfer::kByteData:
+      return t.read ? adapter_->ReadByte(t.slave, t.command, &t.data[0])
+                    : adapter_->WriteByte(t.slave, t.command, t.data[0]);
+    case SMBusTransfer::kWordData: {
+      if (!t.read) return adapter_->WriteWord(t.slave, t.command, static_cast<uint16_t>(t.data[1] << 8 | t.data[0]));
+      uint16_t w = 0;
+      if (!adapter_->ReadWord(t.slave, t.command, &w)) return false;
+      t.data[0] = static_cast<uint8_t>(w);
+      t.data[1] = static_cast<uint8_t>(w >> 8);
+      return true;
+    }
+    case SMBusTransfer::kBlockData: {
+      const int n = t.read ? adapter_->ReadBlock(t.slave, t.command, t.data)
+                           : adapter_->WriteBlock(t.slave, t.command, t.data, t.count);
+      if (n < 0) return false;
+      t.count = n;
+      return true;
+    }
+  }
+  return false;
 }

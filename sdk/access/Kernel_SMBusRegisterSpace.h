@@ -13,15 +13,12 @@ class Kernel_SMBusRegisterSpace : public CSMBusRegisterSpace {
   Kernel_SMBusRegisterSpace(std::shared_ptr<plat::SmbusAdapter> adapter, uint32_t controller)
       : CSMBusRegisterSpace(nullptr, controller, 0), adapter_(std::move(adapter)) {}
 
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
-  int ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) override;
-  int ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) override;
-  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
-  int WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) override;
-  int WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) override;
   const char* ClassName() const override { return "Kernel_SMBusRegisterSpace"; }
 
   const plat::SmbusAdapter& Adapter() const { return *adapter_; }
+
+ protected:
+  bool Transfer(SMBusTransfer& t) override;
 
  private:
   std::shared_ptr<plat::SmbusAdapter> adapter_;

@@ -1,6 +1,7 @@
 // Finding the SMBus hosts from the PCI functions: the host classes the build
-// listed (SMBusHostRegistry.h), each with its PCI ids and base rules; then
-// the SPD-only hosts in memory controllers.
+// listed (SMBusHostRegistry.h), each with its PCI ids and base rules, or
+// with the functions whose configuration registers hold a host (the
+// SPD-only hosts of memory controllers).
 #include <cstdint>
 
 #include "platform/Machine.h"
@@ -10,9 +11,6 @@
 #include "sdk/access/CPCIHeader.h"
 #include "sdk/access/CPortIOSpace.h"
 #include "sdk/access/CSMBusInterface.h"
-#include "sdk/access/Intel_5000X_SMBusRegisterSpace.h"
-#include "sdk/access/Intel_E8500_SMBusRegisterSpace.h"
-#include "sdk/access/Intel_X79_SMBusRegisterSpace.h"
 #include "sdk/access/Kernel_SMBusRegisterSpace.h"
 #include "sdk/access/SMBusHostRegistry.h"
 #include "sdk/access/SdkDriver.h"
@@ -79,29 +77,11 @@ CIOSpace* SMBusPortWindow(QUARNSDK& sdk, uint32_t base) {
 
 namespace {
 
-// SPD-only hosts: rows of (device, status register, command register).
-struct SpdRow {
-  uint16_t device;
-  enum Kind { k5000X, kE8500, kX79 } kind;
-  uint32_t status;
-  uint32_t command;
-  bool functionZeroOnly;
-};
-constexpr SpdRow kSpdHosts[] = {
-    {0x25F5, SpdRow::k5000X, 0x74, 0x78, true}, {0x25F5, SpdRow::k5000X, 0x76, 0x7C, true},
-    {0x25F6, SpdRow::k5000X, 0x74, 0x78, true}, {0x25F6, SpdRow::k5000X, 0x76, 0x7C, true},
-    {0x360F, SpdRow::k5000X, 0x74, 0x78, true}, {0x360F, SpdRow::k5000X, 0x76, 0x7C, true},
-    {0x3610, SpdRow::k5000X, 0x74, 0x78, true}, {0x3610, SpdRow::k5000X, 0x76, 0x7C, true},
-    {0x4035, SpdRow::k5000X, 0x74, 0x78, true}, {0x4035, SpdRow::k5000X, 0x76, 0x7C, true},
-    {0x4036, SpdRow::k5000X, 0x74, 0x78, true}, {0x4036, SpdRow::k5000X, 0x76, 0x7C, true},
-    {0x2621, SpdRow::kE8500, 0x80, 0x84, false},
-    {0x2B02, SpdRow::k5000X, 0x84, 0x80, false},
-    {0x3CA8, SpdRow::kX79, 0x180, 0, false},    {0x3CA8, SpdRow::kX79, 0x190, 0, false},
-};
-
-}  // namespace
-
-namespace {
+// The PCI functions among the SDK's devices.
+void PciFunctions(QUARNSDK& sdk, CTList<CPCIDevice>* functions) {
+  for (CDevice* d : Items(sdk.GetDevices()))
+    if (d->type & DEVICE_PCI) functions->Append(static_cast<CPCIDevice*>(d));
+}
 
 // The host class and id row of a function, or false.
 bool FindHost(const CPCIDevice& d, const SMBusHostClass** host, const SMBusHostId** id) {
@@ -119,8 +99,7 @@ bool FindHost(const CPCIDevice& d, const SMBusHostClass** host, const SMBusHostI
 
 void DetectSMBusHosts(QUARNSDK& sdk) {
   CTList<CPCIDevice> functions;
-  for (CDevice* d : Items(sdk.GetDevices()))
-    if (d->type & DEVICE_PCI) functions.Append(static_cast<CPCIDevice*>(d));
+  PciFunctions(sdk, &functions);
   for (CPCIDevice* d : Items(&functions)) {
     const SMBusHostClass* host;
     const SMBusHostId* row;
@@ -144,30 +123,21 @@ void DetectSMBusHosts(QUARNSDK& sdk) {
 
 void DetectSPDHosts(QUARNSDK& sdk) {
   CTList<CPCIDevice> functions;
-  for (CDevice* d : Items(sdk.GetDevices()))
-    if (d->type & DEVICE_PCI) functions.Append(static_cast<CPCIDevice*>(d));
+  PciFunctions(sdk, &functions);
   for (CPCIDevice* d : Items(&functions)) {
-    if (d->VendorId() != 0x8086 || !d->space) continue;
+    if (!d->space) continue;
     auto* config = static_cast<CPCIConfigSpace*>(d->space);
-    const uint32_t controller = 0x80860000u | d->DeviceId();
-    for (const SpdRow& row : kSpdHosts) {
-      if (row.device != d->DeviceId() || (row.functionZeroOnly && d->function != 0)) continue;
-      CSMBusRegisterSpace* host = nullptr;
-      if (row.kind == SpdRow::kX79) {
-        host = new Intel_X79_SMBusRegisterSpace(config, d->bus, d->device, d->function, row.status, controller);
-      } else {
-        uint32_t v = 0xFFFFFFFF;
-        if (row.functionZeroOnly &&
-            (!d->ReadConfig(row.status & ~3u, &v) || ((v >> ((row.status & 3) * 8)) & 0xFFFF) == 0xFFFF))
-          continue;
-        if (row.kind == SpdRow::kE8500)
-          host = new Intel_E8500_SMBusRegisterSpace(config, d->bus, d->device, d->function, row.status, row.command,
-                                                    controller);
-        else
-          host = new Intel_5000X_SMBusRegisterSpace(config, d->bus, d->device, d->function, row.status, row.command,
-                                                    controller);
+    for (const SMBusHostClass* host : kHostClasses)
+      for (const SMBusConfigHostId& row : host->configIds) {
+        if (row.vendor != d->VendorId() || row.device != d->DeviceId()) continue;
+        if (row.functionZeroOnly) {
+          uint32_t v = 0xFFFFFFFF;
+          if (d->function != 0 || !d->ReadConfig(row.status & ~3u, &v) ||
+              ((v >> ((row.status & 3) * 8)) & 0xFFFF) == 0xFFFF)
+            continue;
+        }
+        const uint32_t controller = static_cast<uint32_t>(row.vendor) << 16 | row.device;
+        sdk.AddRegisterSpace(host->createInConfig(config, d->bus, d->device, d->function, row, controller));
       }
-      sdk.AddRegisterSpace(host);
-    }
   }
 }

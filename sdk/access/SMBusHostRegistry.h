@@ -4,6 +4,11 @@
 //
 //   extern const SMBusHostClass kSMBusHostName = {"Name", kIds, &Make};
 //
+// or, for a host inside a function's own configuration registers (the SPD
+// hosts of memory controllers), the functions and the host's registers:
+//
+//   extern const SMBusHostClass kSMBusHostName = {"Name", {}, nullptr, kConfigIds, &Make};
+//
 // The build collects every such definition into a generated list
 // (SMBusHostList.inc, see sdk/CMakeLists.txt) that DetectSMBusHosts walks,
 // so adding a host class touches no other file. (A self-registering static
@@ -14,6 +19,7 @@
 #include <span>
 
 class CIOSpace;
+class CPCIConfigSpace;
 class CPCIDevice;
 class CSMBusRegisterSpace;
 class QUARNSDK;
@@ -47,10 +53,26 @@ struct SMBusHostId {
   bool recordsController = false;  // the host keeps vendor << 16 | device as its controller id
 };
 
+// A host in a PCI function's configuration registers: its status and
+// command registers there. Each row is one host (a function may carry
+// several).
+struct SMBusConfigHostId {
+  uint16_t vendor, device;
+  uint32_t status, command;
+  // Only on function 0, and only where the status register answers (the
+  // memory controller hubs repeat their ids on functions without a host).
+  bool functionZeroOnly = false;
+};
+
 struct SMBusHostClass {
   const char* name;
+  // Hosts behind an I/O base (ids with their base rules, and the factory).
   std::span<const SMBusHostId> ids;
   CSMBusRegisterSpace* (*create)(CIOSpace* window, uint32_t controller);
+  // Hosts in configuration registers, made for a row on bus:device.function.
+  std::span<const SMBusConfigHostId> configIds = {};
+  CSMBusRegisterSpace* (*createInConfig)(CPCIConfigSpace* config, uint32_t bus, uint32_t device, uint32_t function,
+                                         const SMBusConfigHostId& row, uint32_t controller) = nullptr;
 };
 
 // Every host class the build found.
@@ -65,4 +87,11 @@ CIOSpace* SMBusPortWindow(QUARNSDK& sdk, uint32_t base);
 template <typename Host>
 CSMBusRegisterSpace* MakeSMBusHost(CIOSpace* window, uint32_t controller) {
   return new Host(window, controller);
+}
+// The factory of a host in configuration registers whose constructor takes
+// the function, the status and command registers and the controller id.
+template <typename Host>
+CSMBusRegisterSpace* MakeConfigSMBusHost(CPCIConfigSpace* config, uint32_t bus, uint32_t device, uint32_t function,
+                                         const SMBusConfigHostId& row, uint32_t controller) {
+  return new Host(config, bus, device, function, row.status, row.command, controller);
 }

@@ -1,5 +1,7 @@
 #include "sdk/access/SiS_SMBusRegisterSpace.h"
 
+#include <algorithm>
+
 #include "sdk/access/SMBusHostRegistry.h"
 
 bool SiS_SMBusRegisterSpace::Prepare() {
@@ -20,95 +22,58 @@ bool SiS_SMBusRegisterSpace::Prepare() {
 bool SiS_SMBusRegisterSpace::Run(uint8_t protocol, uint32_t settleMs) {
   Out(3, protocol);
   Wait(settleMs ? settleMs : 10);
-  uint8_t status = In(0);
-  for (int n = 0; !(status & 0x0E); ++n) {
-    if (n >= pollLimit) return false;
-    Wait(10);
-    status = In(0);
-  }
+  uint8_t status = 0xFF;
+  if (!Poll(pollLimit + 1, 10, false, [&] { return (status = In(0)) & 0x0E; })) return false;
   Out(0, status);
   return !(status & 0x06) && status != 0xFF;
 }
 
-int SiS_SMBusRegisterSpace::ReadByte(uint8_t slave, uint8_t command, uint8_t* value) {
-  *value = 0;
-  if (!Prepare()) return 0;
-  Out(4, static_cast<uint8_t>(slave << 1 | 1));
-  Out(5, command);
-  if (!Run(kByte, 0)) return 0;
-  *value = In(dataReg_);
-  Out(0, 0xFF);
-  return 1;
-}
-
-int SiS_SMBusRegisterSpace::ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) {
-  *low = *high = 0;
-  if (!Prepare()) return 0;
-  Out(4, static_cast<uint8_t>(slave << 1 | 1));
-  Out(5, command);
-  if (!Run(kWord, 0)) return 0;
-  *low = In(dataReg_);
-  *high = In(dataReg_ + 1);
-  Out(0, 0xFF);
-  return 1;
-}
-
-int SiS_SMBusRegisterSpace::WriteByte(uint8_t slave, uint8_t command, uint8_t value) {
-  if (!Prepare()) return 0;
-  Out(4, static_cast<uint8_t>(slave << 1));
-  Out(5, command);
-  Out(dataReg_, value);
-  return Run(kByte, 0) ? 1 : 0;
-}
-
-int SiS_SMBusRegisterSpace::WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) {
-  if (!Prepare()) return 0;
-  Out(4, static_cast<uint8_t>(slave << 1));
-  Out(5, command);
-  Out(dataReg_, low);
-  Out(dataReg_ + 1, high);
-  return Run(kWord, 0) ? 1 : 0;
-}
-
-int SiS_SMBusRegisterSpace::ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) {
-  if (!Prepare()) return -1;
-  Out(4, static_cast<uint8_t>(slave << 1 | 1));
-  Out(5, command);
-  if (!Run(kBlock, 50)) return -1;
-  int count = In(7);
-  if (count > kMaxBlock) count = kMaxBlock;
-  int read = 0;
-  while (read < count) {
-    if (read > 0) {
-      Out(0, 0x10);  // acknowledge the chunk, fetch the next one
-      Wait(10);
+bool SiS_SMBusRegisterSpace::Transfer(SMBusTransfer& t) {
+  if (!Prepare()) return false;
+  Out(4, t.Address());
+  Out(5, t.command);
+  if (t.protocol != SMBusTransfer::kBlockData) {
+    const bool word = t.protocol == SMBusTransfer::kWordData;
+    if (!t.read) {
+      Out(dataReg_, t.data[0]);
+      if (word) Out(dataReg_ + 1, t.data[1]);
     }
-    for (int i = 0; i < chunk_ && read < count; ++i) buffer[read++] = In(blockReadReg_ + i);
+    if (!Run(word ? kWord : kByte, 0)) return false;
+    if (t.read) {
+      t.data[0] = In(dataReg_);
+      if (word) t.data[1] = In(dataReg_ + 1);
+      Out(0, 0xFF);
+    }
+    return true;
   }
-  Out(0, 0xFF);
-  return read;
-}
-
-int SiS_SMBusRegisterSpace::WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) {
-  if (count < 0) return -1;
-  if (count > kMaxBlock) count = kMaxBlock;
-  if (!Prepare()) return -1;
-  Out(4, static_cast<uint8_t>(slave << 1));
-  Out(5, command);
-  Out(7, static_cast<uint8_t>(count));
+  if (t.read) {
+    if (!Run(kBlock, 50)) return false;
+    const int count = std::min<int>(In(7), kMaxBlock);
+    int read = 0;
+    while (read < count) {
+      if (read > 0) {
+        Out(0, 0x10);  // acknowledge the chunk, fetch the next one
+        Wait(10);
+      }
+      for (int i = 0; i < chunk_ && read < count; ++i) t.data[read++] = In(blockReadReg_ + i);
+    }
+    Out(0, 0xFF);
+    t.count = read;
+    return true;
+  }
+  Out(7, static_cast<uint8_t>(t.count));
   int written = 0;
-  for (int i = 0; i < chunk_ && written < count; ++i) Out(dataReg_ + i, buffer[written++]);
-  if (!Run(kBlock, 0)) return -1;
-  if (written == count) return written;
-  while (written < count) {
-    for (int i = 0; i < chunk_ && written < count; ++i) Out(dataReg_ + i, buffer[written++]);
+  for (int i = 0; i < chunk_ && written < t.count; ++i) Out(dataReg_ + i, t.data[written++]);
+  if (!Run(kBlock, 0)) return false;
+  if (written == t.count) return true;
+  while (written < t.count) {
+    for (int i = 0; i < chunk_ && written < t.count; ++i) Out(dataReg_ + i, t.data[written++]);
     Out(0, 0x10);
     Wait(10);
   }
   // The later chunks end like the first: an error bit is a failed write.
   uint8_t status = 0;
-  if (!Get(0, &status) || (status & 0x06)) return -1;
-  return written;
+  return Get(0, &status) && !(status & 0x06);
 }
 
 // The PCI functions this host drives and how their bases are found.

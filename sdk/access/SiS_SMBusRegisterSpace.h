@@ -10,15 +10,10 @@ class SiS_SMBusRegisterSpace : public CSMBusRegisterSpace {
   explicit SiS_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
       : CSMBusRegisterSpace(window, controller, 200) {}
 
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
-  int ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) override;
-  int ReadBlock(uint8_t slave, uint8_t command, uint8_t* buffer) override;
-  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
-  int WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) override;
-  int WriteBlock(uint8_t slave, uint8_t command, const uint8_t* buffer, int count) override;
   const char* ClassName() const override { return "SiS_SMBusRegisterSpace"; }
 
  protected:
+  bool Transfer(SMBusTransfer& t) override;
   enum : uint8_t { kByte = 0x12, kWord = 0x13, kBlock = 0x15 };
   SiS_SMBusRegisterSpace(CIOSpace* window, uint32_t controller, uint8_t data, bool semaphore, int chunk)
       : CSMBusRegisterSpace(window, controller, 200), dataReg_(data), claimSemaphore_(semaphore), chunk_(chunk) {}

@@ -1,6 +1,6 @@
 // The nVidia nForce SMBus host (ACPI-style SMBus controller): protocol 0,
 // status 1 (bit 7 done, bits 0-4 error code), address 2, command 3, data
-// 4/5. No block operations.
+// 4/5. Byte and word data, no block operations.
 #pragma once
 
 #include "sdk/access/CSMBusRegisterSpace.h"
@@ -11,13 +11,8 @@ class nVidia_SMBusRegisterSpace : public CSMBusRegisterSpace {
 
   explicit nVidia_SMBusRegisterSpace(CIOSpace* window, uint32_t controller = 0xFFFFFFFF)
       : CSMBusRegisterSpace(window, controller, 200) {}
-
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override;
-  int ReadWord(uint8_t slave, uint8_t command, uint8_t* low, uint8_t* high) override;
-  int WriteByte(uint8_t slave, uint8_t command, uint8_t value) override;
-  int WriteWord(uint8_t slave, uint8_t command, uint8_t low, uint8_t high) override;
   const char* ClassName() const override { return "nVidia_SMBusRegisterSpace"; }
 
- private:
-  bool Run(uint8_t address, uint8_t command, uint8_t protocol);
+ protected:
+  bool Transfer(SMBusTransfer& t) override;
 };

@@ -8,6 +8,7 @@
 #include "sdk/cpu/FIDVID_Control.h"
 #include "sdk/cpu/IntelFamilies.h"
 #include "sdk/cpu/IntelNaming.h"
+#include "sdk/cpu/LinkRatio.h"
 #include "sdk/cpu/MSR_Register.h"
 #include "sdk/cpu/Timers.h"
 
@@ -24,12 +25,6 @@ constexpr uint32_t kCounterEnable = 1u << 22;
 bool HasFidVidControl(const CCPUThread* t) {
   if (t->maxExtendedLeaf < 0x80000007u) return false;
   return (plat::CurrentMachine().Cpuid(0x80000007, 0).edx & 0x6) != 0;
-}
-
-float RefreshedRatio(CCPUInfos* infos, CCPUThread* t) {
-  if (!infos->ratioControl || !infos->ratioControl->Refresh()) return -1.0f;
-  t->currentRatio = infos->ratioControl->CurrentRatio();
-  return t->currentRatio;
 }
 
 }  // namespace
@@ -73,24 +68,24 @@ float MeasureAmdCounterClock(CCPUThread* t, CTimer* timer) {
 void AMD_K7_Infos::Probe(CCPUThread* t) {
   ApplyAmdTopology(t, false);
   if (!HasFidVidControl(t)) return;
-  ratioControl = new K7_FIDVID_Control();
-  if (ratioControl->Refresh()) t->maxRatio = ratioControl->MaxRatio();
+  AdoptRatioControl(t, new K7_FIDVID_Control());
 }
 
 void AMD_K7_Infos::Classify(CCPUThread* t) { ApplyNamingCases(t, kAmdK7Cases, 0); }
 
-float AMD_K7_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(this, t); }
+float AMD_K7_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(t); }
 
 void AMD_K8_Infos::Probe(CCPUThread* t) {
   ApplyAmdTopology(t, true);
+  t->linkRatio = HyperTransportLinkRatio(false);
+  t->busCode = 200;  // the 200 MHz reference of the core and HyperTransport clocks
   if (!HasFidVidControl(t)) return;
-  ratioControl = new K8_FIDVID_Control(t->extModel >= 0x40);
-  if (ratioControl->Refresh()) t->maxRatio = ratioControl->MaxRatio();
+  AdoptRatioControl(t, new K8_FIDVID_Control(t->extModel >= 0x40));
 }
 
 void AMD_K8_Infos::Classify(CCPUThread* t) { ApplyNamingCases(t, kAmdK8Cases, 0); }
 
-float AMD_K8_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(this, t); }
+float AMD_K8_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(t); }
 
 // ------------------------------------------------------------------ K10 and later
 
@@ -108,6 +103,9 @@ const NamingCase* AMD_K15_Infos::NamingCases() const { return kAmdK15Cases; }
 
 void AMD_K10_Infos::Probe(CCPUThread* t) {
   ApplyAmdTopology(t, false);
+  // Families 12h and 14h reach their chipset over UMI, not HyperTransport.
+  if (typeCode == CPU_AMD_K10 || typeCode == CPU_AMD_K15) t->linkRatio = HyperTransportLinkRatio(true);
+  t->busCode = static_cast<int>(referenceMHz);
   K10_FIDVID_Control* control = MakeRatioControl(t);
   ratioControl = control;
   control->Refresh();
@@ -126,7 +124,7 @@ void AMD_K10_Infos::Probe(CCPUThread* t) {
 
 void AMD_K10_Infos::Classify(CCPUThread* t) { ApplyNamingCases(t, NamingCases(), 0); }
 
-float AMD_K10_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(this, t); }
+float AMD_K10_Infos::GetMultiplier(CCPUThread* t) { return RefreshedRatio(t); }
 
 float AMD_K10_Infos::GetBusClock(CCPUThread* t) {
   MSR_Register* hwcr = t->ReadMSR(kHwcr);
@@ -138,7 +136,7 @@ float AMD_K10_Infos::GetBusClock(CCPUThread* t) {
 float AMD_K12_Infos::MeasureCoreClock(CCPUThread* t, CTimer* timer) {
   MSR_Register* hwcr = t->ReadMSR(kHwcr);
   if (!hwcr || !(hwcr->low & (1u << 24)) || p0Ratio <= 0) return -1.0f;
-  float ratio = RefreshedRatio(this, t);
+  float ratio = RefreshedRatio(t);
   if (ratio <= 0 || !timer || timer->type != TIMER_ACPI) return -1.0f;
   float tsc = MeasureTSC();
   return tsc > 0 ? tsc * ratio / p0Ratio : -1.0f;

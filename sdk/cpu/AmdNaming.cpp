@@ -55,7 +55,18 @@ const ModelNumberRow kDeneb[] = {
     {2800, nullptr, A, A, 4, A, " X4 925", 0}, {3000, nullptr, A, A, 4, A, " X4 945", 0},
     {3200, nullptr, A, A, 4, A, " X4 955", 0}, {3400, nullptr, A, A, 4, A, " X4 965", 0},
     {3500, nullptr, A, A, 4, A, " X4 970", 0}, {3700, nullptr, A, A, 4, A, " X4 980", 0},
-    {2800, nullptr, A, A, 3, A, " X3 720", 0}, {3100, nullptr, A, A, 2, A, " X2 550", 0},
+    kEnd,
+};
+// The Deneb die with three (Heka) or two (Callisto) cores enabled.
+const ModelNumberRow kHeka[] = {
+    {2500, nullptr, A, A, A, A, " X3 705e", 0}, {2600, nullptr, A, A, A, A, " X3 710", 0},
+    {2800, nullptr, A, A, A, A, " X3 720", 0},  {3000, nullptr, A, A, A, A, " X3 740", 0},
+    kEnd,
+};
+const ModelNumberRow kCallisto[] = {
+    {3000, nullptr, A, A, A, A, " X2 545", 0}, {3100, nullptr, A, A, A, A, " X2 550", 0},
+    {3200, nullptr, A, A, A, A, " X2 555", 0}, {3300, nullptr, A, A, A, A, " X2 560", 0},
+    {3400, nullptr, A, A, A, A, " X2 565", 0}, {3500, nullptr, A, A, A, A, " X2 570", 0},
     kEnd,
 };
 const ModelNumberRow kThuban[] = {
@@ -64,8 +75,21 @@ const ModelNumberRow kThuban[] = {
 };
 const ModelNumberRow kPropus[] = {
     {2600, nullptr, A, A, 4, A, " X4 620", 0}, {2800, nullptr, A, A, 4, A, " X4 630", 0},
-    {3000, nullptr, A, A, 4, A, " X4 640", 0}, kEnd,
+    {2900, nullptr, A, A, 4, A, " X4 635", 0}, {3000, nullptr, A, A, 4, A, " X4 640", 0},
+    {3100, nullptr, A, A, 4, A, " X4 645", 0}, kEnd,
 };
+const ModelNumberRow kPropusPhenom[] = {
+    {3200, nullptr, A, A, 4, A, " X4 840", 0}, {3300, nullptr, A, A, 4, A, " X4 850", 0}, kEnd,
+};
+// Propus die with three cores enabled.
+const ModelNumberRow kRana[] = {
+    {2700, nullptr, A, A, A, A, " X3 425", 0}, {2900, nullptr, A, A, A, A, " X3 435", 0},
+    {3000, nullptr, A, A, A, A, " X3 440", 0}, {3100, nullptr, A, A, A, A, " X3 445", 0},
+    {3200, nullptr, A, A, A, A, " X3 450", 0}, {3300, nullptr, A, A, A, A, " X3 455", 0},
+    {3400, nullptr, A, A, A, A, " X3 460", 0}, kEnd,
+};
+// Thuban die with four cores enabled.
+const ModelNumberRow kZosma[] = {{3000, nullptr, A, A, A, A, " X4 960T", 0}, kEnd};
 const ModelNumberRow kRegor[] = {
     {2800, nullptr, A, A, 2, A, " X2 240", 0}, {3000, nullptr, A, A, 2, A, " X2 250", 0},
     {3200, nullptr, A, A, 2, A, " X2 260", 0}, kEnd,
@@ -83,12 +107,16 @@ const NamingCase kK10[] = {
     {3, A, nullptr, "AMD Turion X2 Ultra", "Griffin", 0x0200400A, kSocketS1, 0.065f, 1, nullptr, nullptr},
     {4, A, "Opteron", "AMD Opteron", "Shanghai", 0x02004004, kSocketFr6, 0.045f, 0, nullptr, kRevDeneb},
     {4, A, "Athlon", "AMD Athlon II", "Deneb", 0x02004005, kSocketAM3, 0.045f, 0, nullptr, kRevDeneb},
+    {4, A, " X3 ", "AMD Phenom II", "Heka", 0x0200400C, kSocketAM3, 0.045f, 0, kHeka, kRevDeneb},
+    {4, A, " X2 ", "AMD Phenom II", "Callisto", 0x0200400D, kSocketAM3, 0.045f, 0, kCallisto, kRevDeneb},
     {4, A, nullptr, "AMD Phenom II", "Deneb", 0x02004003, kSocketAM3, 0.045f, 0, kDeneb, kRevDeneb},
-    {5, A, "Phenom", "AMD Phenom II", "Zosma", 0x02004003, kSocketAM3, 0.045f, 0, nullptr, kRevPropus},
+    {5, A, "Phenom", "AMD Phenom II", "Propus", 0x02004006, kSocketAM3, 0.045f, 0, kPropusPhenom, kRevPropus},
+    {5, A, " X3 ", "AMD Athlon II", "Rana", 0x0200400E, kSocketAM3, 0.045f, 0, kRana, kRevPropus},
     {5, A, nullptr, "AMD Athlon II", "Propus", 0x02004006, kSocketAM3, 0.045f, 0, kPropus, kRevPropus},
     {6, A, nullptr, "AMD Athlon II", "Regor", 0x02004007, kSocketAM3, 0.045f, 0, kRegor, kRevRegor},
     {8, A, nullptr, "AMD Opteron", "Istanbul", 0x02004008, kSocketFr6, 0.045f, 0, nullptr, kRevIstanbul},
     {9, A, nullptr, "AMD Opteron", "Magny-Cours", 0x02004009, kSocketG34, 0.045f, 0, nullptr, kRevIstanbul},
+    {10, A, " X4 ", "AMD Phenom II", "Zosma", 0x0200400F, kSocketAM3, 0.045f, 0, kZosma, kRevThuban},
     {10, A, nullptr, "AMD Phenom II", "Thuban", 0x0200400B, kSocketAM3, 0.045f, 0, kThuban, kRevThuban},
     {-1, A, nullptr, nullptr, nullptr, 0, 0, 0, 0, nullptr, nullptr},
 };
@@ -110,7 +138,7 @@ const NamingCase kK12[] = {
 // ---- K14
 const ModelNumberRow kZacate[] = {
     {1600, nullptr, A, A, 2, A, "-350", 0}, {1650, nullptr, A, A, 2, A, "-450", 0},
-    {1600, nullptr, A, A, 1, A, "-240", 0}, kEnd,
+    {1300, nullptr, A, A, 2, A, "-300", 0}, {1500, nullptr, A, A, 1, A, "-240", 0}, kEnd,
 };
 const ModelNumberRow kOntario[] = {
     {1000, nullptr, A, A, 2, A, "-50", 0}, {1200, nullptr, A, A, 1, A, "-30", 0}, kEnd,

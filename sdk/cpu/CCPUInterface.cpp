@@ -14,6 +14,7 @@
 #include "sdk/cpu/CProcessor.h"
 #include "sdk/cpu/CCPUInfos.h"
 #include "sdk/cpu/CpuDriver.h"
+#include "sdk/cpu/FIDVID_Control.h"
 #include "sdk/cpu/IntelFamilies.h"
 #include "sdk/cpu/Timers.h"
 
@@ -85,6 +86,9 @@ int CCPUInterface::Init() {
     uint32_t code = first->GetTypeCode();
     if ((code >= 0x02001000 && code <= 0x020013FF) || (code >= 0x02002000 && code <= 0x02002FFF)) ScanPowerNow();
   }
+  if (powerNowPairs)
+    for (CCPUThread* t : Items(threads))
+      if (FIDVID_Control* control = t->GetRatioControl()) control->AdoptStateTable(powerNowPairs, powerNowCount);
   Refresh();
   return 1;
 }
@@ -99,10 +103,13 @@ void CCPUInterface::ScanPowerNow() {
       if (std::memcmp(block + off, "AMDK7PNOW!", 10) != 0) continue;
       powerNowHeader = new uint8_t[24];
       std::memcpy(powerNowHeader, block + off, 24);
-      uint32_t states = powerNowHeader[23];
-      powerNowPairs = new uint8_t[states * 2 + 1]();
-      uint32_t avail = sizeof(block) - off - 24;
-      std::memcpy(powerNowPairs, block + off + 24, states * 2 < avail ? states * 2 : avail);
+      // Only the pairs the block holds: a count running past its end
+      // would describe states the firmware never listed.
+      const uint32_t states = powerNowHeader[23];
+      const uint32_t avail = (sizeof(block) - off - 24) / 2;
+      powerNowCount = static_cast<int>(states < avail ? states : avail);
+      powerNowPairs = new uint8_t[powerNowCount * 2 + 1]();
+      std::memcpy(powerNowPairs, block + off + 24, static_cast<size_t>(powerNowCount) * 2);
       return;
     }
   }

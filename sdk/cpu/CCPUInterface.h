@@ -34,6 +34,7 @@ class CCPUInterface : public CInterface {
   CTList<CCPUThread>* threads;
   uint8_t* powerNowHeader = nullptr;  // AMD K7/K8 only
   uint8_t* powerNowPairs = nullptr;
+  int powerNowCount = 0;  // pairs kept: the header's count, within the scanned block
   float busClock = -1.0f;
 
  private:

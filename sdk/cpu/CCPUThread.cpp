@@ -35,7 +35,7 @@ const VendorRow kVendors[] = {
     {"GenuineIntel", "Intel Processor", [] { return static_cast<CCPUInfos*>(new Intel_CPU_Infos()); }},
     {"AuthenticAMD", "AMD Processor", [] { return static_cast<CCPUInfos*>(new AMD_CPU_Infos()); }},
     {"CyrixInstead", "Cyrix Processor", [] { return static_cast<CCPUInfos*>(new CPlainVendorInfos(CPU_CYRIX)); }},
-    {"CentaurHauls", "VIA Processor", [] { return static_cast<CCPUInfos*>(new CPlainVendorInfos(CPU_VIA)); }},
+    {"CentaurHauls", "VIA Processor", [] { return static_cast<CCPUInfos*>(new VIA_CPU_Infos()); }},
     {"GenuineTMx86", "Transmeta Processor",
      [] { return static_cast<CCPUInfos*>(new CPlainVendorInfos(CPU_TRANSMETA)); }},
     {"UMC UMC UMC ", "UMC Processor", nullptr},
@@ -48,7 +48,36 @@ const VendorRow kVendors[] = {
 
 }  // namespace
 
+float NominalBusClock(int busCode) {
+  static const struct {
+    int code;
+    float mhz;
+  } kBuses[] = {{25, 25.0f},    {33, 33.34f},   {50, 50.0f},   {66, 66.67f},   {100, 100.0f}, {133, 133.34f},
+                {166, 166.67f}, {200, 200.0f}, {266, 266.67f}, {333, 333.34f}, {400, 400.0f}};
+  for (const auto& b : kBuses)
+    if (b.code == busCode) return b.mhz;
+  return -1.0f;
+}
+
 CCPUInfos::~CCPUInfos() { delete ratioControl; }
+
+void CCPUInfos::AdoptRatioControl(CCPUThread* t, FIDVID_Control* control) {
+  delete ratioControl;
+  ratioControl = control;
+  if (!control || !control->Refresh()) return;
+  if (control->MaxRatio() > 0) t->maxRatio = control->MaxRatio();
+  if (control->MinRatio() > 0) t->minRatio = control->MinRatio();
+}
+
+void CSpeedStepFamilyInfos::Probe(CCPUThread* t) {
+  if (t->maxStandardLeaf >= 1 && (t->featuresECX & 0x80)) AdoptRatioControl(t, MakeRatioControl(t));
+}
+
+float CCPUInfos::RefreshedRatio(CCPUThread* t) {
+  if (!ratioControl || !ratioControl->Refresh()) return -1.0f;
+  t->currentRatio = ratioControl->CurrentRatio();
+  return t->currentRatio;
+}
 
 CCPUThread::CCPUThread(int enumerationIndex)
     : msrs(new CTList<MSR_Register>()),

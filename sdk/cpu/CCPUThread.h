@@ -49,6 +49,11 @@ enum CpuTypeCode : uint32_t {
   CPU_VIA_CNA = 0x08002000,
 };
 
+// The nominal bus clock in MHz of a bus speed code (`busCode`); the odd
+// thirds rounded up in the last digit (133 gives 133.34). -1 for any other
+// code.
+float NominalBusClock(int busCode);
+
 // The family group of a type code (model byte cleared).
 inline uint32_t FamilyOf(uint32_t typeCode) { return typeCode & 0xFFFFFF00u; }
 

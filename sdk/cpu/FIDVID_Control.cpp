@@ -30,6 +30,17 @@ bool FIDVID_Control::GetPState(int i, int* fid, int* vid, int* current) const {
   return true;
 }
 
+void FIDVID_Control::AdoptStateTable(const uint8_t* pairs, int n) {
+  if (states || !pairs || n <= 0) return;
+  states = new PState*[n];
+  for (int i = 0; i < n; ++i) {
+    states[i] = new PState();
+    states[i]->fid = pairs[2 * i];
+    states[i]->vid = pairs[2 * i + 1];
+  }
+  count = n;
+}
+
 bool FIDVID_Control::Modify(uint64_t mask, uint64_t bits) {
   if (!control->Read()) return false;
   uint64_t v = (control->Value() & ~mask) | (bits & mask);
@@ -53,6 +64,25 @@ bool Mobile_FIDVID_Control::Refresh() {
   if (!Netburst_FIDVID_Control::Refresh()) return false;
   minFid = 6;
   minVid = -1;
+  return true;
+}
+
+bool C7_FIDVID_Control::Refresh() {
+  if (!status->Read()) return false;
+  currentFid = Field(status->low, 15, 8);
+  currentVid = Field(status->low, 7, 0);
+  maxFid = Field(status->high, 15, 8);
+  maxVid = Field(status->high, 7, 0);
+  minVid = Field(status->high, 23, 16);
+  minFid = Field(status->high, 31, 24);
+  return true;
+}
+
+bool CNA_FIDVID_Control::Refresh() {
+  if (!status->Read()) return false;
+  currentFid = Field(status->low, 12, 8);
+  minFid = Field(status->low, 28, 24);
+  maxFid = Field(status->high, 12, 8);
   return true;
 }
 

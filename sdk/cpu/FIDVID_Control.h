@@ -32,6 +32,9 @@ class FIDVID_Control {
   float MinRatio() { return minFid == -1 ? -1.0f : RatioFromCode(minFid); }
   float CoreVoltage() { return currentVid == -1 ? -1.0f : VoltageFromCode(currentVid); }
   bool GetPState(int i, int* fid, int* vid, int* current) const;
+  // Takes the (FID, VID) byte pairs of the firmware's PowerNow! table as the
+  // state list when the control has none yet; frequency and current stay -1.
+  void AdoptStateTable(const uint8_t* pairs, int n);
 
   int currentFid = -1, minFid = -1, maxFid = -1, startFid = -1, targetFid = -1;
   int currentVid = -1, minVid = -1, maxVid = -1, startVid = -1;
@@ -64,6 +67,24 @@ class Netburst_FIDVID_Control : public FIDVID_Control {
 
 class Mobile_FIDVID_Control : public Netburst_FIDVID_Control {
  public:
+  bool Refresh() override;
+};
+
+// VIA C7 (Enhanced PowerSaver): the Netburst coding with the lowest ratio
+// and VID in the high half (bits 63:56 and 55:48), as the kernel's
+// e_powersaver driver reads them. Read only.
+class C7_FIDVID_Control : public Netburst_FIDVID_Control {
+ public:
+  bool Refresh() override;
+  bool SetVid(int) override { return false; }
+  bool SetFid(int) override { return false; }
+};
+
+// VIA Nano: half-ratio codes, no VID conversion. Read only.
+class CNA_FIDVID_Control : public FIDVID_Control {
+ public:
+  CNA_FIDVID_Control() : FIDVID_Control(0x198, 0x199) {}
+  float RatioFromCode(int c) override { return c == -1 ? -1.0f : c * 0.5f; }
   bool Refresh() override;
 };
 

@@ -12,6 +12,7 @@
 #include "sdk/cpu/CpuDriver.h"
 #include "sdk/cpu/FIDVID_Control.h"
 #include "sdk/cpu/IntelNaming.h"
+#include "sdk/cpu/LinkRatio.h"
 #include "sdk/cpu/MSR_Register.h"
 #include "sdk/cpu/Timers.h"
 #include "sdk/cpu/VendorInfos.h"
@@ -60,9 +61,9 @@ const FamilyRow kFamily6[] = {
     {8, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
     {10, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
     {11, "Intel P6", CPU_INTEL_P6, [] { return Plain(CPU_INTEL_P6); }},
-    {9, "Intel Mobile", CPU_INTEL_MOBILE, [] { return Plain(CPU_INTEL_MOBILE); }},
-    {13, "Intel Mobile", CPU_INTEL_MOBILE, [] { return Plain(CPU_INTEL_MOBILE); }},
-    {14, "Intel Core", CPU_INTEL_CORE, [] { return Plain(CPU_INTEL_CORE); }},
+    {9, "Intel Mobile", CPU_INTEL_MOBILE, [] { return static_cast<CCPUInfos*>(new Intel_Mobile_Infos()); }},
+    {13, "Intel Mobile", CPU_INTEL_MOBILE, [] { return static_cast<CCPUInfos*>(new Intel_Mobile_Infos()); }},
+    {14, "Intel Core", CPU_INTEL_CORE, [] { return static_cast<CCPUInfos*>(new Intel_Core_Infos()); }},
     {15, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
     {21, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
     {22, "Intel Core 2", CPU_INTEL_CORE2, [] { return static_cast<CCPUInfos*>(new Intel_Core_2_Infos()); }},
@@ -75,9 +76,9 @@ const FamilyRow kFamily6[] = {
     {44, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
     {46, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
     {47, "Intel Nehalem", CPU_INTEL_NEHALEM, [] { return static_cast<CCPUInfos*>(new Intel_Nehalem_Infos()); }},
-    {28, "Intel Atom", CPU_INTEL_ATOM, [] { return Plain(CPU_INTEL_ATOM); }},
-    {38, "Intel Atom", CPU_INTEL_ATOM, [] { return Plain(CPU_INTEL_ATOM); }},
-    {54, "Intel Atom", CPU_INTEL_ATOM, [] { return Plain(CPU_INTEL_ATOM); }},
+    {28, "Intel Atom", CPU_INTEL_ATOM, [] { return static_cast<CCPUInfos*>(new Intel_Atom_Infos()); }},
+    {38, "Intel Atom", CPU_INTEL_ATOM, [] { return static_cast<CCPUInfos*>(new Intel_Atom_Infos()); }},
+    {54, "Intel Atom", CPU_INTEL_ATOM, [] { return static_cast<CCPUInfos*>(new Intel_Atom_Infos()); }},
     {42, "Intel Sandy Bridge", CPU_INTEL_SANDY_BRIDGE,
      [] { return static_cast<CCPUInfos*>(new Intel_Sandy_Bridge_Infos()); }},
     {45, "Intel Sandy Bridge", CPU_INTEL_SANDY_BRIDGE,
@@ -126,7 +127,7 @@ void ClassifyIntelFamily(CCPUThread* t) {
       return;
     case 15:
       SetName(t, "Intel Netburst");
-      t->AttachFamilyInfos(Plain(CPU_INTEL_NETBURST));
+      t->AttachFamilyInfos(new Intel_Netburst_Infos());
       return;
     case 6:
       for (const FamilyRow& row : kFamily6)
@@ -319,25 +320,51 @@ float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, con
   return value;
 }
 
+// ------------------------------------------------------------------ Netburst, Pentium M, Core, Atom
+
+FIDVID_Control* Intel_Netburst_Infos::MakeRatioControl(CCPUThread*) { return new Netburst_FIDVID_Control(); }
+FIDVID_Control* Intel_Mobile_Infos::MakeRatioControl(CCPUThread*) { return new Mobile_FIDVID_Control(); }
+FIDVID_Control* Intel_Core_Infos::MakeRatioControl(CCPUThread*) { return new Core_FIDVID_Control(); }
+FIDVID_Control* Intel_Atom_Infos::MakeRatioControl(CCPUThread*) { return new Core_2_FIDVID_Control(true); }
+
+namespace {
+
+// The bus clock of parts whose time-stamp counter runs at the highest
+// non-turbo ratio (Core 2, Atom).
+float TscOverMaxRatio(const CCPUThread* t) {
+  const float f = MeasureTSC();
+  return f > 0 && t->maxRatio > 0 ? f / t->maxRatio : -1.0f;
+}
+
+}  // namespace
+
+int FsbBusCode(CCPUThread* t) {
+  static const int kCodes[8] = {266, 133, 200, 166, 333, 100, 400, -1};
+  MSR_Register* fsb = t->ReadMSR(0xCD);
+  return fsb ? kCodes[fsb->low & 7] : -1;
+}
+
+void Intel_Atom_Infos::Probe(CCPUThread* t) {
+  CSpeedStepFamilyInfos::Probe(t);
+  t->busCode = FsbBusCode(t);
+}
+
+float Intel_Atom_Infos::GetBusClock(CCPUThread* t) { return TscOverMaxRatio(t); }
+
 // ------------------------------------------------------------------ Core 2
 
 void Intel_Core_2_Infos::Probe(CCPUThread* t) {
   // The rated frequency first: the model-number tables and TjMax use it.
   const int fromBrand = RatedFromBrand(t->specification, kCore2Frequencies);
   if (fromBrand > 0) t->ratedMHz = fromBrand;
+  t->busCode = FsbBusCode(t);
   MSR_Register* platform = t->ReadMSR(0x17);
   if (platform) {
     t->platformId = static_cast<int>(Bits(platform->Value(), 52, 50));
     t->engineeringSample = (platform->low & (1u << 27)) ? 0 : 1;
   }
   Intel_CPU_Infos* vendor = VendorOf(t);
-  if (vendor && vendor->enhancedSpeedStep) {
-    ratioControl = new Core_2_FIDVID_Control(t->mobile != 0);
-    if (ratioControl->Refresh()) {
-      t->maxRatio = ratioControl->MaxRatio();
-      t->minRatio = ratioControl->MinRatio();
-    }
-  }
+  if (vendor && vendor->enhancedSpeedStep) AdoptRatioControl(t, new Core_2_FIDVID_Control(t->mobile != 0));
   GetTemperature(t);
 }
 
@@ -366,11 +393,7 @@ float Intel_Core_2_Infos::GetMultiplier(CCPUThread* t) {
   return t->currentRatio;
 }
 
-float Intel_Core_2_Infos::GetBusClock(CCPUThread* t) {
-  float f = MeasureTSC();
-  if (f <= 0 || t->maxRatio <= 0) return -1.0f;
-  return f / t->maxRatio;
-}
+float Intel_Core_2_Infos::GetBusClock(CCPUThread* t) { return TscOverMaxRatio(t); }
 
 void Intel_Core_2_Infos::Classify(CCPUThread* t) { NameIntelCore2(t); }
 
@@ -397,6 +420,9 @@ void Intel_Nehalem_Infos::ProbeCommon(CCPUThread* t) {
 
 void Intel_Nehalem_Infos::Probe(CCPUThread* t) {
   ProbeCommon(t);
+  // Parts with an external QPI link to an I/O hub (Bloomfield, Gainestown,
+  // Gulftown, Westmere-EP); the others have none.
+  if (t->extModel == 26 || t->extModel == 44) t->linkRatio = QpiLinkRatio();
   Intel_CPU_Infos* vendor = VendorOf(t);
   if (vendor && vendor->enhancedSpeedStep) ratioControl = new Nehalem_FIDVID_Control();
   if (tdpLimit > 0 && tdcLimit > 0 && !t->packagePower && QUARNSDK::HasInstance()) {
@@ -406,19 +432,19 @@ void Intel_Nehalem_Infos::Probe(CCPUThread* t) {
   }
 }
 
-void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows, float nominalBusMHz) {
+void Intel_Nehalem_Infos::FindRatedFrequency(CCPUThread* t, const RatedFrequencyRow* rows, int busCode) {
   const int fromBrand = RatedFromBrand(t->specification, rows);
   if (fromBrand > 0) t->ratedMHz = fromBrand;
-  t->busCode = 133;
+  t->busCode = busCode;
   if (t->ratedMHz == -1 && nonTurboRatio > 0) {
     float bus = GetBusClock(t);
-    if (bus <= 0) bus = nominalBusMHz;
+    if (bus <= 0) bus = NominalBusClock(busCode);
     t->ratedMHz = static_cast<int>(bus * static_cast<float>(nonTurboRatio));
   }
 }
 
 void Intel_Nehalem_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kNehalemFrequencies);
+  FindRatedFrequency(t, kNehalemFrequencies, 133);
   NameIntelNehalem(t, unlocked);
 }
 
@@ -484,14 +510,12 @@ void Intel_Sandy_Bridge_Infos::Probe(CCPUThread* t) {
 }
 
 void Intel_Sandy_Bridge_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
-  t->busCode = 100;
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100);
   NameIntelSandyBridge(t, unlocked);
 }
 
 void Intel_Haswell_Infos::Classify(CCPUThread* t) {
-  FindRatedFrequency(t, kSandyBridgeFrequencies, 100.0f);
-  t->busCode = 100;
+  FindRatedFrequency(t, kSandyBridgeFrequencies, 100);
   NameIntelHaswell(t, unlocked);
 }
 

@@ -1,5 +1,6 @@
-// Intel family knowledge for the generations the vendor's boards carry:
-// Core 2, Nehalem, Sandy Bridge and Haswell.
+// Intel family knowledge: the ratio controls of Netburst, Pentium M, Core
+// and Atom; clocks, temperatures, power and naming of the generations the
+// vendor's boards carry (Core 2, Nehalem, Sandy Bridge and Haswell).
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,44 @@ void EndTscScope();
 // on first use, returns TjMax - reading or -1.
 float ReadThermalStatus(CCPUThread* t, uint32_t msr, float tjMax, int index, const char* name, bool package);
 
+class Intel_Netburst_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Netburst_Infos() : CSpeedStepFamilyInfos(0x01001000) {}
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
+
+// Pentium M.
+class Intel_Mobile_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Mobile_Infos() : CSpeedStepFamilyInfos(0x01002000) {}
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
+
+// Core (Yonah).
+class Intel_Core_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Core_Infos() : CSpeedStepFamilyInfos(0x01004000) {}
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
+
+// Atom: the Core 2 status layout with the mobile VID coding; the bus clock
+// is the time-stamp counter over the highest ratio.
+class Intel_Atom_Infos : public CSpeedStepFamilyInfos {
+ public:
+  Intel_Atom_Infos() : CSpeedStepFamilyInfos(0x01010000) {}
+  void Probe(CCPUThread* t) override;
+  float GetBusClock(CCPUThread* t) override;
+
+ protected:
+  FIDVID_Control* MakeRatioControl(CCPUThread* t) override;
+};
+
 class Intel_Core_2_Infos : public CCPUInfos {
  public:
   Intel_Core_2_Infos() : CCPUInfos(INFOS_FAMILY, 0x01008000) { fixedCounterClock = true; }
@@ -73,9 +112,9 @@ class Intel_Nehalem_Infos : public CCPUInfos {
   explicit Intel_Nehalem_Infos(uint32_t code) : CCPUInfos(INFOS_FAMILY, code) { fixedCounterClock = true; }
   void ProbeCommon(CCPUThread* t);
   // The rated frequency from the brand string; when it names none, the bus
-  // clock (or the platform's nominal `nominalBusMHz`) times the maximum
-  // non-turbo ratio.
-  void FindRatedFrequency(CCPUThread* t, const struct RatedFrequencyRow* rows, float nominalBusMHz = 133.33f);
+  // clock (or the nominal clock of the platform's `busCode`) times the
+  // maximum non-turbo ratio.
+  void FindRatedFrequency(CCPUThread* t, const struct RatedFrequencyRow* rows, int busCode);
 };
 
 class Intel_Sandy_Bridge_Infos : public Intel_Nehalem_Infos {
@@ -96,6 +135,11 @@ class Intel_Haswell_Infos : public Intel_Sandy_Bridge_Infos {
   Intel_Haswell_Infos() : Intel_Sandy_Bridge_Infos(0x01020200) {}
   void Classify(CCPUThread* t) override;
 };
+
+// The bus speed code of MSR_FSB_FREQ (0xCD) bits 2:0 on Core 2 and Atom
+// (Intel SDM, the model-specific register tables of both); -1 when the
+// register cannot be read or the code names no listed bus.
+int FsbBusCode(CCPUThread* t);
 
 // One row of a brand-string frequency search.
 struct RatedFrequencyRow {

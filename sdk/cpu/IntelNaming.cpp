@@ -45,24 +45,65 @@ namespace {
 
 constexpr const char* D = " %d";  // numbered rows
 
-// ---- Core 2 (extended models 15, 23, 29)
+// ---- Core 2 (extended models 15, 23, 29), from the makers' processor
+// specification updates: Conroe/Allendale and Kentsfield (65 nm), Wolfdale
+// and Yorkfield (45 nm) with their cut-down 3 MB / 2 MB dies, Dunnington.
+// The 1333 MHz-bus Conroe parts share frequency and cache with older ones
+// and carry their number in the brand string.
 const ModelNumberRow kConroe[] = {
-    {1866, nullptr, kAny, kAny, kAny, kAny, " E6300", 0}, {2133, nullptr, kAny, kAny, kAny, kAny, " E6400", 0},
-    {2400, nullptr, kAny, kAny, 4, kAny, " Q6600", 0},    {2400, nullptr, kAny, kAny, kAny, kAny, " E6600", 0},
-    {2666, nullptr, kAny, kAny, 4, kAny, " Q6700", 0},    {2666, nullptr, kAny, kAny, kAny, kAny, " E6700", 0},
-    {2933, nullptr, kAny, kAny, kAny, kAny, " X6800", 0}, {0, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {1800, nullptr, 2048, kAny, kAny, kAny, " E4300", 0}, {2000, nullptr, 2048, kAny, kAny, kAny, " E4400", 0},
+    {2200, nullptr, 2048, kAny, kAny, kAny, " E4500", 0}, {2400, nullptr, 2048, kAny, kAny, kAny, " E4600", 0},
+    {2600, nullptr, 2048, kAny, kAny, kAny, " E4700", 0}, {1866, nullptr, 4096, kAny, kAny, kAny, " E6320", 0},
+    {1866, nullptr, kAny, kAny, kAny, kAny, " E6300", 0}, {2133, nullptr, 4096, kAny, kAny, kAny, " E6420", 0},
+    {2133, nullptr, kAny, kAny, kAny, kAny, " E6400", 0}, {2333, "E6540", kAny, kAny, kAny, kAny, " E6540", 0},
+    {2333, nullptr, kAny, kAny, kAny, kAny, " E6550", 0}, {2400, nullptr, kAny, kAny, kAny, kAny, " E6600", 0},
+    {2666, "E6750", kAny, kAny, kAny, kAny, " E6750", 0}, {2666, nullptr, kAny, kAny, kAny, kAny, " E6700", 0},
+    {3000, nullptr, kAny, kAny, kAny, kAny, " E6850", 0}, {2933, nullptr, kAny, kAny, kAny, kAny, " X6800", 0},
+    {0, nullptr, 0, 0, 0, 0, nullptr, 0},
+};
+const ModelNumberRow kKentsfield[] = {
+    {2400, nullptr, kAny, kAny, kAny, kAny, " Q6600", 0}, {2666, "QX6700", kAny, kAny, kAny, kAny, " QX6700", 0},
+    {2666, nullptr, kAny, kAny, kAny, kAny, " Q6700", 0}, {2933, nullptr, kAny, kAny, kAny, kAny, " QX6800", 0},
+    {3000, nullptr, kAny, kAny, kAny, kAny, " QX6850", 0}, {0, nullptr, 0, 0, 0, 0, nullptr, 0},
 };
 const ModelNumberRow kWolfdale[] = {
-    {2833, nullptr, kAny, kAny, 4, kAny, " Q9550", 0},    {2666, nullptr, kAny, kAny, 4, kAny, " Q9450", 0},
-    {3000, nullptr, kAny, kAny, kAny, kAny, " E8400", 0}, {3166, nullptr, kAny, kAny, kAny, kAny, " E8500", 0},
-    {3333, nullptr, kAny, kAny, kAny, kAny, " E8600", 0}, {0, nullptr, 0, 0, 0, 0, nullptr, 0},
+    {2533, nullptr, 3072, kAny, kAny, kAny, " E7200", 0}, {2666, nullptr, 3072, kAny, kAny, kAny, " E7300", 0},
+    {2800, nullptr, 3072, kAny, kAny, kAny, " E7400", 0}, {2933, nullptr, 3072, kAny, kAny, kAny, " E7500", 0},
+    {3066, nullptr, 3072, kAny, kAny, kAny, " E7600", 0}, {2666, nullptr, kAny, kAny, kAny, kAny, " E8200", 0},
+    {2833, nullptr, kAny, kAny, kAny, kAny, " E8300", 0}, {3000, nullptr, kAny, kAny, kAny, kAny, " E8400", 0},
+    {3166, nullptr, kAny, kAny, kAny, kAny, " E8500", 0}, {3333, nullptr, kAny, kAny, kAny, kAny, " E8600", 0},
+    {0, nullptr, 0, 0, 0, 0, nullptr, 0},
 };
-const RevisionRow kCore2Revisions[] = {{2, "B2"}, {6, "B3"}, {7, "G0"}, {10, "E0"}, {13, "M0"}, {-1, nullptr}};
+// Yorkfield: the cache of one core pair (two instances per package).
+const ModelNumberRow kYorkfield[] = {
+    {2333, nullptr, 2048, kAny, kAny, kAny, " Q8200", 0}, {2500, nullptr, 2048, kAny, kAny, kAny, " Q8300", 0},
+    {2500, nullptr, kAny, kAny, kAny, kAny, " Q9300", 0}, {2666, nullptr, 3072, kAny, kAny, kAny, " Q9400", 0},
+    {2666, nullptr, kAny, kAny, kAny, kAny, " Q9450", 0}, {2833, nullptr, 3072, kAny, kAny, kAny, " Q9505", 0},
+    {2833, nullptr, kAny, kAny, kAny, kAny, " Q9550", 0}, {3000, "QX9650", kAny, kAny, kAny, kAny, " QX9650", 0},
+    {3000, nullptr, kAny, kAny, kAny, kAny, " Q9650", 0}, {3200, nullptr, kAny, kAny, kAny, kAny, " QX9770", 0},
+    {0, nullptr, 0, 0, 0, 0, nullptr, 0},
+};
+const ModelNumberRow kDunnington[] = {
+    {2666, nullptr, kAny, kAny, 6, kAny, " X7460", 0}, {2400, nullptr, kAny, kAny, 6, kAny, " E7450", 0},
+    {2400, nullptr, kAny, kAny, 4, kAny, " E7440", 0}, {2133, nullptr, 12288, kAny, 4, kAny, " E7430", 0},
+    {2133, nullptr, 8192, kAny, 4, kAny, " E7420", 0}, {0, nullptr, 0, 0, 0, 0, nullptr, 0},
+};
+const RevisionRow kConroeRevisions[] = {{2, "L2"}, {5, "B1"}, {6, "B2"}, {11, "G0"}, {13, "M0"}, {-1, nullptr}};
+const RevisionRow kKentsfieldRevisions[] = {{7, "B3"}, {11, "G0"}, {-1, nullptr}};
+const RevisionRow kWolfdaleRevisions[] = {{6, "C0", 6144}, {6, "M0"}, {10, "E0", 6144}, {10, "R0"}, {-1, nullptr}};
+const RevisionRow kYorkfieldRevisions[] = {{7, "C1", 6144}, {7, "M1"}, {10, "E0", 6144}, {10, "R0"}, {-1, nullptr}};
+const RevisionRow kDunningtonRevisions[] = {{1, "A1"}, {-1, nullptr}};
 
 const NamingCase kCore2Cases[] = {
-    {15, kAny, nullptr, "Intel Core 2 Duo", "Conroe", 0x01008001, 0x1001C, 0.065f, 0, kConroe, kCore2Revisions},
-    {23, kAny, nullptr, "Intel Core 2 Duo", "Wolfdale", 0x01008002, 0x1001C, 0.045f, 0, kWolfdale, kCore2Revisions},
-    {29, kAny, nullptr, "Intel Xeon", "Dunnington", 0x01008003, 0x1002C, 0.045f, 0, nullptr, kCore2Revisions},
+    {15, kAny, "Quad", "Intel Core 2 Quad", "Kentsfield", 0x01008004, 0x1001C, 0.065f, 0, kKentsfield,
+     kKentsfieldRevisions},
+    {15, kAny, nullptr, "Intel Core 2 Duo", "Conroe", 0x01008001, 0x1001C, 0.065f, 0, kConroe, kConroeRevisions},
+    {23, kAny, "Quad", "Intel Core 2 Quad", "Yorkfield", 0x01008005, 0x1001C, 0.045f, 0, kYorkfield,
+     kYorkfieldRevisions},
+    {23, kAny, nullptr, "Intel Core 2 Duo", "Wolfdale", 0x01008002, 0x1001C, 0.045f, 0, kWolfdale,
+     kWolfdaleRevisions},
+    {29, kAny, nullptr, "Intel Xeon", "Dunnington", 0x01008003, 0x1001B, 0.045f, 0, kDunnington,
+     kDunningtonRevisions},
     {-1, 0, nullptr, nullptr, nullptr, 0, 0, 0, 0, nullptr, nullptr},
 };
 
@@ -80,7 +121,9 @@ const ModelNumberRow kGainestown[] = {
 const ModelNumberRow kBloomfieldXeon[] = {
     {2666, nullptr, kAny, kAny, kAny, kAny, " W3520", 0}, {2800, nullptr, kAny, kAny, kAny, kAny, " W3530", 0},
     {2933, nullptr, kAny, kAny, kAny, kAny, " W3540", 0}, {3066, nullptr, kAny, kAny, kAny, kAny, " W3550", 0},
-    {3200, nullptr, kAny, kAny, kAny, kAny, " W3570", 0}, {3333, nullptr, kAny, kAny, kAny, kAny, " W3580", 0},
+    // W3565 and W3570 differ only in the QPI link: 4.8 against 6.4 GT/s.
+    {3200, nullptr, kAny, kAny, kAny, kAny, " W3565", 0, 18}, {3200, nullptr, kAny, kAny, kAny, kAny, " W3570", 0},
+    {3333, nullptr, kAny, kAny, kAny, kAny, " W3580", 0},
     {0, nullptr, 0, 0, 0, 0, nullptr, 0},
 };
 const ModelNumberRow kBloomfield[] = {
@@ -109,6 +152,7 @@ const ModelNumberRow kWestmereEP[] = {
 const RevisionRow kNehalemRevisions[] = {{1, "A1"}, {2, "B0"}, {4, "C0/C1"}, {5, "D0"}, {-1, nullptr}};
 const RevisionRow kLynnfieldRevisions[] = {{4, "A0"}, {5, "B1"}, {-1, nullptr}};
 const RevisionRow kWestmereRevisions[] = {{0, "A0"}, {1, "B0"}, {2, "B1"}, {-1, nullptr}};
+const RevisionRow kClarkdaleRevisions[] = {{2, "C2"}, {5, "K0"}, {-1, nullptr}};
 
 const NamingCase kNehalemCases[] = {
     {26, 0, nullptr, "Intel Xeon", "Gainestown", 0x01020003, 0x10028, 0.045f, 0, kGainestown, kNehalemRevisions},
@@ -119,8 +163,8 @@ const NamingCase kNehalemCases[] = {
     {30, kAny, "i5", "Intel Core i5", "Lynnfield", 0x01020004, 0x10027, 0.045f, 0, kLynnfield, kLynnfieldRevisions},
     {30, kAny, nullptr, "Intel Core i7", "Lynnfield", 0x01020004, 0x10027, 0.045f, 0, kLynnfield,
      kLynnfieldRevisions},
-    {37, kAny, "i3", "Intel Core i3", "Clarkdale", 0x01020006, 0x10027, 0.032f, 0, nullptr, kWestmereRevisions},
-    {37, kAny, nullptr, "Intel Core i5", "Clarkdale", 0x01020006, 0x10027, 0.032f, 0, nullptr, kWestmereRevisions},
+    {37, kAny, "i3", "Intel Core i3", "Clarkdale", 0x01020006, 0x10027, 0.032f, 0, nullptr, kClarkdaleRevisions},
+    {37, kAny, nullptr, "Intel Core i5", "Clarkdale", 0x01020006, 0x10027, 0.032f, 0, nullptr, kClarkdaleRevisions},
     {44, kAny, "Xeon", "Intel Xeon", "Westmere-EP", 0x01020008, 0x10028, 0.032f, 0, kWestmereEP,
      kWestmereRevisions},
     {44, kAny, nullptr, "Intel Core i7", "Gulftown", 0x01020007, 0x10028, 0.032f, 0, kGulftown, kWestmereRevisions},
@@ -191,10 +235,8 @@ int CoreCount(const CCPUThread* t) {
 bool Matches(const ModelNumberRow& r, const CCPUThread* t, int unlocked) {
   if (r.ratedMHz != t->ratedMHz) return false;
   if (r.brandWord && !Has(t, r.brandWord)) return false;
-  if (r.l3KB != kAny) {
-    CCacheDescriptor* l3 = t->FindCache(3, CACHE_UNIFIED);
-    if (!l3 || l3->sizeKB != r.l3KB) return false;
-  }
+  if (r.cacheKB != kAny && r.cacheKB != LastLevelCacheKB(t)) return false;
+  if (r.linkRatio != kAny && r.linkRatio != t->linkRatio) return false;
   if (r.tdp != kAny && r.tdp != t->tdp) return false;
   if (r.cores != kAny && r.cores != CoreCount(t)) return false;
   if (r.unlocked != kAny && r.unlocked != unlocked) return false;
@@ -210,6 +252,12 @@ void Append(char* text, size_t size, const ModelNumberRow& r) {
 }
 
 }  // namespace
+
+int LastLevelCacheKB(const CCPUThread* t) {
+  CCacheDescriptor* c = t->FindCache(3, CACHE_UNIFIED);
+  if (!c) c = t->FindCache(2, CACHE_UNIFIED);
+  return c ? c->sizeKB : -1;
+}
 
 void ApplyNamingCases(CCPUThread* t, const NamingCase* cases, int unlocked) {
   for (const NamingCase* c = cases; c->extModel != -1; ++c) {
@@ -235,7 +283,10 @@ void ApplyNamingCases(CCPUThread* t, const NamingCase* cases, int unlocked) {
         }
     if (c->revisions)
       for (const RevisionRow* r = c->revisions; r->stepping != -1; ++r)
-        if (r->stepping == t->stepping) std::snprintf(t->revisionName, sizeof(t->revisionName), "%s", r->revision);
+        if (r->stepping == t->stepping && (r->cacheKB == kAny || r->cacheKB == LastLevelCacheKB(t))) {
+          std::snprintf(t->revisionName, sizeof(t->revisionName), "%s", r->revision);
+          break;
+        }
     return;
   }
 }

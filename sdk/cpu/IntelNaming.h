@@ -15,17 +15,22 @@ inline constexpr int kAny = -1;
 struct ModelNumberRow {
   int ratedMHz;           // 0 ends the table
   const char* brandWord;  // must occur in the brand string
-  int l3KB;
+  int cacheKB;            // one instance of the last-level cache (L3, else L2)
   int tdp;
   int cores;
   int unlocked;
   const char* suffix;     // appended to the name; "%d" rows use `number`
   int number;
+  int linkRatio = kAny;   // QPI / HyperTransport link multiplier
 };
 
+// The first row whose stepping (and, where given, last-level cache size)
+// matches names the revision: dies cut down to a smaller cache carry
+// revision names of their own at the same stepping.
 struct RevisionRow {
   int stepping;  // -1 ends the table
   const char* revision;
+  int cacheKB = kAny;
 };
 
 // One case of a family's naming switch.
@@ -46,6 +51,9 @@ struct NamingCase {
 extern const RatedFrequencyRow kNehalemFrequencies[];
 extern const RatedFrequencyRow kSandyBridgeFrequencies[];
 extern const RatedFrequencyRow kCore2Frequencies[];
+
+// One instance of the last-level cache in KB (L3, else L2); -1 without one.
+int LastLevelCacheKB(const CCPUThread* t);
 
 // Applies the first matching case of `cases` to the thread.
 void ApplyNamingCases(CCPUThread* t, const NamingCase* cases, int unlocked);

@@ -14,6 +14,7 @@
 #include "sdk/cpu/IntelFamilies.h"
 #include "sdk/cpu/Leaf2Descriptors.h"
 #include "sdk/cpu/MSR_Register.h"
+#include "sdk/cpu/ViaFamilies.h"
 
 namespace {
 
@@ -269,6 +270,14 @@ void AMD_CPU_Infos::Probe(CCPUThread* t) {
 }
 
 void AMD_CPU_Infos::ReadCaches(CCPUThread* t) {
+  const bool hadLevel2 = t->FindCache(2, CACHE_UNIFIED) != nullptr;
+  ReadExtendedCacheLeaves(t);
+  // Duron (Spitfire) A0 reports 1 KB of level-2 cache in leaf 0x80000006.
+  CCacheDescriptor* l2 = t->FindCache(2, CACHE_UNIFIED);
+  if (!hadLevel2 && l2 && t->family == 6 && t->model == 3 && t->stepping == 0) l2->sizeKB = 64;
+}
+
+void ReadExtendedCacheLeaves(CCPUThread* t) {
   plat::Machine& m = plat::CurrentMachine();
   if (t->maxExtendedLeaf > 0x80000004u) {
     plat::CpuidRegs r = m.Cpuid(0x80000005, 0);
@@ -288,7 +297,6 @@ void AMD_CPU_Infos::ReadCaches(CCPUThread* t) {
     if (r.ecx > 0xFFFF && !t->FindCache(2, CACHE_UNIFIED)) {
       CCacheDescriptor* c = t->AddCache(2, CACHE_UNIFIED);
       c->sizeKB = static_cast<int>(Bits(r.ecx, 31, 16));
-      if (t->family == 6 && t->model == 3 && t->stepping == 0) c->sizeKB = 64;
       c->lineSize = static_cast<int>(Bits(r.ecx, 7, 0));
       c->ways = AssociativityFromCode(static_cast<int>(Bits(r.ecx, 15, 12)), true);
     }
@@ -330,3 +338,18 @@ void AMD_CPU_Infos::Classify(CCPUThread* t) {
   // Later families have no family object; their topology reads the same way.
   ApplyAmdTopology(t, false);
 }
+
+// ------------------------------------------------------------------ VIA
+
+void VIA_CPU_Infos::Probe(CCPUThread* t) {
+  if (t->maxStandardLeaf >= 1) {
+    const plat::CpuidRegs r = plat::CurrentMachine().Cpuid(1, 0);
+    t->extFamily = static_cast<int>(Bits(r.eax, 27, 20)) * 16 + t->family;
+    t->extModel = static_cast<int>(Bits(r.eax, 19, 16)) * 16 + t->model;
+    t->brandId = static_cast<int>(Bits(r.ebx, 7, 0));
+    t->virtualization = static_cast<int>(Bits(r.ecx, 5, 5));
+  }
+  if (t->maxExtendedLeaf > 0x80000003u) ReadBrand(t, true);
+}
+
+void VIA_CPU_Infos::Classify(CCPUThread* t) { ClassifyViaFamily(t); }

@@ -4,6 +4,10 @@
 
 #include "sdk/cpu/CCPUInfos.h"
 
+// The level-1 caches of leaf 0x80000005 and the level-2 and level-3 caches
+// of leaf 0x80000006 that the thread does not have yet (AMD, VIA).
+void ReadExtendedCacheLeaves(CCPUThread* t);
+
 class CPlainVendorInfos : public CCPUInfos {
  public:
   explicit CPlainVendorInfos(uint32_t code) : CCPUInfos(INFOS_VENDOR, code) {}
@@ -34,6 +38,16 @@ class AMD_CPU_Infos : public CCPUInfos {
   AMD_CPU_Infos() : CCPUInfos(INFOS_VENDOR, 0x02000000) {}
   void Probe(CCPUThread* t) override;
   void ReadCaches(CCPUThread* t) override;
+  void Classify(CCPUThread* t) override;
+};
+
+// Centaur (VIA): signature, brand string, the extended cache leaves; the
+// family object by family and model.
+class VIA_CPU_Infos : public CCPUInfos {
+ public:
+  VIA_CPU_Infos() : CCPUInfos(INFOS_VENDOR, 0x08000000) {}
+  void Probe(CCPUThread* t) override;
+  void ReadCaches(CCPUThread* t) override { ReadExtendedCacheLeaves(t); }
   void Classify(CCPUThread* t) override;
 };
 

@@ -1,7 +1,8 @@
 // The DRAM controllers integrated in AMD processors, read from function 2
 // of the northbridge device (0:18.2): the DDR controller of the early K8,
-// the DDR2 controller of the K8 from revision F on and the K10 controller
-// (DDR2, and DDR3 in its AM3 parts).
+// the DDR2 controller of the K8 from revision F on, the K10 controller
+// (DDR2, and DDR3 in its AM3 parts) with the family 11h one built like it,
+// and the DDR3 controllers of families 12h, 14h and 15h.
 // Layout from the family 10h BIOS and Kernel Developer's Guide: F2x88
 // DRAM Timing Low, F2x8C DRAM Timing High, F2x90/F2x94 DRAM Configuration
 // Low/High and F2x110 DRAM Controller Select Low; the K10's second
@@ -100,17 +101,17 @@ void ReadK8DdrController(CNorthBridge& bridge, CMemoryInfo& info, CProcessor* p)
   }
 }
 
-}  // namespace
+// tRFC in clocks of the memory clock from a Trfc0 code (ns by device
+// density); a reserved code or an unknown clock gives none.
+void SetTrfc(CMemoryInfo& info, uint32_t code, bool ddr3, float mhz) {
+  if (code >= 5 || !(mhz > 0)) return;
+  const float ns = ddr3 ? kTrfcDdr3[code] : kTrfcDdr2[code];
+  info.tRFC = static_cast<int>(std::ceil(ns * mhz / 1000.0f - 0.01f));
+}
 
-void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info) {
-  // The K8 has one controller, 64 or 128 bits wide; the K10 two.
-  const bool k8 = bridge.device && bridge.device->DeviceId() == 0x1102;
-  if (k8) {
-    CProcessor* p = FirstProcessor();
-    const K8Revision revision = K8RevisionOf(p);
-    if (revision == K8Revision::BeforeF) ReadK8DdrController(bridge, info, p);
-    if (revision != K8Revision::FOrLater) return;
-  }
+// The K10 controller (families 10h and 11h) and the K8 from revision F:
+// one or two DCTs, the second one's registers 0x100 higher.
+void ReadK10Controller(CNorthBridge& bridge, CMemoryInfo& info, bool k8) {
   uint32_t high[2] = {}, value = 0;
   bool active[2] = {}, known[2] = {};
   for (int d = 0; d < (k8 ? 1 : 2); ++d) {
@@ -156,11 +157,88 @@ void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info) {
     }
   }
   uint32_t timingHigh = 0;
-  const uint32_t trfc = Read(bridge, kTimingHigh + d * kDct1, &timingHigh) ? Field(timingHigh, 22, 20) : 7;
-  // tRFC in clocks of the memory clock; a reserved code or an unknown clock
-  // gives none.
-  if (trfc < 5 && mhz > 0) {
-    const float ns = ddr3 ? kTrfcDdr3[trfc] : kTrfcDdr2[trfc];
-    info.tRFC = static_cast<int>(std::ceil(ns * mhz / 1000.0f - 0.01f));
+  if (Read(bridge, kTimingHigh + d * kDct1, &timingHigh)) SetTrfc(info, Field(timingHigh, 22, 20), ddr3, mhz);
+}
+
+// From family 12h on the DCT takes a five-bit MemClkFreq, valid with bit 7
+// of F2x94: the memory clock is (code + 6) x 33.33 MHz for the codes the
+// BIOS programs (333 MHz at 04h up to 1066 MHz at 1Ah; AGESA's client and
+// unified northbridge code, family 15h BKDG). DDR3 only.
+constexpr uint32_t kMemClkFreqValidLate = 1u << 7;
+float SetLateMemClk(uint32_t configHigh, CMemoryInfo& info) {
+  const uint32_t code = Field(configHigh, 4, 0);
+  const bool programmable = code == 4 || code == 6 || (code >= 10 && code <= 26 && (code - 10) % 4 == 0);
+  if (!(configHigh & kMemClkFreqValidLate) || !programmable) return -1.0f;
+  // Against the 200 MHz reference clock: (code + 6) / 6.
+  mc::SetRatio(info, 6, static_cast<int>(code) + 6);
+  return 200.0f * info.ratioValue;
+}
+
+// Families 12h (Llano) and 14h (Ontario, Zacate), the client northbridge:
+// F2x88 holds only the CAS latency (Tcl, CL - 4); tRCD, tRP and tRAS sit in
+// the DCT's extra register space behind the F2xF0 index register, which a
+// reader would have to write, so they are not read. Llano has a second DCT
+// 0x100 higher; Ontario one (`dcts` 0: not known, the first is read and
+// no channel count given).
+void ReadClientController(CNorthBridge& bridge, CMemoryInfo& info, int dcts) {
+  uint32_t high[2] = {};
+  bool active[2] = {};
+  for (int d = 0; d < (dcts == 2 ? 2 : 1); ++d)
+    active[d] = Read(bridge, kConfigHigh + d * kDct1, &high[d]) && !(high[d] & kDisDramInterface);
+  if (!active[0] && !active[1]) return;
+  if (dcts) info.channelCount = static_cast<int>(active[0]) + static_cast<int>(active[1]);
+  const int d = active[0] ? 0 : 1;
+  info.typeCode = MEMTYPE_DDR3;
+  info.commandRate = (high[d] & kSlowAccessMode) ? 2 : 1;
+  const float mhz = SetLateMemClk(high[d], info);
+  uint32_t v = 0;
+  if (Read(bridge, kTimingLow + d * kDct1, &v) && Field(v, 3, 0) != 0)
+    info.casLatency = static_cast<float>(Field(v, 3, 0) + 4);
+  if (Read(bridge, kTimingHigh + d * kDct1, &v)) SetTrfc(info, Field(v, 22, 20), true, mhz);
+}
+
+// Family 15h: the timings moved to F2x200 (DRAM Timing 0: Tcl 4:0, Trcd
+// 12:8, Trp 20:16, Tras 29:24, all in clocks) and F2x208 (Trfc0 2:0). The
+// second DCT is reached only by switching F1x10C[DctCfgSel], a write, so
+// the registers read are those of the DCT the firmware left selected; the
+// channel count comes from F2x110, whose high-range and channel-interleave
+// enables are set only when both DCTs carry memory.
+void ReadFam15Controller(CNorthBridge& bridge, CMemoryInfo& info) {
+  uint32_t high = 0, v = 0;
+  if (!Read(bridge, kConfigHigh, &high) || (high & kDisDramInterface)) return;
+  info.typeCode = MEMTYPE_DDR3;
+  info.commandRate = (high & kSlowAccessMode) ? 2 : 1;
+  const float mhz = SetLateMemClk(high, info);
+  if (Read(bridge, kSelectLow, &v)) info.channelCount = (v & 0x5) ? 2 : 1;  // DctSelHiRngEn, DctSelIntLvEn
+  if (Read(bridge, 0x200, &v)) {
+    info.casLatency = static_cast<float>(Field(v, 4, 0));
+    info.tRCD = static_cast<int>(Field(v, 12, 8));
+    info.tRP = static_cast<int>(Field(v, 20, 16));
+    info.tRAS = static_cast<int>(Field(v, 29, 24));
+  }
+  if (Read(bridge, 0x208, &v)) SetTrfc(info, Field(v, 2, 0), true, mhz);
+}
+
+}  // namespace
+
+void ReadAmdDramController(CNorthBridge& bridge, CMemoryInfo& info) {
+  switch (bridge.device ? bridge.device->DeviceId() : 0) {
+    case 0x1102: {  // K8: the layout depends on the revision
+      CProcessor* p = FirstProcessor();
+      const K8Revision revision = K8RevisionOf(p);
+      if (revision == K8Revision::BeforeF) ReadK8DdrController(bridge, info, p);
+      if (revision == K8Revision::FOrLater) ReadK10Controller(bridge, info, true);
+      break;
+    }
+    case 0x1702: {  // families 12h and 14h share the function's identifier
+      CProcessor* p = FirstProcessor();
+      const bool known = p && p->GetFamily() == 0xF;
+      const int ext = known ? p->GetExtendedFamily() : -1;
+      // Without the processor's family the number of DCTs is not known.
+      ReadClientController(bridge, info, ext == 3 ? 2 : (ext == 5 ? 1 : 0));
+      break;
+    }
+    case 0x1602: case 0x1402: case 0x141C: case 0x1572: ReadFam15Controller(bridge, info); break;
+    default: ReadK10Controller(bridge, info, false); break;
   }
 }

@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <numeric>
+
 #include "platform/Machine.h"
 #include "sdk/access/CMemoryIOSpace.h"
 #include "sdk/access/CPCIInterface.h"
@@ -27,8 +30,14 @@ MchbarWindow::MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable, uin
     mchbar = bridge.ReadConfig(barRegister);
     if (mchbar == 0xFFFFFFFF || !(mchbar & 1)) return;
   }
-  const uint32_t base = mchbar & ~0x3FFFu;
-  if (!base) return;
+  CIOSpace* w = MapMemoryWindow(mchbar & ~0x3FFFu, size);
+  if (!w) return;
+  bridge.window = w;
+  window_ = w;
+}
+
+CIOSpace* MapMemoryWindow(uint32_t base, uint32_t size) {
+  if (!base) return nullptr;
   QUARNSDK& sdk = *QUARNSDK::GetInstance();
   CIOSpace* w = sdk.FindIOSpace(0, base, IOSPACE_MEMORY);
   if (w) {
@@ -37,8 +46,7 @@ MchbarWindow::MchbarWindow(CNorthBridge& bridge, uint32_t size, bool enable, uin
     w = new CMemoryIOSpace(0, base, size);
     sdk.AddIOSpace(w);
   }
-  bridge.window = w;
-  window_ = w;
+  return w;
 }
 
 MchbarWindow::~MchbarWindow() {
@@ -54,6 +62,13 @@ uint32_t MchbarWindow::Bits(uint32_t offset, int high, int low, bool* ok) const 
   uint32_t v = 0;
   *ok = Read(offset, &v);
   return *ok ? Field(v, high, low) : 0;
+}
+
+void SetRatio(CMemoryInfo& info, int busUnits, int memoryUnits) {
+  if (busUnits <= 0 || memoryUnits <= 0) return;
+  const int g = std::gcd(busUnits, memoryUnits);
+  info.ratioValue = static_cast<float>(memoryUnits) / static_cast<float>(busUnits);
+  std::snprintf(info.ratioText, sizeof(info.ratioText), "%d:%d", busUnits / g, memoryUnits / g);
 }
 
 }  // namespace mc

@@ -9,7 +9,6 @@
 // clocks in CLKCFG (0xC00): the front-side bus in bits 2:0, the memory in
 // bits 6:4 (the mobile parts count the memory codes one higher).
 #include <cstdio>
-#include <numeric>
 
 #include "sdk/memory/CChipsetInterface.h"
 #include "sdk/memory/CModuleInfo.h"
@@ -55,10 +54,6 @@ void Read945Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile) {
   }
   if (w.Read(0xC00, &v)) {
     const int fsb = FsbUnits(Field(v, 2, 0), mobile), mem = MemoryUnits(Field(v, 6, 4), mobile);
-    if (fsb && mem) {
-      const int g = std::gcd(fsb, mem);
-      info.ratioValue = static_cast<float>(mem) / static_cast<float>(fsb);
-      std::snprintf(info.ratioText, sizeof(info.ratioText), "%d:%d", fsb / g, mem / g);
-    }
+    mc::SetRatio(info, fsb, mem);
   }
 }

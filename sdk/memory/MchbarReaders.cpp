@@ -4,7 +4,6 @@
 // those of the Intel datasheets' MCHBAR register maps (the channel 1 copy
 // 0x400 above channel 0).
 #include <cstdio>
-#include <numeric>
 
 #include "sdk/memory/CChipsetInterface.h"
 #include "sdk/memory/CModuleInfo.h"
@@ -143,9 +142,5 @@ void ReadCore2Controller(CNorthBridge& bridge, CMemoryInfo& info, Core2Hub hub) 
     info.casLatency = static_cast<float>(static_cast<int>(Field(v, 13, 8)) - (hub == Core2Hub::Series4 ? 6 : 9));
   // FSB:DRAM from the clocking configuration.
   const int fsb = FsbUnits(Field(clkcfg, 2, 0)), mem = MemoryUnits(Field(clkcfg, 6, 4));
-  if (fsb && mem) {
-    const int g = std::gcd(fsb, mem);
-    info.ratioValue = static_cast<float>(mem) / static_cast<float>(fsb);
-    std::snprintf(info.ratioText, sizeof(info.ratioText), "%d:%d", fsb / g, mem / g);
-  }
+  mc::SetRatio(info, fsb, mem);
 }

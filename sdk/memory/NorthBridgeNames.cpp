@@ -12,7 +12,9 @@
 namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
-                    Core2Series4, Atom, AmdDram, I945, I945Mobile };
+                    Core2Series4, Atom, AmdDram, I945, I945Mobile,
+                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400,
+                    I875, I855Pm, I852Gm, I915, I915Mobile, Nforce2, Nforce4Intel, ViaSdram };
 
 struct Row {
   uint16_t device;
@@ -42,38 +44,38 @@ constexpr Row kIntel[] = {
     {0x2530, "i850", Reader::None},
     {0x2531, "i860", Reader::None},
     {0x2560, "i845G/GL/GV/GE/PE", Reader::None},
-    {0x2570, "i865/848", Reader::None},
-    {0x2578, "i875P", Reader::None},
-    {0x3340, "i855PM", Reader::None},
-    {0x3580, "i852/855GM", Reader::None},
-    {0x2540, "E7500", Reader::None},
-    {0x254C, "E7501", Reader::None},
-    {0x2550, "E7505", Reader::None},
-    {0x255D, "E7205", Reader::None},
-    {0x3590, "E7520", Reader::None},
-    {0x3592, "E7320", Reader::None},
-    {0x359E, "E7525", Reader::None},
-    {0x2580, "i915P/G", Reader::None},
-    {0x2584, "i925X/XE", Reader::None},
-    {0x2588, "E7221", Reader::None},
-    {0x2590, "i915PM/GM", Reader::None},
+    {0x2570, "i865/848", Reader::I875},
+    {0x2578, "i875P", Reader::I875},
+    {0x3340, "i855PM", Reader::I855Pm},
+    {0x3580, "i852/855GM", Reader::I852Gm},
+    {0x2540, "E7500", Reader::E7500},
+    {0x254C, "E7501", Reader::E7501},
+    {0x2550, "E7505", Reader::E750x},
+    {0x255D, "E7205", Reader::E750x},
+    {0x3590, "E7520", Reader::E752x},
+    {0x3592, "E7320", Reader::E752x},
+    {0x359E, "E7525", Reader::E752x},
+    {0x2580, "i915P/G", Reader::I915},
+    {0x2584, "i925X/XE", Reader::I915},
+    {0x2588, "E7221", Reader::I915},
+    {0x2590, "i915PM/GM", Reader::I915Mobile},
     {0x2770, "i945G/P/PL", Reader::I945},
     {0x2774, "i955X", Reader::None},
     {0x277C, "i975X", Reader::None},
     {0x27A0, "i945GM/PM", Reader::I945Mobile},
     {0x27AC, "i945GME", Reader::I945Mobile},
-    {0x2970, "i946GZ/PL", Reader::None},
-    {0x2980, "G35", Reader::None},
-    {0x2990, "Q963/Q965", Reader::None},
-    {0x29A0, "P965/G965", Reader::None},
-    {0x2A00, "GM965/PM965", Reader::None},
-    {0x2A10, "GME965/GLE960", Reader::None},
+    {0x2970, "i946GZ/PL", Reader::I965},
+    {0x2980, "G35", Reader::I965},
+    {0x2990, "Q963/Q965", Reader::I965},
+    {0x29A0, "P965/G965", Reader::I965},
+    {0x2A00, "GM965/PM965", Reader::I965Mobile},
+    {0x2A10, "GME965/GLE960", Reader::I965Mobile},
     {0x2A40, "GM45/PM45", Reader::None},
     {0x29B0, "Q35", Reader::Core2Series3},
     {0x29C0, "P35/G33/G31", Reader::Core2Series3},
     {0x29D0, "Q33", Reader::Core2Series3},
     {0x29E0, "X38", Reader::Core2Series3},
-    {0x29F0, "3200/3210", Reader::None},
+    {0x29F0, "3200/3210", Reader::Core2Series3},
     {0x2E00, "4 Series", Reader::Core2Series4},
     {0x2E10, "Q45/Q43", Reader::Core2Series4},
     {0x2E20, "P45/P43/G45/G43", Reader::Core2Series4},
@@ -82,14 +84,14 @@ constexpr Row kIntel[] = {
     {0x2E90, "B43", Reader::Core2Series4},
     {0xA000, "Atom Host Bridge", Reader::Atom},
     {0xA010, "Atom Host Bridge", Reader::Atom},
-    {0x25C0, "5000X", Reader::None},
-    {0x25D0, "5000Z", Reader::None},
-    {0x25D4, "5000V", Reader::None},
-    {0x25D8, "5000P", Reader::None},
+    {0x25C0, "5000X", Reader::I5000},
+    {0x25D0, "5000Z", Reader::I5000},
+    {0x25D4, "5000V", Reader::I5000},
+    {0x25D8, "5000P", Reader::I5000},
     {0x65C0, "5100", Reader::None},
-    {0x4000, "5400", Reader::None},
-    {0x4001, "5400A", Reader::None},
-    {0x4003, "5400B", Reader::None},
+    {0x4000, "5400", Reader::I5400},
+    {0x4001, "5400A", Reader::I5400},
+    {0x4003, "5400B", Reader::I5400},
     {0x3600, "7300", Reader::None},
     {0x3400, "X58", Reader::None},
     {0x3405, "X58", Reader::None},
@@ -122,6 +124,10 @@ constexpr Row kAmd[] = {
     {0x1200, "K10 HyperTransport", Reader::None}, {0x1300, "K11 HyperTransport", Reader::None},
     {0x1400, "K15 HyperTransport", Reader::None}, {0x1600, "K15 HyperTransport", Reader::None},
     {0x1102, "K8 DRAM Controller", Reader::AmdDram}, {0x1202, "K10 DRAM Controller", Reader::AmdDram},
+    {0x1302, "K11 DRAM Controller", Reader::AmdDram}, {0x1702, "K12/K14 DRAM Controller", Reader::AmdDram},
+    {0x1602, "K15 DRAM Controller", Reader::AmdDram}, {0x1402, "K15 DRAM Controller", Reader::AmdDram},
+    {0x141C, "K15 DRAM Controller", Reader::AmdDram}, {0x1572, "K15 DRAM Controller", Reader::AmdDram},
+    {0x1700, "K12/K14 HyperTransport", Reader::None},
 };
 
 constexpr Row kAti[] = {
@@ -132,15 +138,16 @@ constexpr Row kAti[] = {
 };
 
 constexpr Row kNvidia[] = {
-    {0x01E0, "nForce2", Reader::None},
+    {0x01E0, "nForce2", Reader::Nforce2},
+    {0x0071, "nForce4 Intel Edition", Reader::Nforce4Intel},
     {0x005E, "nForce4", Reader::None},
     {0x0369, "MCP55", Reader::None},
 };
 
 constexpr Row kVia[] = {
-    {0x0305, "KT133", Reader::None}, {0x3099, "KT266", Reader::None}, {0x3189, "KT400", Reader::None},
-    {0x0269, "KT880", Reader::None}, {0x0282, "K8T800", Reader::None}, {0x0336, "K8M890", Reader::None},
-    {0x0364, "P4M900", Reader::None},
+    {0x0305, "KT133", Reader::ViaSdram},   {0x0391, "KX133", Reader::ViaSdram},   {0x3099, "KT266", Reader::None},
+    {0x3189, "KT400", Reader::None},       {0x0269, "KT880", Reader::None},       {0x0282, "K8T800", Reader::None},
+    {0x0336, "K8M890", Reader::None},      {0x0364, "P4M900", Reader::None},
 };
 
 constexpr Row kSis[] = {
@@ -195,6 +202,22 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::AmdDram: ReadAmdDramController(bridge, info); break;
     case Reader::I945: Read945Controller(bridge, info, false); break;
     case Reader::I945Mobile: Read945Controller(bridge, info, true); break;
+    case Reader::I965: Read965Controller(bridge, info, false); break;
+    case Reader::I965Mobile: Read965Controller(bridge, info, true); break;
+    case Reader::E7500: ReadE750xController(bridge, info, true, true); break;
+    case Reader::E7501: ReadE750xController(bridge, info, false, true); break;
+    case Reader::E750x: ReadE750xController(bridge, info, false, false); break;
+    case Reader::E752x: ReadE752xController(bridge, info); break;
+    case Reader::I5000: ReadFbdController(bridge, info, false); break;
+    case Reader::I5400: ReadFbdController(bridge, info, true); break;
+    case Reader::I875: Read875Controller(bridge, info); break;
+    case Reader::I855Pm: Read855PmController(bridge, info); break;
+    case Reader::I852Gm: Read852GmController(bridge, info); break;
+    case Reader::I915: Read915Controller(bridge, info, false); break;
+    case Reader::I915Mobile: Read915Controller(bridge, info, true); break;
+    case Reader::Nforce2: ReadNforce2Controller(bridge, info); break;
+    case Reader::Nforce4Intel: ReadNforce4IntelController(bridge, info); break;
+    case Reader::ViaSdram: ReadViaSdramController(bridge, info); break;
   }
 }
 

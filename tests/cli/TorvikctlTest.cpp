@@ -199,4 +199,33 @@ TEST(TorvikctlTest, SandyBridgeTurboRatioOnTheZ68AndX79Boards) {
   }
 }
 
+TEST(TorvikctlTest, CpuShowsTheLinkClockBusAndRatioRange) {
+  struct Row {
+    const char* board;
+    const char* link;    // text line
+    const char* json;    // the link object as --json prints it
+  } rows[] = {
+      {"brenmor-x58", "QPI Link: 2400.", "\"link\":{\"label\":\"QPI Link\",\"ratio\":18,"},
+      {"kestrel-am3", "HT Link: 2000.", "\"link\":{\"label\":\"HT Link\",\"ratio\":10,"},
+      {"brenmor-p67", nullptr, "\"link\":null"},
+  };
+  for (const Row& r : rows) {
+    const std::string machine = std::string("--machine emulated:") + r.board + " --virtual-time ";
+    CmdResult text = Torvikctl(machine + "cpu");
+    ASSERT_EQ(text.status, 0) << r.board << "\n" << text.out;
+    if (r.link) EXPECT_NE(text.out.find(r.link), std::string::npos) << r.board << "\n" << text.out;
+    EXPECT_NE(text.out.find("Ratio range: "), std::string::npos) << r.board << "\n" << text.out;
+    CmdResult json = Torvikctl(machine + "--json cpu");
+    ASSERT_EQ(json.status, 0) << r.board;
+    EXPECT_NE(json.out.find(r.json), std::string::npos) << r.board << "\n" << json.out;
+  }
+  // The registers the identification read, from the SDK's cache.
+  CmdResult x58 = Torvikctl("--machine emulated:brenmor-x58 --virtual-time --json cpu");
+  EXPECT_NE(x58.out.find("\"msrs\":{\"0x17\":\"0x"), std::string::npos) << x58.out;
+  EXPECT_NE(x58.out.find("\"0xCE\":\"0x"), std::string::npos) << x58.out;
+  CmdResult am3 = Torvikctl("--machine emulated:kestrel-am3 --virtual-time cpu");
+  EXPECT_NE(am3.out.find("Nominal bus clock: 200.00 MHz"), std::string::npos) << am3.out;
+  EXPECT_NE(am3.out.find("P-state 0: ratio 16.0, VID 1.3500 V"), std::string::npos) << am3.out;
+}
+
 }  // namespace

@@ -182,6 +182,7 @@ TEST(MemoryCli, MemoryShowsTheControllersView) {
   EXPECT_EQ(testsupport::JsonCheck::Check(j.out), "") << j.out;
   EXPECT_TRUE(Has(j.out, "\"memoryType\":\"DDR3\",\"channels\":2,")) << j.out;
   EXPECT_TRUE(Has(j.out, "\"ratioText\":\"1:12\"")) << j.out;
+  EXPECT_TRUE(Has(j.out, "\"ecc\":null")) << "a desktop controller that reports no ECC state: " << j.out;
 }
 
 TEST(MemoryCli, FromDumpReadsEveryFormat) {

@@ -371,7 +371,7 @@ INSTANTIATE_TEST_SUITE_P(
         AmdNameCase{&kAmdK10Cases, 4, 2, 3200, 4, "AMD Phenom(tm) II X4 955 Processor", "AMD Phenom II X4 955",
                     "Deneb", 0x10024, 0x02004003, "RB-C2"},
         AmdNameCase{&kAmdK10Cases, 4, 3, 2800, 3, "AMD Phenom(tm) II X3 720 Processor", "AMD Phenom II X3 720",
-                    "Deneb", 0x10024, 0x02004003, "RB-C3"},
+                    "Heka", 0x10024, 0x0200400C, "RB-C3"},
         AmdNameCase{&kAmdK10Cases, 4, 2, 2700, 4, "Quad-Core AMD Opteron(tm) Processor 2384", "AMD Opteron",
                     "Shanghai", 0x1002B, 0x02004004, "RB-C2"},
         AmdNameCase{&kAmdK10Cases, 2, 3, 2500, 4, "AMD Phenom(tm) 9850 Quad-Core Processor", "AMD Phenom X4 9850",

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "sdk/cpu/AmdFamilies.h"
 #include "sdk/cpu/CCPUThread.h"
 #include "sdk/cpu/CCacheDescriptor.h"
 #include "sdk/cpu/IntelFamilies.h"
@@ -83,6 +84,98 @@ INSTANTIATE_TEST_SUITE_P(
                  "Ivy Bridge", 0x1002D, 0x01020105, "E1"},
         NameCase{60, 3, 1, 3500, 1, 84, 8192, "Intel(R) Core(TM) i7-4770K CPU @ 3.50GHz", "Intel Core i7-4770K",
                  "Haswell", 0x10040, 0x01020201, "C0"}),
+    [](const auto& info) { return "Row" + std::to_string(info.index); });
+
+// Parts as the makers' specification updates list them: the signature and
+// brand string the processor reports, with what the probe found (rated
+// frequency, cores, cache of one instance, QPI link ratio).
+struct SignatureRow {
+  bool amd;
+  uint32_t signature;
+  const char* brand;
+  int platformId, ratedMHz, cores, l2KB, l3KB, linkRatio;
+  const char* name;
+  const char* codeName;
+  const char* package;
+  const char* revision;
+};
+
+class SignatureNamingTest : public ::testing::TestWithParam<SignatureRow> {};
+
+TEST_P(SignatureNamingTest, NamesThePartLikeItsMaker) {
+  const SignatureRow& r = GetParam();
+  CCPUThread t(0);
+  t.family = static_cast<int>((r.signature >> 8) & 0xF);
+  t.model = static_cast<int>((r.signature >> 4) & 0xF);
+  t.stepping = static_cast<int>(r.signature & 0xF);
+  const int extFamilyField = static_cast<int>((r.signature >> 20) & 0xFF);
+  t.extFamily = r.amd ? extFamilyField + t.family : extFamilyField * 16 + t.family;
+  t.extModel = static_cast<int>((r.signature >> 16) & 0xF) * 16 + t.model;
+  t.platformId = r.platformId;
+  t.ratedMHz = r.ratedMHz;
+  t.coresPerPackage = r.cores;
+  t.linkRatio = r.linkRatio;
+  if (r.l2KB > 0) t.AddCache(2, CACHE_UNIFIED)->sizeKB = r.l2KB;
+  if (r.l3KB > 0) t.AddCache(3, CACHE_UNIFIED)->sizeKB = r.l3KB;
+  std::snprintf(t.specification, sizeof(t.specification), "%s", r.brand);
+  if (!r.amd && (t.extModel == 15 || t.extModel == 23 || t.extModel == 29))
+    NameIntelCore2(&t);
+  else if (!r.amd)
+    NameIntelNehalem(&t, 0);
+  else
+    ApplyNamingCases(&t, t.extFamily == 20 ? kAmdK14Cases : kAmdK10Cases, 0);
+  EXPECT_STREQ(t.name, r.name);
+  EXPECT_STREQ(t.codeName, r.codeName);
+  EXPECT_STREQ(PackageName(t.packageCode), r.package);
+  EXPECT_STREQ(t.revisionName, r.revision);
+}
+
+constexpr const char* k775 = "Socket 775 LGA";
+constexpr const char* kAM3 = "Socket AM3 (938)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SignatureNamingTest,
+    ::testing::Values(
+        // Conroe and Kentsfield: L2, B2, B3 and G0 steppings.
+        SignatureRow{false, 0x6F2, "Intel(R) Core(TM)2 CPU          6300  @ 1.86GHz", 1, 1866, 2, 2048, 0, -1,
+                     "Intel Core 2 Duo E6300", "Conroe", k775, "L2"},
+        SignatureRow{false, 0x6F6, "Intel(R) Core(TM)2 CPU          6600  @ 2.40GHz", 1, 2400, 2, 4096, 0, -1,
+                     "Intel Core 2 Duo E6600", "Conroe", k775, "B2"},
+        SignatureRow{false, 0x6FB, "Intel(R) Core(TM)2 Duo CPU     E6750  @ 2.66GHz", 1, 2666, 2, 4096, 0, -1,
+                     "Intel Core 2 Duo E6750", "Conroe", k775, "G0"},
+        SignatureRow{false, 0x6F7, "Intel(R) Core(TM)2 Quad CPU    Q6600  @ 2.40GHz", 1, 2400, 4, 4096, 0, -1,
+                     "Intel Core 2 Quad Q6600", "Kentsfield", k775, "B3"},
+        SignatureRow{false, 0x6FB, "Intel(R) Core(TM)2 Quad CPU    Q6600  @ 2.40GHz", 1, 2400, 4, 4096, 0, -1,
+                     "Intel Core 2 Quad Q6600", "Kentsfield", k775, "G0"},
+        // Yorkfield and Wolfdale; the cut-down dies carry their own revisions.
+        SignatureRow{false, 0x10677, "Intel(R) Core(TM)2 Quad CPU    Q9450  @ 2.66GHz", 1, 2666, 4, 6144, 0, -1,
+                     "Intel Core 2 Quad Q9450", "Yorkfield", k775, "C1"},
+        SignatureRow{false, 0x1067A, "Intel(R) Core(TM)2 Quad CPU    Q9400  @ 2.66GHz", 1, 2666, 4, 3072, 0, -1,
+                     "Intel Core 2 Quad Q9400", "Yorkfield", k775, "R0"},
+        SignatureRow{false, 0x1067A, "Intel(R) Core(TM)2 Duo CPU     E8400  @ 3.00GHz", 1, 3000, 2, 6144, 0, -1,
+                     "Intel Core 2 Duo E8400", "Wolfdale", k775, "E0"},
+        SignatureRow{false, 0x10676, "Intel(R) Core(TM)2 Duo CPU     E7200  @ 2.53GHz", 1, 2533, 2, 3072, 0, -1,
+                     "Intel Core 2 Duo E7200", "Wolfdale", k775, "M0"},
+        SignatureRow{false, 0x106D1, "Intel(R) Xeon(R) CPU           X7460  @ 2.66GHz", 0, 2666, 6, 3072, 16384,
+                     -1, "Intel Xeon X7460", "Dunnington", "Socket 604 mPGA", "A1"},
+        // Nehalem generation: Clarkdale C2; the W3565 by its 4.8 GT/s link.
+        SignatureRow{false, 0x20652, "Intel(R) Core(TM) i5 CPU         661  @ 3.33GHz", 1, 3333, 2, 256, 4096, -1,
+                     "Intel Core i5", "Clarkdale", "Socket 1156 LGA", "C2"},
+        SignatureRow{false, 0x106A5, "Intel(R) Xeon(R) CPU           W3565  @ 3.20GHz", 1, 3200, 4, 256, 8192, 18,
+                     "Intel Xeon W3565", "Bloomfield", "Socket 1366 LGA", "D0"},
+        SignatureRow{false, 0x106A5, "Intel(R) Xeon(R) CPU           W3570  @ 3.20GHz", 1, 3200, 4, 256, 8192, 24,
+                     "Intel Xeon W3570", "Bloomfield", "Socket 1366 LGA", "D0"},
+        // AMD families 10h and 14h.
+        SignatureRow{true, 0x500F20, "AMD E-240 Processor", -1, 1500, 1, 512, 0, -1, "AMD E-240", "Zacate",
+                     "Socket FT1 BGA", ""},
+        SignatureRow{true, 0x100F52, "AMD Athlon(tm) II X4 630 Processor", -1, 2800, 4, 512, 0, -1,
+                     "AMD Athlon II X4 630", "Propus", kAM3, "BL-C2"},
+        SignatureRow{true, 0x100F53, "AMD Athlon(tm) II X3 440 Processor", -1, 3000, 3, 512, 0, -1,
+                     "AMD Athlon II X3 440", "Rana", kAM3, "BL-C3"},
+        SignatureRow{true, 0x100F43, "AMD Phenom(tm) II X3 720 Processor", -1, 2800, 3, 512, 6144, -1,
+                     "AMD Phenom II X3 720", "Heka", kAM3, "RB-C3"},
+        SignatureRow{true, 0x100F42, "AMD Phenom(tm) II X2 550 Processor", -1, 3100, 2, 512, 6144, -1,
+                     "AMD Phenom II X2 550", "Callisto", kAM3, "RB-C2"}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
 TEST(RatedFrequency, BrandStringWinsAndBusTimesRatioIsTheFallback) {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "emu/boards/ChipsetParts.h"
 #include "emu/chips/MchbarRegisters.h"
@@ -24,6 +25,44 @@
 namespace {
 
 using emu::PciFunction;
+
+// A processor interface holding one AMD processor of family 0Fh plus
+// `extFamily`, made by hand (the readers ask it for the family, revision
+// and highest multiplier).
+void AddAmdProcessor(QUARNSDK& sdk, int extFamily, int extModel, float maxRatio) {
+  auto* cpu = new CCPUInterface(0);
+  sdk.interfaces->Append(cpu);
+  sdk.cpuInterface = cpu;
+  auto* p = new CProcessor(0, 0);
+  auto* core = new CCPUCore(0);
+  auto* t = new CCPUThread(0);
+  t->family = 0xF;
+  t->extFamily = extFamily;
+  t->extModel = extModel;
+  t->maxRatio = maxRatio;
+  cpu->threads->Append(t);
+  cpu->cores->Append(core);
+  core->threads->Append(t);
+  p->threads->Append(t);
+  p->cores->Append(core);
+  cpu->processors->Append(p);
+  sdk.AddDevice(p);
+}
+
+// The 865/875 host bridge: bit 1 of register 0xF4 shows or hides the
+// hub's device 6, whose functions answer nothing while hidden.
+class Hub875 : public PciFunction {
+ public:
+  Hub875(uint16_t device, PciFunction*& overflow)
+      : PciFunction(0, 0, 0, 0x8086, device, 0x06000002), overflow_(overflow) {}
+  void ConfigWrite(uint32_t offset, int width, uint32_t value) override {
+    PciFunction::ConfigWrite(offset, width, value);
+    if (overflow_) overflow_->hidden = !(Get8(0xF4) & 0x02);
+  }
+
+ private:
+  PciFunction*& overflow_;
+};
 
 class Chipset : public ::testing::Test {
  protected:
@@ -355,6 +394,85 @@ TEST_F(Chipset, AmdDramControllerWithoutDataGivesNothing) {
   }
 }
 
+// Register images of the later AMD DRAM controllers, encoded as the BKDGs
+// and AGESA's register tables give them: family 11h like the K10 (DDR2),
+// 12h/14h with the five-bit MemClkFreq and only Tcl in F2x88, 15h with its
+// timings in F2x200/F2x208 and the channel count from F2x110.
+TEST_F(Chipset, AmdLaterFamiliesFromTheirRegisterImages) {
+  struct Reg {
+    uint32_t offset, value;
+  };
+  constexpr uint32_t kValid = 1u << 7, kSlow = 1u << 20, kOff = 1u << 14;
+  struct Case {
+    const char* what;
+    uint16_t device;
+    int extFamily;  // -1: no processor identified
+    std::vector<Reg> regs;
+    int type, channels;
+    const char* ratioText;
+    float ratio, cl;
+    int rcd, rp, ras, rfc, cr;
+  } cases[] = {
+      // Family 11h, DDR2-800 5-5-5-18 on DCT0, DCT1 off, Trfc0 127.5 ns.
+      {"11h DDR2-800", 0x1302, 2,
+       {{0x88, 4 | 2 << 4 | 2 << 8 | 15 << 12}, {0x8C, 2u << 20}, {0x94, 3 | 1u << 3}, {0x194, kOff}},
+       7, 1, "1:2", 2, 5, 5, 5, 18, 51, 1},
+      // Family 15h, DDR3-1333 9-9-9-24, channels interleaved, 2 Gbit (160 ns).
+      {"15h DDR3-1333", 0x1602, 6,
+       {{0x94, 0x0E | kValid}, {0x110, 1u << 2}, {0x200, 9 | 9 << 8 | 9 << 16 | 24u << 24}, {0x208, 2}}, 9, 2,
+       "3:10", 20.0f / 6, 9, 9, 9, 24, 107, 1},
+      // Family 15h (Trinity), DDR3-1866 13-13-13-32 2T on one DCT, 4 Gbit
+      // (300 ns).
+      {"15h DDR3-1866", 0x1402, 6,
+       {{0x94, 0x16 | kValid | kSlow}, {0x110, 0}, {0x200, 13 | 13 << 8 | 13 << 16 | 32u << 24}, {0x208, 3}}, 9, 1,
+       "3:14", 28.0f / 6, 13, 13, 13, 32, 280, 2},
+      // A clock code not marked valid: no ratio, so no tRFC in clocks.
+      {"15h clock not valid", 0x1602, 6, {{0x94, 0x0E}, {0x200, 9 | 9 << 8 | 9 << 16 | 24u << 24}, {0x208, 2}}, 9,
+       1, "", -1, 9, 9, 9, 24, -1, 1},
+      // Family 14h, DDR3-1066 CL7, one DCT, 1 Gbit (110 ns); tRCD, tRP and
+      // tRAS sit behind an index register and stay unknown.
+      {"14h DDR3-1066", 0x1702, 5, {{0x88, 3}, {0x8C, 1u << 20}, {0x94, 0x0A | kValid}}, 9, 1, "3:8", 16.0f / 6, 7,
+       -1, -1, -1, 59, 1},
+      // Family 12h, DDR3-1600 CL11 on both DCTs, Trfc0 000b (90 ns).
+      {"12h DDR3-1600", 0x1702, 3, {{0x88, 7}, {0x94, 0x12 | kValid}, {0x194, 0x12 | kValid}}, 9, 2, "1:4", 4, 11,
+       -1, -1, -1, 72, 1},
+      // The same function without an identified processor: one DCT read,
+      // its count not guessed.
+      {"12h/14h unknown family", 0x1702, -1, {{0x88, 7}, {0x94, 0x12 | kValid}, {0x194, 0x12 | kValid}}, 9, -1,
+       "1:4", 4, 11, -1, -1, -1, 72, 1},
+      // The first DCT off: nothing is read from it.
+      {"15h DCT off", 0x1602, 6, {{0x94, 0x0E | kValid | kOff}, {0x200, 9}}, -1, -1, "", -1, -1, -1, -1, -1, -1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    env->machine->AddMmio(emu::parts::kMmconfigBase, 256u << 20, std::make_shared<emu::MmconfigWindow>(*env->machine));
+    Add(0, 0, 0, 0x5957, 0x06000000, 0x1002).Set32(0x1C, emu::parts::kMmconfigBase);
+    auto& f2 = Add(0, 0x18, 2, c.device, 0x06000000, 0x1022);
+    f2.express = true;
+    for (const Reg& r : c.regs) f2.Set32(r.offset, r.value);
+    ASSERT_TRUE(env->Start());
+    QUARNSDK& sdk = env->Sdk();
+    ASSERT_TRUE(sdk.CreatePCIInterface());
+    ScanPciBus(sdk);
+    if (c.extFamily >= 0) AddAmdProcessor(sdk, c.extFamily, 1, 20);
+    ASSERT_TRUE(sdk.CreateChipsetInterface());
+    auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_EQ(m.commandRate, c.cr);
+    if (c.ratio > 0) EXPECT_NEAR(chipset->ComputeDramFrequency(200, 20), 200 * c.ratio, 0.01);
+  }
+}
+
 // The K8's controller, whose layout depends on the processor's revision:
 // a family 0Fh processor made by hand tells it.
 TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
@@ -393,25 +511,7 @@ TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
     QUARNSDK& sdk = env->Sdk();
     ASSERT_TRUE(sdk.CreatePCIInterface());
     ScanPciBus(sdk);
-    if (c.extModel >= 0) {
-      auto* cpu = new CCPUInterface(0);
-      sdk.interfaces->Append(cpu);
-      sdk.cpuInterface = cpu;
-      auto* p = new CProcessor(0, 0);
-      auto* core = new CCPUCore(0);
-      auto* t = new CCPUThread(0);
-      t->family = 0xF;
-      t->extFamily = 0;
-      t->extModel = c.extModel;
-      t->maxRatio = c.maxRatio;
-      cpu->threads->Append(t);
-      cpu->cores->Append(core);
-      core->threads->Append(t);
-      p->threads->Append(t);
-      p->cores->Append(core);
-      cpu->processors->Append(p);
-      sdk.AddDevice(p);
-    }
+    if (c.extModel >= 0) AddAmdProcessor(sdk, 0, c.extModel, c.maxRatio);
     ASSERT_TRUE(sdk.CreateChipsetInterface());
     auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
@@ -471,6 +571,293 @@ TEST_F(Chipset, Intel945TimingsChannelsAndRatio) {
     EXPECT_STREQ(m.ratioText, c.ratioText);
     EXPECT_EQ(host->Get32(0x44) & 1, c.enabledByFirmware ? 1u : 0u) << "the MCHBAR enable as the firmware left it";
   }
+}
+
+// The 965 family's hubs, desktop and mobile, whose DRAM registers sit in
+// different MCHBAR blocks; CLKCFG gives the ratio on both.
+TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
+  struct Reg {
+    uint32_t offset, value;
+  };
+  struct Case {
+    const char* what;
+    uint16_t device;
+    bool enabledByFirmware;
+    std::vector<Reg> regs;
+    int channels, rcd, rp, ras, rfc;
+    float cl, ratio;
+    const char* ratioText, *chip;
+  } cases[] = {
+      // P965, FSB 1066, DDR2-800 5-5-5-18 in both channels (channel 1's
+      // block 0x400 higher holds other values, not to be read). tRAS
+      // (0x250 bits 15:11) and tRP (0x252 bits 16:13) share bytes: one
+      // dword at 0x250 carries both.
+      {"P965", 0x29A0, true,
+       {{0x260, 0x00300000}, {0x660, 0x00300000}, {0x29C, 2u << 17}, {0x250, 18u << 11 | 5u << 29},
+        {0x258, 5u << 16}, {0x69C, 4u << 17}, {0x650, 7u << 29}, {0xC00, 0x30}},
+       2, 5, 5, 18, -1, 5, 1.5f, "2:3", "P965/G965"},
+      // G35, FSB 800, DDR2-667, modules only in channel 1.
+      {"G35 channel 1", 0x2980, true,
+       {{0x660, 0x00100000}, {0x69C, 1u << 17}, {0x650, 12u << 11 | 4u << 29}, {0x658, 4u << 16},
+        {0x29C, 3u << 17}, {0xC00, 0x22}},
+       1, 4, 4, 12, -1, 4, 10.0f / 6, "3:5", "G35"},
+      // GM965, FSB 800, DDR2-667, DIMM in channel 1 only (a ThinkPad's
+      // CxDRT1/CxDRT3: 4-4-11, CL5, tRFC 43); the firmware left MCHBAR off,
+      // so it is switched on for the read only.
+      {"GM965", 0x2A00, false,
+       {{0x1304, 0x00200000}, {0x1314, 0x01608442}, {0x131C, 0x01056282}, {0x1214, 0x00E000E7}, {0xC00, 0x42}}, 1,
+       4, 4, 11, 43, 5, 10.0f / 6, "3:5", "GM965/PM965"},
+      // GME965 whose CxDRT3 reads all ones: no CAS latency, no tRFC; FSB
+      // 533 with DDR2-533 is 1:2.
+      {"GME965 CxDRT3 all ones", 0x2A10, true,
+       {{0x1204, 0x00400020}, {0x1214, 3 | 3 << 5 | 15u << 21}, {0x121C, 0xFFFFFFFF}, {0xC00, 0x31}}, 1, 5, 5, 15,
+       -1, -1, 2, "1:2", "GME965/GLE960"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    auto& r = Mchbar(c.device);
+    if (!c.enabledByFirmware) host->Set32(0x48, 0xFED10000);
+    for (const Reg& reg : c.regs) r.Set32(reg.offset, reg.value);
+    CChipsetInterface* chipset = Start();
+    const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_STREQ(chipset->GetHostBridge()->chipName, c.chip);
+    EXPECT_EQ(m.typeCode, 7);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_EQ(m.tRFC, c.rfc);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_EQ(host->Get32(0x48) & 1, c.enabledByFirmware ? 1u : 0u) << "the MCHBAR enable as the firmware left it";
+  }
+}
+
+// The server hubs: E7xxx timings, channels and ECC from the host bridge's
+// DRT/DRC (and DDRCSR), the FB-DIMM hubs' channels from the branches'
+// AMBPRESENT and their FSB:FBD mapping from DDRFRQ.
+TEST_F(Chipset, IntelServerHubsFromTheirRegisterImages) {
+  struct Reg {
+    uint8_t device, function;
+    uint32_t offset, value;
+  };
+  struct Case {
+    const char* what;
+    uint16_t device;
+    std::vector<Reg> regs;
+    int type, channels;
+    const char* ecc;
+    float cl;
+    int rcd, rp, ras;
+    const char* ratioText;
+    float ratio;
+  } cases[] = {
+      // E7501: tRP 2, tRCD 3, CL2, tRAS 6; ECC, dual channel; synchronous.
+      {"E7501", 0x254C, {{0, 0, 0x78, 0x01 | 0x10 | 1u << 9}, {0, 0, 0x7C, 2u << 20 | 1u << 22}}, 6, 2, "ECC", 2, 3,
+       2, 6, "1:1", 1},
+      // E7500 always runs both channels; no ECC.
+      {"E7500", 0x2540, {{0, 0, 0x78, 0x02 | 2u << 9}, {0, 0, 0x7C, 0}}, 6, 2, "No-ECC", 2.5f, 2, 3, 5, "1:1", 1},
+      // E7205, single channel, its clock not tied to the bus.
+      {"E7205", 0x255D, {{0, 0, 0x78, 0}, {0, 0, 0x7C, 0}}, 6, 1, "No-ECC", 2.5f, 3, 3, 7, "", -1},
+      // E7520: CL3, tRP 4, tRCD 3, tRAS 13; ECC; DDRCSR dual channel.
+      {"E7520", 0x3590, {{0, 0, 0x78, 1u << 2 | 1u << 9 | 2u << 14}, {0, 0, 0x7C, 2u << 20}, {0, 0, 0x98, 3u << 28}},
+       -1, 2, "ECC", 3, 3, 4, 13, "", -1},
+      // 5000P: three channels with buffers, ECC on, FBD faster than the bus.
+      {"5000P", 0x25D8,
+       {{21, 0, 0x64, 0x00010001}, {22, 0, 0x64, 0x00000001}, {16, 1, 0x40, 1u << 5}, {16, 1, 0x54, 0x20u << 16}}, 8,
+       3, "ECC", -1, -1, -1, -1, "4:5", 1.25f},
+      // 5400: one channel, ECC off, bus faster than the FBD; branch 0's
+      // AMBPRESENT reads all ones and counts nothing.
+      {"5400", 0x4000,
+       {{21, 0, 0x64, 0xFFFFFFFF}, {22, 0, 0x64, 0x00030000}, {16, 1, 0x40, 0}, {16, 1, 0x54, 0x03u << 16}}, 8, 1,
+       "No-ECC", -1, -1, -1, -1, "5:4", 0.8f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    host = &Add(0, 0, 0, c.device);
+    for (const Reg& r : c.regs) {
+      PciFunction* f = r.device == 0 ? host : env->machine->FindPciFunction(0, r.device, r.function);
+      if (!f) f = &Add(0, r.device, r.function, 0x25F0, 0x08800000);
+      f->Set32(r.offset, r.value);
+    }
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_STREQ(m.eccText, c.ecc);
+    EXPECT_EQ(m.eccEnabled, std::string(c.ecc) == "ECC" ? 1 : 0);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+  }
+}
+
+// The 8xx and 915/925 hubs. The 865/875 timings sit behind device 6,
+// shown for the read only and hidden again afterwards.
+TEST_F(Chipset, Intel8xxHubsFromTheirRegisterImages) {
+  struct Reg {
+    uint8_t function;  // of device 0; 6: device 6's window; 0x44: MCHBAR
+    uint32_t offset, value;
+  };
+  struct Case {
+    const char* what;
+    uint16_t device;
+    bool f4Writable;
+    std::vector<Reg> regs;
+    int type, channels;
+    float cl;
+    int rcd, rp, ras;
+    const char* ratioText;
+    float ratio;
+  } cases[] = {
+      // 875P, FSB 800 with DDR400: CL2.5, tRCD 2, tRP 3, tRAS 7, dual
+      // channel.
+      {"875P", 0x2578, true, {{0, 0xC4, (2u | 2u << 10) << 16}, {6, 0x60, 2u << 2 | 1u | 3u << 7}, {6, 0x68, 1u << 21}},
+       6, 2, 2.5f, 2, 3, 7, "1:1", 1},
+      // 865 whose device 6 cannot be shown: the clock only.
+      {"865 device 6 stays hidden", 0x2570, false, {{0, 0xC4, (1u | 1u << 10) << 16}, {6, 0x60, 0}}, 6, -1, -1, -1,
+       -1, -1, "4:5", 1.25f},
+      // 855PM: tRP 2, tRCD 3, CL2, tRAS 6; DDR333 on a 400 MT/s bus.
+      {"855PM", 0x3340, true, {{0, 0x78, 0x01 | 0x10 | 1u << 9}, {0, 0xC4, 1u << 26}}, 6, -1, 2, 3, 2, 6, "3:5",
+       5.0f / 3},
+      // 855GM: CL2, tRCD 3, tRP 2, tRAS 5 in function 1; function 3's
+      // clock select 6.
+      {"855GM", 0x3580, true, {{1, 0x60, 0x20 | 1u << 2 | 2u | 3u << 9}, {3, 0xC0, 6}}, 6, -1, 2, 3, 2, 5, "4:5",
+       1.25f},
+      // 925X, DDR2-533 4-4-4-12 interleaved on an 800 MT/s bus.
+      {"925X", 0x2584, true,
+       {{0x44, 0x120, 2}, {0x44, 0x200, 2}, {0x44, 0x114, 2 | 2u << 4 | 1u << 8 | 12u << 20}, {0x44, 0xC00, 0x31}}, 7,
+       2, 4, 4, 4, 12, "2:3", 1.5f},
+      // 915GM with DDR333 2.5-3-3-8 in one channel on a 533 MT/s bus... of
+      // DDR: select 1 is 5:4.
+      {"915GM DDR", 0x2590, true,
+       {{0x44, 0x120, 1}, {0x44, 0x200, 0}, {0x44, 0x114, 1 | 1u << 4 | 1u << 8 | 8u << 20}, {0x44, 0xC00, 0x10}}, 6,
+       1, 2.5f, 3, 3, 8, "5:4", 0.8f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    PciFunction* overflow = nullptr;
+    host = &env->machine->AddPciFunction(std::make_unique<Hub875>(c.device, overflow));
+    host->SetWritable(0xF4, 1, c.f4Writable ? 0x02 : 0x00);
+    emu::MchbarRegisters* mchbar = nullptr;
+    emu::MchbarRegisters* window6 = nullptr;
+    for (const Reg& r : c.regs) {
+      if (r.function == 0x44) {
+        if (!mchbar) mchbar = &emu::parts::AddMchbar(*env->machine, *host, 0xFED14000, 0x1000, 0x44);
+        mchbar->Set32(r.offset, r.value);
+      } else if (r.function == 6) {
+        if (!overflow) {
+          overflow = &Add(0, 6, 0, 0x257B, 0x08800002);
+          window6 = &emu::parts::AddMchbar(*env->machine, *overflow, 0xFEB00000, 0x1000, 0x10);
+          overflow->hidden = true;
+        }
+        window6->Set32(r.offset, r.value);
+      } else if (r.function == 0) {
+        host->Set32(r.offset, r.value);
+      } else {
+        PciFunction* f = env->machine->FindPciFunction(0, 0, r.function);
+        if (!f) f = &Add(0, 0, r.function, 0x3584, 0x08800002);
+        f->Set32(r.offset, r.value);
+      }
+    }
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+    EXPECT_EQ(host->Get8(0xF4), 0) << "device 6 hidden again as the firmware left it";
+    if (overflow) EXPECT_TRUE(overflow->hidden);
+  }
+}
+
+// NVIDIA's controllers: nForce2 in the host bridge device's functions 1-3,
+// nForce4 Intel Edition in device 1 with the clock in 0:0.2.
+TEST_F(Chipset, NvidiaControllersFromTheirRegisterImages) {
+  struct Reg {
+    uint8_t device, function;
+    uint32_t offset, value;
+  };
+  struct Case {
+    const char* what;
+    uint16_t device;
+    std::vector<Reg> regs;
+    int type, channels;
+    float cl;
+    int rcd, rp, ras;
+    const char* ratioText;
+    float ratio;
+  } cases[] = {
+      // DDR 2.5-3-3-7 in slots 1 and 3 (both channels); 0x70 holds no PLL
+      // setting, 0x7C does: N/M = 4/3.
+      {"nForce2 dual channel", 0x01E0,
+       {{0, 1, 0x90, 7u << 15 | 3u << 20 | 3u << 28}, {0, 1, 0xA0, 6u << 4}, {0, 2, 0x40, 1}, {0, 2, 0x44, 0},
+        {0, 2, 0x48, 1}, {0, 3, 0x70, 0}, {0, 3, 0x7C, 3 | 4u << 4}},
+       6, 2, 2.5f, 3, 3, 7, "3:4", 4.0f / 3},
+      // One DIMM in slot 2, synchronous; a CAS code the part does not use.
+      {"nForce2 single channel", 0x01E0,
+       {{0, 1, 0x90, 6u << 15 | 2u << 20 | 2u << 28}, {0, 1, 0xA0, 7u << 4}, {0, 2, 0x40, 0}, {0, 2, 0x44, 1},
+        {0, 2, 0x48, 0}, {0, 3, 0x70, 1 | 1u << 4}},
+       6, 1, -1, 2, 2, 6, "1:1", 1},
+      // DDR2 5-5-5-15, dual channel, memory PLL 3:5.
+      {"nForce4 Intel Edition", 0x0071,
+       {{1, 0, 0x8C, 15u << 16 | 5u << 24}, {1, 0, 0x9C, 5u << 8}, {1, 1, 0xD0, 5u << 4}, {1, 1, 0x80, 3},
+        {0, 2, 0x60, 0}, {0, 2, 0x74, 3 | 5u << 4}},
+       7, 2, 5, 5, 5, 15, "3:5", 5.0f / 3},
+      // Synchronous mode wins over the PLL setting; timing fields left at
+      // zero are no timings.
+      {"nForce4 Intel Edition synchronous", 0x0071,
+       {{1, 0, 0x8C, 0}, {1, 1, 0x80, 0}, {0, 2, 0x60, 1u << 22}, {0, 2, 0x74, 3 | 5u << 4}}, 7, 1, -1, -1, -1, -1,
+       "1:1", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    host = &Add(0, 0, 0, c.device, 0x06000000, 0x10DE);
+    for (const Reg& r : c.regs) {
+      PciFunction* f = env->machine->FindPciFunction(0, r.device, r.function);
+      if (!f) f = &Add(0, r.device, r.function, 0x01EB, 0x05000000, 0x10DE);
+      f->Set32(r.offset, r.value);
+    }
+    const CMemoryInfo& m = *Start()->GetMemoryInfo();
+    EXPECT_EQ(m.typeCode, c.type);
+    EXPECT_EQ(m.channelCount, c.channels);
+    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    EXPECT_EQ(m.tRCD, c.rcd);
+    EXPECT_EQ(m.tRP, c.rp);
+    EXPECT_EQ(m.tRAS, c.ras);
+    EXPECT_STREQ(m.ratioText, c.ratioText);
+    EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
+  }
+}
+
+// VIA KX133/KT133: register 0x69 bit 6 puts the DRAM clock 33 MHz above
+// the bus clock; the rule follows the register across refreshes.
+TEST_F(Chipset, ViaSdramClockFollowsTheClockSelect) {
+  host = &Add(0, 0, 0, 0x0305, 0x06000003, 0x1106);
+  host->Set8(0x69, 0x40);
+  CChipsetInterface* chipset = Start();
+  const CMemoryInfo& m = *chipset->GetMemoryInfo();
+  EXPECT_STREQ(chipset->GetHostBridge()->chipName, "KT133");
+  EXPECT_EQ(m.typeCode, 5);
+  EXPECT_STREQ(m.ratioText, "FSB + 33 MHz");
+  EXPECT_NEAR(chipset->ComputeDramFrequency(100, 10), 133.34f, 0.001f);
+  host->Set8(0x69, 0x00);
+  chipset->Refresh();
+  EXPECT_STREQ(m.ratioText, "1:1");
+  EXPECT_NEAR(chipset->ComputeDramFrequency(133.33f, 10), 133.33f, 0.001f) << "the offset no longer applies";
+  host->Set8(0x69, 0x40);
+  chipset->Refresh();
+  EXPECT_NEAR(chipset->ComputeDramFrequency(100, 10), 133.34f, 0.001f) << "the earlier ratio no longer applies";
 }
 
 TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {

@@ -193,12 +193,16 @@ TEST_F(SpdInterface, ModuleTemperatureFollowsEveryMonitoringRefresh) {
 class FbDimmSpdHost : public CSMBusRegisterSpace {
  public:
   FbDimmSpdHost() : CSMBusRegisterSpace(nullptr, 0x808625F5, 2000) {}
-  int ReadByte(uint8_t slave, uint8_t command, uint8_t* value) override {
-    if (slave > 3 || !types[slave] || command >= 128) return 0;
-    *value = command == 2 ? types[slave] : command == 11 ? 12 : command == 9 ? 1 : command == 10 ? 4 : 0x11;
-    return 1;
-  }
   uint8_t types[4] = {9, 3, 10, 0};
+
+ protected:
+  bool Transfer(SMBusTransfer& t) override {
+    const uint8_t slave = t.slave, command = t.command;
+    if (!t.read || t.protocol != SMBusTransfer::kByteData) return false;
+    if (slave > 3 || !types[slave] || command >= 128) return false;
+    t.data[0] = command == 2 ? types[slave] : command == 11 ? 12 : command == 9 ? 1 : command == 10 ? 4 : 0x11;
+    return true;
+  }
 };
 
 TEST_F(SpdInterface, FullyBufferedControllersSpdBuses) {

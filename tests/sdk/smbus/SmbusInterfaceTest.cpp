@@ -191,11 +191,15 @@ namespace {
 TEST(SmbusHostRegistry, EveryHostClassIsListedOnceAndEveryPciIdHasOneHost) {
   std::set<std::string> names;
   std::map<uint32_t, std::string> owner;
+  std::map<uint32_t, std::string> configOwner;
   for (const SMBusHostClass* host : SMBusHostClasses()) {
     EXPECT_TRUE(names.insert(host->name).second) << host->name << " listed twice";
-    EXPECT_FALSE(host->ids.empty()) << host->name;
-    // The factory makes the class the row names.
-    std::unique_ptr<CSMBusRegisterSpace> made(host->create(nullptr, 0xFFFFFFFF));
+    // A class is found either behind an I/O base or in configuration
+    // registers, and its factory makes the class the row names.
+    ASSERT_NE(host->ids.empty(), host->configIds.empty()) << host->name;
+    std::unique_ptr<CSMBusRegisterSpace> made(
+        host->ids.empty() ? host->createInConfig(nullptr, 0, 0, 0, host->configIds[0], 0xFFFFFFFF)
+                          : host->create(nullptr, 0xFFFFFFFF));
     ASSERT_NE(made, nullptr) << host->name;
     EXPECT_STREQ(made->ClassName(), host->name);
     for (const SMBusHostId& id : host->ids) {
@@ -204,10 +208,17 @@ TEST(SmbusHostRegistry, EveryHostClassIsListedOnceAndEveryPciIdHasOneHost) {
       auto [it, fresh] = owner.emplace(key, host->name);
       EXPECT_TRUE(fresh) << std::hex << key << " claimed by " << it->second << " and " << host->name;
     }
+    for (const SMBusConfigHostId& id : host->configIds) {
+      const uint32_t key = static_cast<uint32_t>(id.vendor) << 16 | id.device;
+      auto [it, fresh] = configOwner.emplace(key, host->name);
+      EXPECT_TRUE(fresh || it->second == host->name)
+          << std::hex << key << " claimed by " << it->second << " and " << host->name;
+    }
   }
   // The classes of the chipsets the emulated boards carry are among them.
   for (const char* expected : {"Intel_ICH4_SMBusRegisterSpace", "ATI_SB_SMBusRegisterSpace",
-                               "nVidia_SMBusRegisterSpace", "VIA_VT82_SMBusRegisterSpace"})
+                               "nVidia_SMBusRegisterSpace", "VIA_VT82_SMBusRegisterSpace",
+                               "Intel_5000X_SMBusRegisterSpace", "Intel_X79_SMBusRegisterSpace"})
     EXPECT_TRUE(names.count(expected)) << expected;
 }
 

@@ -15,8 +15,12 @@
 #include "sdk/access/AMD_AM755_SMBusRegisterSpace.h"
 #include "sdk/access/ATI_SB_SMBusRegisterSpace.h"
 #include "sdk/access/Intel_ICH1_SMBusRegisterSpace.h"
+#include "sdk/access/Intel_ICH4_SMBusRegisterSpace.h"
+#include "sdk/access/Intel_SCH_SMBusRegisterSpace.h"
 #include "sdk/access/SiS968_SMBusRegisterSpace.h"
 #include "sdk/access/SiS_SMBusRegisterSpace.h"
+#include "sdk/access/VIA_VT82_SMBusRegisterSpace.h"
+#include "sdk/access/nVidia_SMBusRegisterSpace.h"
 #include "tests/sdk/smbus/hosts/HostFake.h"
 
 namespace {
@@ -82,6 +86,50 @@ TEST(PortHosts, NothingIsWrittenFromARegisterThatDidNotAnswer) {
     for (uint16_t reg : c.untouched) EXPECT_EQ(f.WritesTo(reg), 0) << "register " << reg;
     for (const RegisterFake::Access& a : f.log)
       EXPECT_FALSE(a.write && a.reg == 2 && (a.value & 0x40)) << "a start was written";
+  }
+}
+
+// ---- Every class: what it cannot do fails before any register is touched
+
+TEST(PortHosts, MissingProtocolsAndEmptyBlocksFailWithoutAnAccess) {
+  // Which operations each host has: byte read, word read, byte write, word
+  // write, block read, block write. The others fail at once, a read leaving
+  // 0 in its outputs; an empty block write is no SMBus block on any host.
+  struct Case {
+    const char* name;
+    std::function<CSMBusRegisterSpace*(CIOSpace*)> make;
+    bool has[6];
+  } cases[] = {
+      {"Ich1", [](CIOSpace* w) { return new Intel_ICH1_SMBusRegisterSpace(w); }, {1, 1, 1, 1, 1, 1}},
+      {"Ich4", [](CIOSpace* w) { return new Intel_ICH4_SMBusRegisterSpace(w); }, {1, 1, 1, 1, 1, 1}},
+      {"AtiSb", [](CIOSpace* w) { return new ATI_SB_SMBusRegisterSpace(w); }, {1, 1, 1, 1, 1, 1}},
+      {"Via", [](CIOSpace* w) { return new VIA_VT82_SMBusRegisterSpace(w); }, {1, 1, 1, 1, 1, 1}},
+      {"Sis", [](CIOSpace* w) { return new SiS_SMBusRegisterSpace(w); }, {1, 1, 1, 1, 1, 1}},
+      {"AliM1563", [](CIOSpace* w) { return new ALI_M1563_SMBusRegisterSpace(w); }, {1, 1, 1, 1, 0, 0}},
+      {"NVidia", [](CIOSpace* w) { return new nVidia_SMBusRegisterSpace(w); }, {1, 1, 1, 1, 0, 0}},
+      {"AliM7101", [](CIOSpace* w) { return new ALI_M7101_SMBusRegisterSpace(w); }, {1, 0, 1, 0, 0, 0}},
+      {"Am755", [](CIOSpace* w) { return new AMD_AM755_SMBusRegisterSpace(w); }, {1, 0, 0, 0, 0, 0}},
+      {"Sch", [](CIOSpace* w) { return new Intel_SCH_SMBusRegisterSpace(w); }, {1, 0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::EmulatedSdk env;
+    RegisterFake f;
+    DirectWindow window(&f);
+    std::unique_ptr<CSMBusRegisterSpace> host(c.make(&window));
+    uint8_t lo = 0xEE, hi = 0xEE, block[32] = {};
+    const uint8_t out[2] = {1, 2};
+    if (!c.has[1]) {
+      EXPECT_EQ(host->ReadWord(kPresent, 0x00, &lo, &hi), 0);
+      EXPECT_EQ(lo, 0);
+      EXPECT_EQ(hi, 0);
+    }
+    if (!c.has[2]) EXPECT_EQ(host->WriteByte(kPresent, 0x00, 0x12), 0);
+    if (!c.has[3]) EXPECT_EQ(host->WriteWord(kPresent, 0x00, 0x12, 0x34), 0);
+    if (!c.has[4]) EXPECT_EQ(host->ReadBlock(kPresent, 0x00, block), -1);
+    if (!c.has[5]) EXPECT_EQ(host->WriteBlock(kPresent, 0x00, out, 2), -1);
+    EXPECT_EQ(host->WriteBlock(kPresent, 0x00, out, 0), -1);
+    EXPECT_TRUE(f.log.empty()) << f.log.size() << " register accesses";
   }
 }
 

@@ -1,0 +1,91 @@
+// Intel server memory controller hubs:
+//  - E7500, E7501, E7505, E7205 (DDR): DRT (0x78) holds tRP (bit 0 set: 2
+//    clocks, else 3), tRCD (bit 1 set: 2, else 3), CAS latency (bit 4 set:
+//    2, else 2.5) and tRAS (bits 10:9: 0 7 clocks, 1 6, 2 5); DRC (0x7C)
+//    the data integrity mode in bits 21:20 (nonzero: ECC) and the dual
+//    channel bit 22, which the E7500 does not have: it always runs both
+//    channels (the kernel's e7xxx_edac, the E7501 datasheet). The E7500
+//    and E7501 clock the memory with the front-side bus.
+//  - E7520, E7320, E7525: DRT (0x78) CAS latency - 2 in bits 3:2, tRP - 3
+//    in bit 9, tRCD - 3 in bit 10, tRAS - 11 in bits 15:14; DRC bits 21:20
+//    the data integrity mode; DDRCSR (0x9A) bits 13:12 both set in dual
+//    channel mode (e752x_edac).
+//  - 5000P/V/X/Z and 5400 (FB-DIMM): the branches' functions 21.0 and
+//    22.0 report the channels with an advanced memory buffer present
+//    (AMBPRESENT 0x64 and 0x66, one bit per DIMM; i5000_edac), function
+//    16.1 the ECC enable (MC 0x40 bit 5) and the FSB:FBD clock mapping in
+//    DDRFRQ (0x56): bits 5:4 on the 5000 (0 1:1, 2 4:5, 3 5:4), bits 2:0 on
+//    the 5400 (0, 1, 4 1:1, 2 4:5, 3 and 7 5:4). The DRAM timings live in
+//    the buffers on the DIMMs, not in the hub.
+#include <cstdio>
+#include <initializer_list>
+
+#include "sdk/memory/CChipsetInterface.h"
+#include "sdk/memory/CModuleInfo.h"
+#include "sdk/memory/ControllerReaders.h"
+
+using mc::Field;
+
+namespace {
+
+void SetEcc(CMemoryInfo& info, bool on) {
+  info.eccEnabled = on ? 1 : 0;
+  std::snprintf(info.eccText, sizeof(info.eccText), "%s", on ? "ECC" : "No-ECC");
+}
+
+// Fixed ratios by code: bus:memory.
+struct Ratio {
+  int bus, memory;
+};
+
+}  // namespace
+
+void ReadE750xController(CNorthBridge& bridge, CMemoryInfo& info, bool e7500, bool synchronous) {
+  info.typeCode = MEMTYPE_DDR;
+  const uint32_t drt = bridge.ReadConfig(0x78), drc = bridge.ReadConfig(0x7C);
+  if (drt != 0xFFFFFFFF) {
+    info.tRP = (drt & 0x01) ? 2 : 3;
+    info.tRCD = (drt & 0x02) ? 2 : 3;
+    info.casLatency = (drt & 0x10) ? 2.0f : 2.5f;
+    static constexpr int kTras[4] = {7, 6, 5, -1};
+    if (kTras[Field(drt, 10, 9)] > 0) info.tRAS = kTras[Field(drt, 10, 9)];
+  }
+  if (drc != 0xFFFFFFFF) {
+    SetEcc(info, Field(drc, 21, 20) != 0);
+    info.channelCount = (e7500 || (drc & (1u << 22))) ? 2 : 1;
+  }
+  if (synchronous) mc::SetRatio(info, 1, 1);
+}
+
+void ReadE752xController(CNorthBridge& bridge, CMemoryInfo& info) {
+  const uint32_t drt = bridge.ReadConfig(0x78), drc = bridge.ReadConfig(0x7C), csr = bridge.ReadConfig(0x98);
+  if (drt != 0xFFFFFFFF) {
+    info.casLatency = static_cast<float>(Field(drt, 3, 2) + 2);
+    info.tRP = static_cast<int>(Field(drt, 9, 9) + 3);
+    info.tRCD = static_cast<int>(Field(drt, 10, 10) + 3);
+    info.tRAS = static_cast<int>(Field(drt, 15, 14) + 11);
+  }
+  if (drc != 0xFFFFFFFF) SetEcc(info, Field(drc, 21, 20) != 0);
+  if (csr != 0xFFFFFFFF) info.channelCount = Field(csr, 29, 28) == 3 ? 2 : 1;  // DDRCSR is the upper half
+}
+
+// The hub's other functions sit on bus 0 next to the host bridge.
+void ReadFbdController(CNorthBridge& /*bridge*/, CMemoryInfo& info, bool i5400) {
+  info.typeCode = MEMTYPE_FB_DDR2;
+  uint32_t v = 0;
+  int channels = 0;
+  bool known = false;
+  for (uint32_t device : {21u, 22u}) {
+    if (!mc::ReadPci(0, device, 0, 0x64, &v)) continue;  // AMBPRESENT0 and 1
+    known = true;
+    channels += (Field(v, 15, 0) != 0) + (Field(v, 31, 16) != 0);
+  }
+  if (known && channels) info.channelCount = channels;
+  if (mc::ReadPci(0, 16, 1, 0x40, &v)) SetEcc(info, v & (1u << 5));
+  if (!mc::ReadPci(0, 16, 1, 0x54, &v)) return;
+  const uint32_t ddrfrq = Field(v, 23, 16);
+  static constexpr Ratio k5000[4] = {{1, 1}, {0, 0}, {4, 5}, {5, 4}};
+  static constexpr Ratio k5400[8] = {{1, 1}, {1, 1}, {4, 5}, {5, 4}, {1, 1}, {0, 0}, {0, 0}, {5, 4}};
+  const Ratio r = i5400 ? k5400[Field(ddrfrq, 2, 0)] : k5000[Field(ddrfrq, 5, 4)];
+  mc::SetRatio(info, r.bus, r.memory);
+}
