@@ -39,10 +39,14 @@ bool Intel_5000X_SMBusRegisterSpace::Handshake(uint32_t commandWord, bool write,
   const uint32_t doneBit = write ? kWriteDone : kReadValid;
   const uint32_t waitMs = write ? 10 : 0;
   if (!WriteReg(commandReg, commandWord)) return false;
-  for (int n = 0; ReadStatus(status) && (*status & kBusy); ++n) {
-    if (n >= pollLimit) return false;
-    Wait(waitMs);
-  }
+  // A status that does not answer ends the transaction: nothing is
+  // written after it.
+  bool unanswered = false;
+  auto idle = [&] {
+    if (!ReadStatus(status)) unanswered = true;
+    return unanswered || !(*status & kBusy);
+  };
+  if (!Poll(pollLimit + 1, waitMs, false, idle) || unanswered) return false;
   for (int n = 0; n < pollLimit; ++n) {
     uint32_t cmd = 0;
     if (!ReadReg(commandReg, &cmd)) return false;

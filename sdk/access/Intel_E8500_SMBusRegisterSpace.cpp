@@ -4,10 +4,14 @@
 
 bool Intel_E8500_SMBusRegisterSpace::Handshake(uint32_t commandWord, bool write, uint32_t* status) {
   const uint32_t doneBit = write ? kWriteDone : kReadValid;
-  for (int n = 0; ReadStatus(status) && (*status & kBusy); ++n) {
-    if (n >= pollLimit) return false;
-    Wait(10);
-  }
+  // A status that does not answer ends the transaction: nothing is
+  // written after it.
+  bool unanswered = false;
+  auto idle = [&] {
+    if (!ReadStatus(status)) unanswered = true;
+    return unanswered || !(*status & kBusy);
+  };
+  if (!Poll(pollLimit + 1, 10, false, idle) || unanswered) return false;
   if (!WriteReg(commandReg, commandWord)) return false;
   for (int n = 0; n < pollLimit; ++n) {
     if (!ReadStatus(status)) return false;

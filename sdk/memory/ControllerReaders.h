@@ -78,12 +78,16 @@ void Read945Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
 // The 965 family's hubs (946, Q963/Q965, P965/G965, G35, GM965/PM965,
 // GME965/GLE960).
 void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile);
+// GM45/GM47/PM45: the mobile 965 layout, memory type not known.
+void ReadGm45Controller(CNorthBridge& bridge, CMemoryInfo& info);
 // Intel server hubs: E7500/E7501/E7505/E7205 (`synchronous`: the memory
 // runs at the bus clock), E7520/E7320/E7525, and the FB-DIMM hubs 5000
-// and 5400.
+// and 5400, the 5100 (DDR2) and the 7300 (FB-DIMM).
 void ReadE750xController(CNorthBridge& bridge, CMemoryInfo& info, bool e7500, bool synchronous);
 void ReadE752xController(CNorthBridge& bridge, CMemoryInfo& info);
 void ReadFbdController(CNorthBridge& bridge, CMemoryInfo& info, bool i5400);
+void Read5100Controller(CNorthBridge& bridge, CMemoryInfo& info);
+void Read7300Controller(CNorthBridge& bridge, CMemoryInfo& info);
 // Intel 8xx and 915/925 hubs: 865/848 and 875P (their device 6 shown for
 // the read only), 855PM, 852GM/855GM, and 915/925/E7221 (`mobile`: 915GM).
 void Read875Controller(CNorthBridge& bridge, CMemoryInfo& info);

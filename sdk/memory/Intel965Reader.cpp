@@ -8,6 +8,11 @@
 // 0, population in bits 23:20 of 0x260), the mobile ones in the CxDRB /
 // CxDRT block at 0x1200 (channel 1 0x100 above; rank 3's boundary in the
 // upper half of 0x1204 is the channel's top, 0 when it is empty).
+// The GM45/GM47/PM45 keep the mobile layout and clock codes (coreboot's
+// northbridge/intel/gm45/gm45.h: CxDRB at 0x1200, CxDRT at 0x1210 + 0x100
+// per channel, CLKCFG at 0xC00; memtest86+ 5 decodes its timings and
+// clocks as the GM965's) but run DDR2 or DDR3, and nothing read here tells
+// which: their memory type stays unset.
 #include "sdk/memory/CChipsetInterface.h"
 #include "sdk/memory/CModuleInfo.h"
 #include "sdk/memory/ControllerReaders.h"
@@ -64,11 +69,7 @@ bool ReadField(const MchbarWindow& w, const TimingField& f, uint32_t channel, in
   return ok;
 }
 
-}  // namespace
-
-void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile) {
-  const Hub965& hub = mobile ? kMobile : kDesktop;
-  info.typeCode = MEMTYPE_DDR2;
+void ReadHub(CNorthBridge& bridge, CMemoryInfo& info, const Hub965& hub) {
   MchbarWindow w(bridge, 0x2000, true);
   if (!w.Ok()) return;
   int present[2] = {};
@@ -87,3 +88,12 @@ void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile) {
   uint32_t v = 0;
   if (w.Read(0xC00, &v)) mc::SetRatio(info, hub.fsbUnits[Field(v, 2, 0)], hub.memoryUnits[Field(v, 6, 4)]);
 }
+
+}  // namespace
+
+void Read965Controller(CNorthBridge& bridge, CMemoryInfo& info, bool mobile) {
+  info.typeCode = MEMTYPE_DDR2;
+  ReadHub(bridge, info, mobile ? kMobile : kDesktop);
+}
+
+void ReadGm45Controller(CNorthBridge& bridge, CMemoryInfo& info) { ReadHub(bridge, info, kMobile); }

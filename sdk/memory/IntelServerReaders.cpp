@@ -17,6 +17,18 @@
 //    DDRFRQ (0x56): bits 5:4 on the 5000 (0 1:1, 2 4:5, 3 5:4), bits 2:0 on
 //    the 5400 (0, 1, 4 1:1, 2 4:5, 3 and 7 5:4). The DRAM timings live in
 //    the buffers on the DIMMs, not in the hub.
+//  - 5100 (DDR2, two independent channels): device 16 function 1 holds MC
+//    (0x40, bit 5 error detection enable); devices 21.0 and 22.0 are the
+//    memory maps of channels 0 and 1, each with six Memory Technology
+//    Registers (words at 0x154, 0x156, 0x158, 0x15A, 0x1B0, 0x1B2), bit 10
+//    DIMM present (the kernel's i5100_edac, 5100 MCH datasheet 318378).
+//  - 7300 (FB-DIMM, two branches of two channels): device 16 function 1
+//    holds MC_SETTINGS (0x40, bit 5 ECC enable) and MC_SETTINGS_A (0x58,
+//    bit 14 single channel mode: only channel 0 of branch 0); devices 21.0
+//    and 22.0 are branches 0 and 1 with eight MTRs (words at 0x80 to 0x8E),
+//    bit 8 DIMMs present; outside single mode the two channels of a branch
+//    are filled together, so a branch with DIMMs runs two channels (the
+//    kernel's i7300_edac, 7300 MCH datasheet 318082).
 #include <cstdio>
 #include <initializer_list>
 
@@ -88,4 +100,45 @@ void ReadFbdController(CNorthBridge& /*bridge*/, CMemoryInfo& info, bool i5400) 
   static constexpr Ratio k5400[8] = {{1, 1}, {1, 1}, {4, 5}, {5, 4}, {1, 1}, {0, 0}, {0, 0}, {5, 4}};
   const Ratio r = i5400 ? k5400[Field(ddrfrq, 2, 0)] : k5000[Field(ddrfrq, 5, 4)];
   mc::SetRatio(info, r.bus, r.memory);
+}
+
+namespace {
+
+// Devices 21.0 and 22.0 whose memory technology registers (dwords at
+// `offsets`, two 16-bit registers each) show a DIMM by `presentBit`: the
+// number of them with one, or -1 when none could be read.
+int DevicesWithDimms(std::initializer_list<uint32_t> offsets, int presentBit) {
+  int known = 0, populated = 0;
+  for (uint32_t device : {21u, 22u}) {
+    bool any = false;
+    for (uint32_t offset : offsets) {
+      uint32_t v = 0;
+      if (!mc::ReadPci(0, device, 0, offset, &v)) continue;
+      ++known;
+      any = any || (v & (1u << presentBit)) || (v & (1u << (16 + presentBit)));
+    }
+    populated += any;
+  }
+  return known ? populated : -1;
+}
+
+}  // namespace
+
+void Read5100Controller(CNorthBridge& /*bridge*/, CMemoryInfo& info) {
+  info.typeCode = MEMTYPE_DDR2;
+  uint32_t v = 0;
+  if (mc::ReadPci(0, 16, 1, 0x40, &v)) SetEcc(info, v & (1u << 5));
+  if (const int channels = DevicesWithDimms({0x154, 0x158, 0x1B0}, 10); channels > 0) info.channelCount = channels;
+}
+
+void Read7300Controller(CNorthBridge& /*bridge*/, CMemoryInfo& info) {
+  info.typeCode = MEMTYPE_FB_DDR2;
+  uint32_t v = 0;
+  if (mc::ReadPci(0, 16, 1, 0x40, &v)) SetEcc(info, v & (1u << 5));
+  if (!mc::ReadPci(0, 16, 1, 0x58, &v)) return;  // the mode decides what the branches mean
+  if (v & (1u << 14)) {
+    info.channelCount = 1;
+    return;
+  }
+  if (const int branches = DevicesWithDimms({0x80, 0x84, 0x88, 0x8C}, 8); branches > 0) info.channelCount = 2 * branches;
 }

@@ -13,7 +13,7 @@ namespace {
 
 enum class Reader { None, Nehalem, UncoreRatio, Clarkdale, SandyBridge, IvyBridge, SandyBridgeE, Core2Series3,
                     Core2Series4, Atom, AmdDram, I945, I945Mobile,
-                    I965, I965Mobile, E7500, E7501, E750x, E752x, I5000, I5400,
+                    I965, I965Mobile, Gm45, E7500, E7501, E750x, E752x, I5000, I5400, I5100, I7300,
                     I875, I855Pm, I852Gm, I915, I915Mobile, Nforce2, Nforce4Intel, ViaSdram };
 
 struct Row {
@@ -70,7 +70,7 @@ constexpr Row kIntel[] = {
     {0x29A0, "P965/G965", Reader::I965},
     {0x2A00, "GM965/PM965", Reader::I965Mobile},
     {0x2A10, "GME965/GLE960", Reader::I965Mobile},
-    {0x2A40, "GM45/PM45", Reader::None},
+    {0x2A40, "GM45/PM45", Reader::Gm45},
     {0x29B0, "Q35", Reader::Core2Series3},
     {0x29C0, "P35/G33/G31", Reader::Core2Series3},
     {0x29D0, "Q33", Reader::Core2Series3},
@@ -88,11 +88,11 @@ constexpr Row kIntel[] = {
     {0x25D0, "5000Z", Reader::I5000},
     {0x25D4, "5000V", Reader::I5000},
     {0x25D8, "5000P", Reader::I5000},
-    {0x65C0, "5100", Reader::None},
+    {0x65C0, "5100", Reader::I5100},
     {0x4000, "5400", Reader::I5400},
     {0x4001, "5400A", Reader::I5400},
     {0x4003, "5400B", Reader::I5400},
-    {0x3600, "7300", Reader::None},
+    {0x3600, "7300", Reader::I7300},
     {0x3400, "X58", Reader::None},
     {0x3405, "X58", Reader::None},
     {0x3403, "5500", Reader::None},
@@ -137,11 +137,33 @@ constexpr Row kAti[] = {
     {0x9601, "RS880", Reader::None},
 };
 
+// The nForce parts for AMD processors (nForce3 onwards) have no memory
+// controller of their own: the processor's DRAM function (0:18.2, the AMD
+// rows) is read instead. Names as the PCI ID database gives them.
 constexpr Row kNvidia[] = {
     {0x01E0, "nForce2", Reader::Nforce2},
     {0x0071, "nForce4 Intel Edition", Reader::Nforce4Intel},
+    {0x00D1, "nForce3", Reader::None},
+    {0x00E1, "nForce3 250Gb", Reader::None},
     {0x005E, "nForce4", Reader::None},
+    {0x005F, "nForce4", Reader::None},
+    {0x00D3, "nForce4", Reader::None},
+    {0x0270, "MCP51", Reader::None},
+    {0x02F0, "C51", Reader::None},
+    {0x02F1, "C51", Reader::None},
+    {0x02F2, "C51", Reader::None},
+    {0x02F3, "C51", Reader::None},
+    {0x02F4, "C51", Reader::None},
+    {0x02F5, "C51", Reader::None},
+    {0x02F6, "C51", Reader::None},
+    {0x02F7, "C51", Reader::None},
     {0x0369, "MCP55", Reader::None},
+    {0x036A, "MCP55", Reader::None},
+    {0x03E2, "MCP61", Reader::None},
+    {0x03EA, "MCP61", Reader::None},
+    {0x0444, "MCP65", Reader::None},
+    {0x0541, "MCP67", Reader::None},
+    {0x0754, "MCP78S", Reader::None},
 };
 
 constexpr Row kVia[] = {
@@ -204,12 +226,15 @@ void Run(Reader reader, CNorthBridge& bridge, CMemoryInfo& info) {
     case Reader::I945Mobile: Read945Controller(bridge, info, true); break;
     case Reader::I965: Read965Controller(bridge, info, false); break;
     case Reader::I965Mobile: Read965Controller(bridge, info, true); break;
+    case Reader::Gm45: ReadGm45Controller(bridge, info); break;
     case Reader::E7500: ReadE750xController(bridge, info, true, true); break;
     case Reader::E7501: ReadE750xController(bridge, info, false, true); break;
     case Reader::E750x: ReadE750xController(bridge, info, false, false); break;
     case Reader::E752x: ReadE752xController(bridge, info); break;
     case Reader::I5000: ReadFbdController(bridge, info, false); break;
     case Reader::I5400: ReadFbdController(bridge, info, true); break;
+    case Reader::I5100: Read5100Controller(bridge, info); break;
+    case Reader::I7300: Read7300Controller(bridge, info); break;
     case Reader::I875: Read875Controller(bridge, info); break;
     case Reader::I855Pm: Read855PmController(bridge, info); break;
     case Reader::I852Gm: Read852GmController(bridge, info); break;

@@ -503,6 +503,9 @@ TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Reset();
+    // The board's chipset at 0:0.0 names itself; the processor's DRAM
+    // function gives the memory data.
+    Add(0, 0, 0, 0x00E1, 0x06000000, 0x10DE);
     auto& f2 = Add(0, 0x18, 2, 0x1102, 0x06000000, 0x1022);
     f2.Set32(0x88, c.timingLow);
     f2.Set32(0x90, c.configLow);
@@ -515,6 +518,7 @@ TEST_F(Chipset, AmdK8ControllerByProcessorRevision) {
     ASSERT_TRUE(sdk.CreateChipsetInterface());
     auto* chipset = static_cast<CChipsetInterface*>(sdk.FindInterface(INTERFACE_CHIPSET));
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
+    EXPECT_STREQ(chipset->GetHostBridge()->chipName, "nForce3 250Gb");
     EXPECT_EQ(m.typeCode, c.type);
     EXPECT_EQ(m.channelCount, c.channels);
     EXPECT_EQ(m.clockDivisor, c.divisor);
@@ -612,6 +616,12 @@ TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
       {"GME965 CxDRT3 all ones", 0x2A10, true,
        {{0x1204, 0x00400020}, {0x1214, 3 | 3 << 5 | 15u << 21}, {0x121C, 0xFFFFFFFF}, {0xC00, 0x31}}, 1, 5, 5, 15,
        -1, -1, 2, "1:2", "GME965/GLE960"},
+      // GM45 in the same layout: DDR3-800 6-6-6-15 in both channels, FSB
+      // 1066; DDR2 or DDR3 is not told by these registers.
+      {"GM45", 0x2A40, true,
+       {{0x1204, 0x00400020}, {0x1304, 0x00400020}, {0x1214, 4 | 4 << 5 | 15u << 21}, {0x121C, 3u << 23 | 59u << 13},
+        {0xC00, 0x56}},
+       2, 6, 6, 15, 59, 6, 1.5f, "2:3", "GM45/PM45"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -622,7 +632,7 @@ TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
     CChipsetInterface* chipset = Start();
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
     EXPECT_STREQ(chipset->GetHostBridge()->chipName, c.chip);
-    EXPECT_EQ(m.typeCode, 7);
+    EXPECT_EQ(m.typeCode, c.device == 0x2A40 ? -1 : 7);
     EXPECT_EQ(m.channelCount, c.channels);
     EXPECT_EQ(m.tRCD, c.rcd);
     EXPECT_EQ(m.tRP, c.rp);
@@ -673,15 +683,47 @@ TEST_F(Chipset, IntelServerHubsFromTheirRegisterImages) {
       {"5400", 0x4000,
        {{21, 0, 0x64, 0xFFFFFFFF}, {22, 0, 0x64, 0x00030000}, {16, 1, 0x40, 0}, {16, 1, 0x54, 0x03u << 16}}, 8, 1,
        "No-ECC", -1, -1, -1, -1, "5:4", 0.8f},
+      // 5100: a DIMM in channel 0 (MTR0) and one in channel 1 (MTR5, the
+      // upper word of 0x1B0); error detection on.
+      {"5100 both channels", 0x65C0, {{16, 1, 0x40, 1u << 5}, {21, 0, 0x154, 1u << 10}, {22, 0, 0x1B0, 1u << 26}}, 7, 2,
+       "ECC", -1, -1, -1, -1, "", -1},
+      // Channel 0's registers read all ones (no data); channel 1 has MTR3.
+      {"5100 one channel", 0x65C0,
+       {{16, 1, 0x40, 0}, {21, 0, 0x154, 0xFFFFFFFF}, {21, 0, 0x158, 0xFFFFFFFF}, {21, 0, 0x1B0, 0xFFFFFFFF},
+        {22, 0, 0x158, 1u << 26}},
+       7, 1, "No-ECC", -1, -1, -1, -1, "", -1},
+      // No memory maps and no control function at all: the type only.
+      {"5100 absent functions", 0x65C0, {}, 7, -1, "", -1, -1, -1, -1, "", -1},
+      // 7300: branch 0 has DIMMs in slot 5 (upper word of 0x84), branch
+      // 1's function is absent; both channels of branch 0 run.
+      {"7300 one branch", 0x3600, {{16, 1, 0x40, 1u << 5}, {16, 1, 0x58, 0}, {21, 0, 0x84, 1u << 24}}, 8, 2, "ECC", -1,
+       -1, -1, -1, "", -1},
+      {"7300 both branches", 0x3600,
+       {{16, 1, 0x40, 0}, {16, 1, 0x58, 0}, {21, 0, 0x80, 1u << 8}, {22, 0, 0x8C, 1u << 8}}, 8, 4, "No-ECC", -1, -1,
+       -1, -1, "", -1},
+      // Single channel mode: only channel 0 of branch 0, whatever the MTRs.
+      {"7300 single mode", 0x3600, {{16, 1, 0x40, 0}, {16, 1, 0x58, 1u << 14}, {21, 0, 0x80, 1u << 8}}, 8, 1,
+       "No-ECC", -1, -1, -1, -1, "", -1},
+      // MC_SETTINGS_A reads all ones: the mode is unknown, so the MTRs
+      // count nothing.
+      {"7300 mode unreadable", 0x3600, {{16, 1, 0x58, 0xFFFFFFFF}, {21, 0, 0x80, 1u << 8}}, 8, -1, "No-ECC", -1, -1, -1,
+       -1, "", -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Reset();
     host = &Add(0, 0, 0, c.device);
+    bool extended = false;
     for (const Reg& r : c.regs) {
       PciFunction* f = r.device == 0 ? host : env->machine->FindPciFunction(0, r.device, r.function);
       if (!f) f = &Add(0, r.device, r.function, 0x25F0, 0x08800000);
       f->Set32(r.offset, r.value);
+      if (r.offset >= 0x100) f->express = extended = true;
+    }
+    if (extended) {  // registers past 0x100 need the enhanced configuration window (HECBASE of 16.0)
+      env->machine->AddMmio(emu::parts::kMmconfigBase, 256u << 20, std::make_shared<emu::MmconfigWindow>(*env->machine));
+      PciFunction* f = env->machine->FindPciFunction(0, 16, 0);
+      (f ? *f : Add(0, 16, 0, 0x25F0, 0x08800000)).Set32(0x64, emu::parts::kMmconfigBase >> 16);
     }
     const CMemoryInfo& m = *Start()->GetMemoryInfo();
     EXPECT_EQ(m.typeCode, c.type);

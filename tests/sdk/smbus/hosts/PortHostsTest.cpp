@@ -124,10 +124,18 @@ TEST(PortHosts, MissingProtocolsAndEmptyBlocksFailWithoutAnAccess) {
       EXPECT_EQ(lo, 0);
       EXPECT_EQ(hi, 0);
     }
-    if (!c.has[2]) EXPECT_EQ(host->WriteByte(kPresent, 0x00, 0x12), 0);
-    if (!c.has[3]) EXPECT_EQ(host->WriteWord(kPresent, 0x00, 0x12, 0x34), 0);
-    if (!c.has[4]) EXPECT_EQ(host->ReadBlock(kPresent, 0x00, block), -1);
-    if (!c.has[5]) EXPECT_EQ(host->WriteBlock(kPresent, 0x00, out, 2), -1);
+    if (!c.has[2]) {
+      EXPECT_EQ(host->WriteByte(kPresent, 0x00, 0x12), 0);
+    }
+    if (!c.has[3]) {
+      EXPECT_EQ(host->WriteWord(kPresent, 0x00, 0x12, 0x34), 0);
+    }
+    if (!c.has[4]) {
+      EXPECT_EQ(host->ReadBlock(kPresent, 0x00, block), -1);
+    }
+    if (!c.has[5]) {
+      EXPECT_EQ(host->WriteBlock(kPresent, 0x00, out, 2), -1);
+    }
     EXPECT_EQ(host->WriteBlock(kPresent, 0x00, out, 0), -1);
     EXPECT_TRUE(f.log.empty()) << f.log.size() << " register accesses";
   }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ class ConfigFake : public CPCIConfigSpace {
     EXPECT_TRUE(b == kBus && d == kDev && f == kFn);
     ++accesses;
     ++reads[reg];
+    if (failing.count(reg)) return 0;
     uint32_t v = dwords[reg];
     if (onRead) onRead(reg, &v);
     *value = v;
@@ -39,6 +41,7 @@ class ConfigFake : public CPCIConfigSpace {
     EXPECT_EQ(reg & 3, 0u);
     EXPECT_TRUE(b == kBus && d == kDev && f == kFn);
     ++accesses;
+    ++writes;
     uint32_t before = dwords[reg];
     dwords[reg] = value;
     if (onWrite) onWrite(reg, value, before);
@@ -46,6 +49,8 @@ class ConfigFake : public CPCIConfigSpace {
   }
   std::map<uint32_t, uint32_t> dwords;
   std::map<uint32_t, int> reads;
+  std::set<uint32_t> failing;  // dwords whose reads fail
+  int writes = 0;
   int accesses = 0;
   std::function<void(uint32_t, uint32_t*)> onRead;
   std::function<void(uint32_t, uint32_t, uint32_t)> onWrite;
@@ -210,6 +215,28 @@ TEST(E8500Host, HostBusyBeforeTheCommandIsNeverStarted) {
   EXPECT_EQ(chip.starts, 0);
   EXPECT_GE(clock.Ms(), 20000u);
   EXPECT_LE(clock.Ms(), 20010u);
+}
+
+TEST(SpdStatus, AStatusThatDoesNotAnswerEndsTheTransactionWithoutAWrite) {
+  // The E8500 reads the status before its command, the 5000X right after
+  // its start: from the failed read on nothing more is written.
+  for (bool e8500 : {true, false}) {
+    SCOPED_TRACE(e8500 ? "E8500" : "5000X");
+    testsupport::EmulatedSdk env;
+    SpdChip chip(e8500 ? 0x80 : 0x74, e8500 ? 0x84 : 0x78, !e8500);
+    chip.config.failing.insert(e8500 ? 0x80 : 0x74);
+    std::unique_ptr<CSMBusRegisterSpace> host;
+    if (e8500)
+      host.reset(new Intel_E8500_SMBusRegisterSpace(&chip.config, kBus, kDev, kFn, 0x80, 0x84, 0x80862621));
+    else
+      host.reset(new Intel_5000X_SMBusRegisterSpace(&chip.config, kBus, kDev, kFn, 0x74, 0x78, 0x808625F5));
+    uint8_t v = 0xEE;
+    EXPECT_EQ(host->ReadByte(0, 0x02, &v), 0);
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(host->WriteByte(0, 0x20, 0x55), 0);
+    EXPECT_EQ(chip.config.writes, e8500 ? 0 : 2) << "the 5000X's two command words, nothing after them";
+    EXPECT_EQ(chip.starts, 0);
+  }
 }
 
 // ---- X79: status/command/control at 0x180 (slots 0x50-0x53) and 0x190
