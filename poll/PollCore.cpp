@@ -47,7 +47,9 @@ bool CPollCore::RefreshDisplay(QUARNSDK& sdk) {
   return false;
 }
 
-uint8_t CPollCore::GaugePosition(float mhz) {
+uint8_t CPollCore::GaugePosition(float mhz) { return static_cast<uint8_t>(static_cast<int>(GaugeScale(mhz))); }
+
+double CPollCore::GaugeScale(float mhz) {
   const double x = mhz;
   double p;
   if (x <= 1000) p = 0;
@@ -57,7 +59,7 @@ uint8_t CPollCore::GaugePosition(float mhz) {
   else if (x <= 5000) p = 120 + (x - 4000) * 60 / 1000;
   else if (x <= 6000) p = 180 + (x - 5000) * 75 / 1000;
   else p = 255;
-  return static_cast<uint8_t>(static_cast<int>(p));
+  return p;
 }
 
 void CPollCore::FeedGauge(QUARNSDK& sdk) {
@@ -69,6 +71,11 @@ void CPollCore::FeedGauge(QUARNSDK& sdk) {
   const float mhz = p ? p->GetCoreClock(0) : -1.0f;
   const uint8_t position = GaugePosition(mhz);
   if (position == dialPosition_) return;
+  // A steady clock on a step boundary measures a hair either side of it
+  // from cycle to cycle: the dial moves one step only when the clock is
+  // half a step past the boundary.
+  const double scale = GaugeScale(mhz);
+  if (dialPosition_ >= 0 && scale > dialPosition_ - 0.5 && scale < dialPosition_ + 1.5) return;
   // A failed write is tried again next cycle.
   if (hooks_.setDialPosition) hooks_.setDialPosition(gauge, position);
   else if (!static_cast<Brenmor_Tessel*>(gauge)->SetDialPosition(position)) return;

@@ -40,6 +40,8 @@ class CPollCore {
   // Gauge position for a core clock in MHz: piecewise linear from 1000 MHz
   // (0) to 6000 MHz (255), truncated toward zero.
   static uint8_t GaugePosition(float mhz);
+  // The same scale before it is cut to whole steps.
+  static double GaugeScale(float mhz);
 
   // The refresh steps of a cycle, each doing nothing when its interface is
   // missing. True when the interface was found and refreshed.

@@ -11,6 +11,7 @@
 #include "emu/chips/FintekHardwareMonitorBlock.h"
 #include "emu/chips/Nct7802.h"
 #include "emu/boards/BoardMonitoring.h"
+#include "emu/smbus/SmbusBus.h"
 #include "sdk/access/CIORequest.h"
 #include "sdk/access/CRegisterSpace.h"
 #include "sdk/core/CSensor.h"
@@ -121,7 +122,8 @@ TEST_F(EmulatedMonitorChips, ReplayedDumpDecodesLikeTheRealBoard) {
 }
 
 TEST_F(EmulatedMonitorChips, Nct7802ProbedAndReadOnItsAddress) {
-  auto chip = emu::boards::MakeBoardNct7802(machine, 0x2D);
+  emu::SmbusBus bus;
+  auto chip = emu::boards::AttachBoardNct7802(machine, bus, 0x2D);
   SlaveSpace space(*chip);
   CSMBusRequest request(0, 0x2D);
   ProbeResult id;
