@@ -11,6 +11,7 @@
 
 #include "cli/Json.h"
 #include "cli/Verbs.h"
+#include "poll/SensorRowFormat.h"
 #include "sdk/access/CPCIDevice.h"
 #include "sdk/access/CPCIHeader.h"
 #include "sdk/clock/CPLL.h"
@@ -135,7 +136,11 @@ void PrintAdapter(CDisplayAdapter* a, Json* json) {
     j.EndArray().Key("sensors").BeginArray();
     if (a->sensors)
       for (CSensor* s : Items(a->sensors))
-        if (s->IsValid()) j.BeginObject().Key("name").String(s->name).Key("value").Number(s->value).EndObject();
+        if (s->IsValid()) {
+          j.BeginObject().Key("name").String(s->name).Key("value").Number(s->value);
+          if (const SensorClassFormat* f = FindSensorClassFormat(s->ClassBits())) j.Key("kind").String(f->kind);
+          j.EndObject();
+        }
     j.EndArray().Key("chips").BeginArray();
     for (const std::string& chip : CardChips(a)) j.String(chip);
     j.EndArray().EndObject();
@@ -169,7 +174,11 @@ void PrintAdapter(CDisplayAdapter* a, Json* json) {
     if (r.rails[i] > 0) std::printf("\t%s (%s): %.5f V\n", kGpuRails[i].name, kGpuRails[i].key, r.rails[i]);
   if (a->sensors)
     for (CSensor* s : Items(a->sensors))
-      if (s->IsValid()) std::printf("\tSensor %s: %g\n", s->name, s->value);
+      if (s->IsValid()) {
+        // The card's own chips read out like the board's (`torvikctl sensors`).
+        const std::string text = FormatReading(s->ClassBits(), s->value, SensorStyle::kDetailed);
+        std::printf("\tSensor %s: %s\n", s->name, text.empty() ? std::to_string(s->value).c_str() : text.c_str());
+      }
   for (const std::string& chip : CardChips(a)) std::printf("\tChip on the card: %s\n", chip.c_str());
 }
 

@@ -30,9 +30,9 @@ TEST(TorvikctlGpuTest, TwoIdenticalCardsWithTheirRegulatorsAndChips) {
   ExpectHas(r, "\"chips\":[\"Analog Device ADT7475\"]");
   // The thermal chip's readings hang under its card: the GPU diode, the
   // board, the fan and its duty.
-  ExpectHas(r, "{\"name\":\"Remote 1\",\"value\":58.25},{\"name\":\"Local\",\"value\":41},"
-               "{\"name\":\"FANIN0\",\"value\":1900.");
-  ExpectHas(r, "{\"name\":\"PWM1\",\"value\":40}");
+  ExpectHas(r, "{\"name\":\"Remote 1\",\"value\":58.25,\"kind\":\"temperature\"},"
+               "{\"name\":\"Local\",\"value\":41,\"kind\":\"temperature\"},{\"name\":\"FANIN0\",\"value\":1900.");
+  ExpectHas(r, "{\"name\":\"PWM1\",\"value\":40,\"kind\":\"pwm\"}");
 }
 
 TEST(TorvikctlGpuTest, DirectReadingsOfEachMaker) {
@@ -42,7 +42,9 @@ TEST(TorvikctlGpuTest, DirectReadingsOfEachMaker) {
   } cases[] = {
       {"brenmor-x58",
        {"Adapter 1: NVIDIA GeForce GTX 480", "Chip GF100, revision A3, process 40 nm, family code 0x01060400",
-        "Level 0: core 702, shaders 1404, memory 1848 MHz"}},
+        "Level 0: core 702, shaders 1404, memory 1848 MHz",
+        // The card's thermal chip in the units `torvikctl sensors` uses.
+        "Sensor VCCP: +0.999 V", "Sensor Local: +41.0\xC2\xB0" "C", "Sensor FANIN0: 1900 RPM", "Sensor PWM1: 40%"}},
       {"brenmor-p55",
        {"Adapter 0: NVIDIA GeForce GTX 285", "Chip GT200, revision A1, process 65 nm, family code 0x01050200",
         "Memory: 1024 MB, GDDR3, 512 bits", "Level 0: core 648, shaders 1476, memory 1242 MHz"}},
