@@ -22,7 +22,7 @@ struct FaultRule {
   enum class Action { Fail, Override } action = Action::Fail;
   uint64_t value = 0;  // Override: the value a read returns
   int count = -1;      // times to fire; -1 = for ever
-  std::string tag;     // free text for SMBus-level faults ("nak", "collision", ...)
+  std::string tag{};   // free text for SMBus-level faults ("nak", "collision", ...)
 };
 
 class FaultInjector {

@@ -44,9 +44,9 @@ uint32_t SdkInterfacesWithDependencies(uint32_t wanted);
 
 struct SdkStartupHooks {
   // Called before each step with its progress text, or null for a plain step.
-  std::function<void(const char* text)> step;
+  std::function<void(const char* text)> step{};
   // The memory-module step, run after the clock generators.
-  std::function<void()> memoryModules;
+  std::function<void()> memoryModules{};
   // Which interfaces to create (dependencies are added).
   uint32_t interfaces = kSdkAll;
 };

@@ -30,9 +30,13 @@ TEST(KmioDeviceTest, ShortBuffersAndUnknownFunctionsAreInvalidParameters) {
   uint8_t in[64] = {}, out[64] = {};
   for (const RequestSize& r : kRequestSizes) {
     SCOPED_TRACE(r.function);
-    if (r.input) EXPECT_EQ(Call(dev, r.function, in, r.input - 1, out, sizeof(out)), kErrorInvalidParameter);
-    if (r.output) EXPECT_EQ(Call(dev, r.function, in, sizeof(in), out, r.output - 1), kErrorInvalidParameter);
-    if (r.input) EXPECT_EQ(Call(dev, r.function, nullptr, r.input, out, sizeof(out)), kErrorInvalidParameter);
+    if (r.input) {
+      EXPECT_EQ(Call(dev, r.function, in, r.input - 1, out, sizeof(out)), kErrorInvalidParameter);
+      EXPECT_EQ(Call(dev, r.function, nullptr, r.input, out, sizeof(out)), kErrorInvalidParameter);
+    }
+    if (r.output) {
+      EXPECT_EQ(Call(dev, r.function, in, sizeof(in), out, r.output - 1), kErrorInvalidParameter);
+    }
   }
   for (uint32_t f : {0x8FFu, 0x907u, 0x90Au, 0x90Fu, 0x91Bu, 0x941u, 0x943u})
     EXPECT_EQ(Call(dev, f, in, sizeof(in), out, sizeof(out)), kErrorInvalidParameter) << f;

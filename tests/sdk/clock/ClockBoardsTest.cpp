@@ -31,7 +31,7 @@ class ClockBoard {
   // "name:frequency(outputs key/divider/multiplier)|..." of every PLL.
   std::string Describe() {
     std::string s;
-    char b[96];
+    char b[300];
     for (int i = 0; i < PLLCount(); ++i) {
       CPLL* p = PLLAt(i);
       std::snprintf(b, sizeof(b), "%s:%.2f(", p->name, p->GetFrequency());

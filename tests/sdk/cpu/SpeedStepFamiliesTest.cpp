@@ -112,8 +112,8 @@ TEST(SpeedStepWrites, OnlyTheFieldChangesAndCodesOutsideItAreRefused) {
        0xABCD00000000AB2Aull, {-1, 256}, {-1, 256}},
       {"Pentium M", [] { return new Mobile_FIDVID_Control(); }, 0x0C, 0x20, 0xABCD000000000CCDull,
        0xABCD00000000AB20ull, {-1, 256}, {-1, 256}},
-      {"Core", [] { return new Core_FIDVID_Control(); }, 0x0B, 0x21, 0xABCD00000000ABCDull & ~0x1F00ull | 0x0B00,
-       0xABCD00000000ABCDull & ~0x3Full | 0x21, {-1, 0, 32}, {-1, 64}},
+      {"Core", [] { return new Core_FIDVID_Control(); }, 0x0B, 0x21, (0xABCD00000000ABCDull & ~0x1F00ull) | 0x0B00,
+       (0xABCD00000000ABCDull & ~0x3Full) | 0x21, {-1, 0, 32}, {-1, 64}},
   };
   CpuTestBench bench(emu::NehalemBloomfieldI7_920());
   PerfRegisters regs(bench, 0x0000123000000E1Aull, kControl);

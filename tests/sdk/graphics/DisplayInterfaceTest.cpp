@@ -238,7 +238,9 @@ TEST_F(NvidiaRegisters, MemoryClock) {
     Set(*gt200, {{0x4008, c.r4008}, {0x400C, c.r400C}, {0x4018, c.r4018}, {0x401C, c.r401C}});
     float mhz = -1, lo = 0, hi = 0;
     EXPECT_EQ(api->GetMemoryClock(a, 0, &mhz, &lo, &hi), c.mhz > 0);
-    if (c.mhz > 0) EXPECT_FLOAT_EQ(mhz, c.mhz);
+    if (c.mhz > 0) {
+      EXPECT_FLOAT_EQ(mhz, c.mhz);
+    }
   }
   EXPECT_FLOAT_EQ(NVIDIA_DirectIO_DisplayAPI::MemoryMHz(0x80010000, 0x1B02), 729.0f);
 }
@@ -258,9 +260,13 @@ TEST_F(NvidiaRegisters, CoreAndShaderClocksFollowTheClockSelect) {
     gt200->SetRegister(0xC040, c.select);
     float mhz = -1, lo = 0, hi = 0;
     EXPECT_EQ(api->GetCoreClock(a, 0, &mhz, &lo, &hi), c.core > 0);
-    if (c.core > 0) EXPECT_FLOAT_EQ(mhz, c.core);
+    if (c.core > 0) {
+      EXPECT_FLOAT_EQ(mhz, c.core);
+    }
     EXPECT_EQ(api->GetShaderClock(a, 0, &mhz, &lo, &hi), c.shader > 0);
-    if (c.shader > 0) EXPECT_FLOAT_EQ(mhz, c.shader);
+    if (c.shader > 0) {
+      EXPECT_FLOAT_EQ(mhz, c.shader);
+    }
   }
   // The G80 has no such PLL registers for the backend.
   float mhz = -1, lo = 0, hi = 0;
@@ -296,11 +302,17 @@ TEST_F(NvidiaRegisters, FermiClocksFromTheClockTree) {
     for (auto [o, v] : c.regs) gf100->SetRegister(o, v);
     float mhz = -1, lo = 0, hi = 0;
     EXPECT_EQ(api->GetShaderClock(f, 0, &mhz, &lo, &hi), c.shader > 0);
-    if (c.shader > 0) EXPECT_FLOAT_EQ(mhz, c.shader);
+    if (c.shader > 0) {
+      EXPECT_FLOAT_EQ(mhz, c.shader);
+    }
     EXPECT_EQ(api->GetCoreClock(f, 0, &mhz, &lo, &hi), c.shader > 0);
-    if (c.shader > 0) EXPECT_FLOAT_EQ(mhz, c.shader / 2);
+    if (c.shader > 0) {
+      EXPECT_FLOAT_EQ(mhz, c.shader / 2);
+    }
     EXPECT_EQ(api->GetMemoryClock(f, 0, &mhz, &lo, &hi), c.memory > 0);
-    if (c.memory > 0) EXPECT_FLOAT_EQ(mhz, c.memory);
+    if (c.memory > 0) {
+      EXPECT_FLOAT_EQ(mhz, c.memory);
+    }
   }
 }
 

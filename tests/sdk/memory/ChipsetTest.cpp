@@ -469,7 +469,9 @@ TEST_F(Chipset, AmdLaterFamiliesFromTheirRegisterImages) {
     EXPECT_EQ(m.tRAS, c.ras);
     EXPECT_EQ(m.tRFC, c.rfc);
     EXPECT_EQ(m.commandRate, c.cr);
-    if (c.ratio > 0) EXPECT_NEAR(chipset->ComputeDramFrequency(200, 20), 200 * c.ratio, 0.01);
+    if (c.ratio > 0) {
+      EXPECT_NEAR(chipset->ComputeDramFrequency(200, 20), 200 * c.ratio, 0.01);
+    }
   }
 }
 
@@ -818,7 +820,9 @@ TEST_F(Chipset, Intel8xxHubsFromTheirRegisterImages) {
     EXPECT_STREQ(m.ratioText, c.ratioText);
     EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
     EXPECT_EQ(host->Get8(0xF4), 0) << "device 6 hidden again as the firmware left it";
-    if (overflow) EXPECT_TRUE(overflow->hidden);
+    if (overflow) {
+      EXPECT_TRUE(overflow->hidden);
+    }
   }
 }
 

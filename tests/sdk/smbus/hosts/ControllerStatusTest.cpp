@@ -92,7 +92,9 @@ TEST_P(Commands, EnableChangesOnlyTheBitAndRestorePutsItBack) {
   const CommandCase& c = GetParam();
   Build(!c.enableSets);
   ASSERT_FALSE(HasFailure());
-  if (!c.enableSets) EXPECT_EQ(pci->FindPCIDevice(0, 31, 3), nullptr) << "hidden at the start";
+  if (!c.enableSets) {
+    EXPECT_EQ(pci->FindPCIDevice(0, 31, 3), nullptr) << "hidden at the start";
+  }
   EXPECT_NE(command->Save(), 0);
   EXPECT_EQ(bridge->writes, 0) << "Save only reads";
 
