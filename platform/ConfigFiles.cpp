@@ -32,7 +32,7 @@ std::string HomeDirectory() {
 }  // namespace
 
 std::string ConfigDirectory() {
-  // The XDG base directory specification ignores a relative value.
+  // A relative XDG_CONFIG_HOME is ignored, as the XDG base directory rules say.
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/torvik";
   const std::string home = HomeDirectory();
   return home.empty() ? std::string() : home + "/.config/torvik";

@@ -1,7 +1,7 @@
 // An I2C bus driven by software through two open-drain GPIO lines, seen
 // from the devices' side: the levels the master drives go in, the wired-AND
 // levels with the devices' outputs come out. The devices follow the bus at
-// bit level (I2C-bus specification UM10204 sections 3.1.4 to 3.1.10):
+// bit level (NXP UM10204, the I2C-bus manual, sections 3.1.4 to 3.1.10):
 // START and STOP while SCL is high, data sampled on the rising clock edge
 // and changed while SCL is low, an acknowledge as the ninth bit.
 //

@@ -45,8 +45,8 @@ namespace {
 
 constexpr const char* D = " %d";  // numbered rows
 
-// ---- Core 2 (extended models 15, 23, 29), from the makers' processor
-// specification updates: Conroe/Allendale and Kentsfield (65 nm), Wolfdale
+// ---- Core 2 (extended models 15, 23, 29), from the makers' published
+// processor errata documents: Conroe/Allendale and Kentsfield (65 nm), Wolfdale
 // and Yorkfield (45 nm) with their cut-down 3 MB / 2 MB dies, Dunnington.
 // The 1333 MHz-bus Conroe parts share frequency and cache with older ones
 // and carry their number in the brand string.

@@ -8,7 +8,7 @@
 
 namespace {
 
-// PMBus commands (PMBus specification part II, section 15).
+// PMBus commands (PMBus standard, part II, section 15).
 struct Channel {
   uint8_t command;
   uint32_t sensorClass;

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Haswell", 0x10040, 0x01020201, "C0"}),
     [](const auto& info) { return "Row" + std::to_string(info.index); });
 
-// Parts as the makers' specification updates list them: the signature and
+// Processors as the makers' published errata documents list them: the signature and
 // brand string the processor reports, with what the probe found (rated
 // frequency, cores, cache of one instance, QPI link ratio).
 struct SignatureRow {
