@@ -51,6 +51,16 @@ void AddAmdProcessor(QUARNSDK& sdk, int extFamily, int extModel, float maxRatio)
 
 // The 865/875 host bridge: bit 1 of register 0xF4 shows or hides the
 // hub's device 6, whose functions answer nothing while hidden.
+// The five timings every case table names cl, rcd, rp, ras and rfc.
+template <typename Case>
+void ExpectTimings(const CMemoryInfo& m, const Case& c) {
+  EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+  EXPECT_EQ(m.tRCD, c.rcd);
+  EXPECT_EQ(m.tRP, c.rp);
+  EXPECT_EQ(m.tRAS, c.ras);
+  EXPECT_EQ(m.tRFC, c.rfc);
+}
+
 class Hub875 : public PciFunction {
  public:
   Hub875(uint16_t device, PciFunction*& overflow)
@@ -339,11 +349,7 @@ TEST_F(Chipset, AmdK10DramControllerFromItsRegisterImages) {
     EXPECT_EQ(m.channelCount, c.channels);
     EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
     EXPECT_STREQ(m.ratioText, c.ratioText);
-    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
-    EXPECT_EQ(m.tRCD, c.rcd);
-    EXPECT_EQ(m.tRP, c.rp);
-    EXPECT_EQ(m.tRAS, c.ras);
-    EXPECT_EQ(m.tRFC, c.rfc);
+    ExpectTimings(m, c);
     EXPECT_EQ(m.commandRate, c.cr);
     EXPECT_NEAR(chipset->ComputeDramFrequency(200, 16), 200 * c.ratio, 0.01);
   }
@@ -463,11 +469,7 @@ TEST_F(Chipset, AmdLaterFamiliesFromTheirRegisterImages) {
     EXPECT_EQ(m.channelCount, c.channels);
     EXPECT_STREQ(m.ratioText, c.ratioText);
     EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
-    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
-    EXPECT_EQ(m.tRCD, c.rcd);
-    EXPECT_EQ(m.tRP, c.rp);
-    EXPECT_EQ(m.tRAS, c.ras);
-    EXPECT_EQ(m.tRFC, c.rfc);
+    ExpectTimings(m, c);
     EXPECT_EQ(m.commandRate, c.cr);
     if (c.ratio > 0) {
       EXPECT_NEAR(chipset->ComputeDramFrequency(200, 20), 200 * c.ratio, 0.01);
@@ -568,11 +570,7 @@ TEST_F(Chipset, Intel945TimingsChannelsAndRatio) {
     const CMemoryInfo& m = *Start()->GetMemoryInfo();
     EXPECT_EQ(m.typeCode, 7);
     EXPECT_EQ(m.channelCount, c.channels);
-    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
-    EXPECT_EQ(m.tRCD, c.rcd);
-    EXPECT_EQ(m.tRP, c.rp);
-    EXPECT_EQ(m.tRAS, c.ras);
-    EXPECT_EQ(m.tRFC, c.rfc);
+    ExpectTimings(m, c);
     EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
     EXPECT_STREQ(m.ratioText, c.ratioText);
     EXPECT_EQ(host->Get32(0x44) & 1, c.enabledByFirmware ? 1u : 0u) << "the MCHBAR enable as the firmware left it";
@@ -636,11 +634,7 @@ TEST_F(Chipset, Intel965TimingsChannelsAndRatio) {
     EXPECT_STREQ(chipset->GetHostBridge()->chipName, c.chip);
     EXPECT_EQ(m.typeCode, c.device == 0x2A40 ? -1 : 7);
     EXPECT_EQ(m.channelCount, c.channels);
-    EXPECT_EQ(m.tRCD, c.rcd);
-    EXPECT_EQ(m.tRP, c.rp);
-    EXPECT_EQ(m.tRAS, c.ras);
-    EXPECT_EQ(m.tRFC, c.rfc);
-    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
+    ExpectTimings(m, c);
     EXPECT_NEAR(m.ratioValue, c.ratio, 1e-5);
     EXPECT_STREQ(m.ratioText, c.ratioText);
     EXPECT_EQ(host->Get32(0x48) & 1, c.enabledByFirmware ? 1u : 0u) << "the MCHBAR enable as the firmware left it";
@@ -936,11 +930,7 @@ TEST(ChipsetBoards, EachVendorBoardReportsWhatItsModulesRun) {
     const CMemoryInfo& m = *chipset->GetMemoryInfo();
     EXPECT_EQ(m.typeCode, c.type);
     EXPECT_EQ(m.channelCount, c.channels);
-    EXPECT_FLOAT_EQ(m.casLatency, c.cl);
-    EXPECT_EQ(m.tRCD, c.rcd);
-    EXPECT_EQ(m.tRP, c.rp);
-    EXPECT_EQ(m.tRAS, c.ras);
-    EXPECT_EQ(m.tRFC, c.rfc);
+    ExpectTimings(m, c);
     EXPECT_EQ(m.commandRate, c.rate);
     EXPECT_STREQ(m.ratioText, c.ratio);
     EXPECT_FLOAT_EQ(m.uncoreRatio, c.uncore);
