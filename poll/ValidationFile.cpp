@@ -1,13 +1,12 @@
 #include "poll/ValidationFile.h"
 
-#include <openssl/evp.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "platform/CipherLibrary.h"
 #include "platform/ConfigFiles.h"
 
 namespace {
@@ -16,28 +15,16 @@ constexpr size_t kBlock = 16;
 // Far above any record (8192-byte buffers): a file larger than this is not one.
 constexpr size_t kMaxFileChars = 2 * 8192 + 2;
 
-bool Aes128Ecb(bool encrypt, const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out) {
-  if (length % kBlock != 0 || length > static_cast<size_t>(INT32_MAX)) return false;
-  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
-  if (!ctx || EVP_CipherInit_ex(ctx.get(), EVP_aes_128_ecb(), nullptr, key, nullptr, encrypt ? 1 : 0) != 1 ||
-      EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1)
-    return false;
-  int produced = 0, tail = 0;
-  if (EVP_CipherUpdate(ctx.get(), out, &produced, in, static_cast<int>(length)) != 1) return false;
-  if (EVP_CipherFinal_ex(ctx.get(), out + produced, &tail) != 1) return false;
-  return static_cast<size_t>(produced + tail) == length;
-}
-
 const uint8_t* Key() { return reinterpret_cast<const uint8_t*>(kValidationKey); }
 
 }  // namespace
 
-bool Aes128EcbEncrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out) {
-  return Aes128Ecb(true, key, in, length, out);
+bool Aes128EcbEncrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out, std::string* error) {
+  return plat::Aes128Ecb(true, key, in, length, out, error);
 }
 
-bool Aes128EcbDecrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out) {
-  return Aes128Ecb(false, key, in, length, out);
+bool Aes128EcbDecrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out, std::string* error) {
+  return plat::Aes128Ecb(false, key, in, length, out, error);
 }
 
 std::vector<uint8_t> PadValidationRecord(const std::string& record) {
@@ -46,10 +33,10 @@ std::vector<uint8_t> PadValidationRecord(const std::string& record) {
   return plain;
 }
 
-std::string EncryptValidationRecord(const std::string& record) {
+std::string EncryptValidationRecord(const std::string& record, std::string* error) {
   const std::vector<uint8_t> plain = PadValidationRecord(record);
   std::vector<uint8_t> cipher(plain.size());
-  if (!Aes128EcbEncrypt(Key(), plain.data(), plain.size(), cipher.data())) return {};
+  if (!Aes128EcbEncrypt(Key(), plain.data(), plain.size(), cipher.data(), error)) return {};
   static const char kDigits[] = "0123456789abcdef";
   std::string hex;
   hex.reserve(cipher.size() * 2);
@@ -85,10 +72,7 @@ bool DecryptValidationRecord(const std::string& hex, std::string* record, std::s
     cipher[i] = static_cast<uint8_t>(hi << 4 | lo);
   }
   std::vector<uint8_t> plain(cipher.size());
-  if (!Aes128EcbDecrypt(Key(), cipher.data(), cipher.size(), plain.data())) {
-    if (error) *error = "the cipher library failed";
-    return false;
-  }
+  if (!Aes128EcbDecrypt(Key(), cipher.data(), cipher.size(), plain.data(), error)) return false;
   // The record ends at its terminating zero.
   size_t end = 0;
   while (end < plain.size() && plain[end] != 0) ++end;
@@ -101,11 +85,8 @@ bool DecryptValidationRecord(const std::string& hex, std::string* record, std::s
 }
 
 bool WriteValidationFile(const std::string& path, const std::string& record, std::string* error) {
-  const std::string hex = EncryptValidationRecord(record);
-  if (hex.empty()) {
-    if (error) *error = "the cipher library failed";
-    return false;
-  }
+  const std::string hex = EncryptValidationRecord(record, error);
+  if (hex.empty()) return false;
   return plat::ReplaceFileAtomically(path, hex, error);
 }
 

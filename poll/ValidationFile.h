@@ -20,14 +20,18 @@ inline constexpr char kValidationKey[] = "BrenmorTorvik902";
 static_assert(sizeof(kValidationKey) == 17, "an AES-128 key is 16 characters");
 
 // AES-128-ECB over `length` bytes (a multiple of 16) through libcrypto;
-// false when the length is not whole blocks or the library fails.
-bool Aes128EcbEncrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out);
-bool Aes128EcbDecrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out);
+// false with `error` when the length is not whole blocks or the library
+// cannot be opened or fails.
+bool Aes128EcbEncrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out,
+                      std::string* error = nullptr);
+bool Aes128EcbDecrypt(const uint8_t key[16], const uint8_t* in, size_t length, uint8_t* out,
+                      std::string* error = nullptr);
 
 // The zero-padded copy of the record that is encrypted.
 std::vector<uint8_t> PadValidationRecord(const std::string& record);
-// The file's contents for a record.
-std::string EncryptValidationRecord(const std::string& record);
+// The file's contents for a record; empty with `error` when the cipher
+// library cannot be used.
+std::string EncryptValidationRecord(const std::string& record, std::string* error = nullptr);
 // The record back from a file's contents (trailing zero padding removed);
 // false with `error` for text that is not whole hexadecimal blocks.
 bool DecryptValidationRecord(const std::string& hex, std::string* record, std::string* error);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CipherLibrary.h"
 #include "poll/PollCore.h"
 #include "poll/ValidationFile.h"
 #include "poll/ValidationRecord.h"
@@ -48,7 +49,19 @@ TEST(ValidationCipher, MatchesThePublishedAes128EcbVectors) {
     EXPECT_EQ(back, plain);
   }
   uint8_t block[17] = {};
-  EXPECT_FALSE(Aes128EcbEncrypt(block, block, 17, block)) << "only whole blocks";
+  std::string error;
+  EXPECT_FALSE(Aes128EcbEncrypt(block, block, 17, block, &error)) << "only whole blocks";
+  EXPECT_EQ(error, "not whole 16-byte blocks");
+}
+
+TEST(ValidationCipher, TheLibraryIsFoundByItsVersionAndAMissingOneIsNamed) {
+  std::string error;
+  EXPECT_TRUE(plat::ProbeCipherLibrary(plat::CipherLibraryName(), &error)) << error;
+  EXPECT_FALSE(plat::ProbeCipherLibrary("libcrypto.so.0-absent", &error));
+  EXPECT_NE(error.find("cannot open the cipher library libcrypto.so.0-absent"), std::string::npos) << error;
+  // A library without the cipher functions is refused by name as well.
+  EXPECT_FALSE(plat::ProbeCipherLibrary("libm.so.6", &error));
+  EXPECT_EQ(error, "the cipher library libm.so.6 has no EVP_CIPHER_CTX_new");
 }
 
 TEST(ValidationCipher, TheRecordIsPaddedWithItsZeroAndEncryptedFromACopy) {
