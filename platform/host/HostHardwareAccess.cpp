@@ -158,6 +158,13 @@ void HostHardwareAccess::CloseAll() {
   std::lock_guard<std::mutex> g(msrMutex_);
   for (auto& [cpu, fd] : msrFds_) close(fd);
   msrFds_.clear();
+  // Callers hold stateMutex_ exclusively or are the destructor: no
+  // configuration read is using these.
+  std::lock_guard<std::mutex> p(pciFdsMutex_);
+  for (auto& [index, fd] : pciReadFds_) close(fd);
+  for (int fd : pciRetiredFds_) close(fd);
+  pciReadFds_.clear();
+  pciRetiredFds_.clear();
 }
 
 void HostHardwareAccess::Probe() {
@@ -582,27 +589,67 @@ bool HostHardwareAccess::PciFunctionListed(uint32_t bus, uint32_t device, uint32
   return pciListed_[index];
 }
 
+int HostHardwareAccess::PciReadFd(size_t index, const char* path, bool reopen) {
+  // Beyond this many functions the rest are opened per access, well inside
+  // the usual limit of 1024 descriptors.
+  constexpr size_t kMaxKept = 512;
+  std::lock_guard<std::mutex> g(pciFdsMutex_);
+  auto it = pciReadFds_.find(index);
+  if (it != pciReadFds_.end()) {
+    if (!reopen) return it->second;
+    // Another thread may be reading through it: closed with the rest.
+    pciRetiredFds_.push_back(it->second);
+    pciReadFds_.erase(it);
+  }
+  if (pciReadFds_.size() >= kMaxKept) return -1;
+  const int fd = open(Path(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) pciReadFds_.emplace(index, fd);
+  return fd;
+}
+
 uint32_t HostHardwareAccess::PciSysfs(bool write, uint32_t bus, uint32_t device, uint32_t function, uint32_t offset,
                                       void* buffer, uint32_t length) {
   if (!PciFunctionListed(bus, device, function)) return 0;  // no such function
   char path[64];
   std::snprintf(path, sizeof(path), "/sys/bus/pci/devices/0000:%02x:%02x.%x/config", bus & 0xFF, device & 0x1F,
                 function & 7);
-  const int fd = open(Path(path).c_str(), (write ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
-  if (fd < 0) return 0;  // no such function
+  const size_t index = (bus & 0xFF) << 8 | (device & 0x1F) << 3 | (function & 7);
   auto* p = static_cast<uint8_t*>(buffer);
-  uint32_t done = 0;
   // The file ends where the function's configuration space does (or where
   // an unprivileged reader may see): a short transfer is all there is.
-  while (done < length) {
-    ssize_t n = write ? pwrite(fd, p + done, length - done, offset + done)
-                      : pread(fd, p + done, length - done, offset + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<uint32_t>(n);
+  auto transfer = [&](int fd) -> ssize_t {
+    uint32_t done = 0;
+    while (done < length) {
+      ssize_t n = write ? pwrite(fd, p + done, length - done, offset + done)
+                        : pread(fd, p + done, length - done, offset + done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && done == 0) return -1;
+      if (n <= 0) break;
+      done += static_cast<uint32_t>(n);
+    }
+    return done;
+  };
+  if (write) {
+    const int fd = open(Path(path).c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return 0;  // no such function
+    const ssize_t done = transfer(fd);
+    close(fd);
+    return done < 0 ? 0 : static_cast<uint32_t>(done);
   }
-  close(fd);
-  return done;
+  int fd = PciReadFd(index, path, false);
+  if (fd < 0) {
+    // Over the limit of kept descriptors, or no such function.
+    fd = open(Path(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    const ssize_t done = transfer(fd);
+    close(fd);
+    return done < 0 ? 0 : static_cast<uint32_t>(done);
+  }
+  ssize_t done = transfer(fd);
+  // A kept descriptor of a function that was removed (and perhaps added
+  // again at the same address) fails: open the file afresh once.
+  if (done < 0 && (fd = PciReadFd(index, path, true)) >= 0) done = transfer(fd);
+  return done < 0 ? 0 : static_cast<uint32_t>(done);
 }
 
 bool HostHardwareAccess::ConfigPortAccess(uint16_t port, int width, uint32_t* value, bool write) {

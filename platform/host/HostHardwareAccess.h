@@ -159,6 +159,14 @@ class HostHardwareAccess : public drv::HardwareAccess {
   std::mutex pciListMutex_;
   std::vector<bool> pciListed_;
   uint64_t pciListedAtNs_ = 0;
+
+  // Read descriptors of the functions' config files, kept open: a bus scan
+  // reads each function's header a dword at a time, and opening the file
+  // for every dword costs more than the reads. -1 where none is open.
+  int PciReadFd(size_t index, const char* path, bool reopen);
+  std::mutex pciFdsMutex_;
+  std::map<size_t, int> pciReadFds_;
+  std::vector<int> pciRetiredFds_;  // replaced after a failed read
 };
 
 }  // namespace plat

@@ -352,6 +352,10 @@ TEST_F(HostHardwareFakeTest, PciConfigThroughSysfsFiles) {
   EXPECT_EQ(hw.PciConfigWrite(0x1A, 0x1F, 3, 0x04, command, 2), 2u);
   EXPECT_EQ(tree_.Get("/sys/bus/pci/devices/0000:1a:1f.3/config", 3, 4),
             (std::vector<uint8_t>{FakeHostTree::Pattern(3), 0x07, 0x01, FakeHostTree::Pattern(6)}));
+  // Reads go through a descriptor kept from the first read: they see the write.
+  ASSERT_EQ(hw.PciConfigRead(0x1A, 0x1F, 3, 0x04, buffer.data(), 2), 2u);
+  EXPECT_EQ(buffer[0], 0x07);
+  EXPECT_EQ(buffer[1], 0x01);
 }
 
 TEST_F(HostHardwareFakeTest, WithoutSysfsPciStaysUnavailable) {
