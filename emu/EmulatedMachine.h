@@ -111,6 +111,7 @@ class EmulatedMachine : public plat::Machine, public drv::HardwareAccess {
   bool GetProcessAffinity(int pid, uint64_t* processMask, uint64_t* systemMask) override;
   bool SetProcessAffinity(int pid, uint64_t mask) override;
   void Sleep(uint32_t ms) override { time_.Sleep(static_cast<uint64_t>(ms) * 1000000); }
+  void SleepMicroseconds(uint32_t us) override { time_.Sleep(static_cast<uint64_t>(us) * 1000); }
   void StallMicroseconds(uint32_t us) override { time_.Stall(static_cast<uint64_t>(us) * 1000); }
   uint64_t TickCount() override { return time_.NowNs() / 1000000; }
   uint64_t PerformanceCounter() override { return time_.NowNs(); }

@@ -61,6 +61,9 @@ class Machine {
 
   // Time.
   virtual void Sleep(uint32_t ms) = 0;
+  // Gives the processor up for `us` microseconds (Sleep below a millisecond).
+  virtual void SleepMicroseconds(uint32_t us) = 0;
+  // Waits `us` microseconds without giving the processor up.
   virtual void StallMicroseconds(uint32_t us) = 0;
   virtual uint64_t TickCount() = 0;  // milliseconds
   virtual uint64_t PerformanceCounter() = 0;

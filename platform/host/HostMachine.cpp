@@ -350,6 +350,12 @@ void HostMachine::Sleep(uint32_t ms) {
   }
 }
 
+void HostMachine::SleepMicroseconds(uint32_t us) {
+  timespec ts{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000L};
+  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+  }
+}
+
 void HostMachine::StallMicroseconds(uint32_t us) {
   const uint64_t end = NowNs() + static_cast<uint64_t>(us) * 1000;
   while (NowNs() < end) {

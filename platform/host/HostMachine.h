@@ -82,6 +82,7 @@ class HostMachine : public Machine {
   bool KernelTopology(int cpu, int* package, int* core) override;
 
   void Sleep(uint32_t ms) override;
+  void SleepMicroseconds(uint32_t us) override;
   void StallMicroseconds(uint32_t us) override;
   uint64_t TickCount() override;
   uint64_t PerformanceCounter() override;  // nanoseconds of CLOCK_MONOTONIC

@@ -12,6 +12,17 @@ void CSMBusRegisterSpace::Wait(uint32_t ms) {
   if (ms) plat::CurrentMachine().Sleep(ms);
 }
 
+void CSMBusRegisterSpace::WaitRound(int round, uint32_t ms) {
+  constexpr uint32_t kQuickRounds = 4;
+  if (ms == 0 || round < 0) return;
+  if (static_cast<uint32_t>(round) < kQuickRounds)
+    plat::CurrentMachine().SleepMicroseconds(ms * 250);
+  else if (static_cast<uint32_t>(round) == kQuickRounds)
+    Wait(ms + kQuickRounds * ms * 3 / 4);
+  else
+    Wait(ms);
+}
+
 template <typename F>
 int CSMBusRegisterSpace::Locked(int failed, F body) {
   plat::MutexHandle m = SMBusMutex();

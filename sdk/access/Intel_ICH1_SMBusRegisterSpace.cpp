@@ -103,7 +103,7 @@ bool Intel_ICH1_SMBusRegisterSpace::WaitFor(uint8_t bit, int polls, uint8_t* sta
     if (*status != 0xFF && (*status & bit)) return true;
     // A transfer that ended in an error hands out no further byte.
     if (*status != 0xFF && (*status & (kDevErr | kBusErr | kFailed)) && !(*status & kBusy)) return false;
-    Wait(1);
+    WaitRound(n, 1);
   }
   return false;
 }

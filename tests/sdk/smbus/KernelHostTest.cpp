@@ -70,6 +70,7 @@ class KernelBoundMachine : public plat::Machine {
   bool GetProcessAffinity(int pid, uint64_t* p, uint64_t* s) override { return inner_->GetProcessAffinity(pid, p, s); }
   bool SetProcessAffinity(int pid, uint64_t mask) override { return inner_->SetProcessAffinity(pid, mask); }
   void Sleep(uint32_t ms) override { inner_->Sleep(ms); }
+  void SleepMicroseconds(uint32_t us) override { inner_->SleepMicroseconds(us); }
   void StallMicroseconds(uint32_t us) override { inner_->StallMicroseconds(us); }
   uint64_t TickCount() override { return inner_->TickCount(); }
   uint64_t PerformanceCounter() override { return inner_->PerformanceCounter(); }

@@ -294,12 +294,15 @@ TEST_P(IntelLike, BusyHostIsGivenUpAfterItsPollLimit) {
 }
 
 TEST_P(IntelLike, ShortBusySpellStillSucceeds) {
+  // Three busy reads, the fourth finds the byte: the first waits of a poll
+  // are a quarter of its millisecond, so the transaction is seen finished
+  // after 1 ms rather than 4.
   chip.busyAfterStart = 3;
   uint8_t v = 0;
   Clock clock(*env.machine);
   EXPECT_EQ(host->ReadByte(kPresent, 0x03, &v), 1);
   EXPECT_EQ(v, 0x3C);
-  EXPECT_EQ(clock.Ms(), 4u);
+  EXPECT_EQ(clock.Ms(), 1u);
 }
 
 TEST_P(IntelLike, BlockReadStopsAtThirtyTwoBytes) {
