@@ -1,11 +1,13 @@
 #include "app/CTorvikTuneApp.h"
 
 #include <QApplication>
+#include <QMetaObject>
 #include <QDir>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -128,6 +130,7 @@ bool CTorvikTuneApp::InitInstance() {
 
   m_pMainWnd = new CTorvikTuneDlg;
   m_pMainWnd->show();
+  StartReadingMemoryModules();
   return true;
 }
 
@@ -166,20 +169,12 @@ void CTorvikTuneApp::InitHardware() {
   m_pSDK = QUARNSDK::GetInstance();
   SdkStartupHooks hooks;
   hooks.step = [this](const char* text) { SplashStep(text); };
-  // The memory modules, last: found on the buses everything before set up.
-  hooks.memoryModules = [this] {
-    CMainboard* board = m_pSDK->GetMainboard();
-    m_pSPD->boardHash = board ? board->boardHash : -1;
-    if (m_pSPD->Detect()) {
-      SplashStep(nullptr);
-      m_pSPD->Decode();
-    }
-  };
+  // The memory modules come after the window (StartReadingMemoryModules).
   SdkStartupResult result = CreateSdkInterfaces(*m_pSDK, *m_pDriver, hooks);
   m_nBoardId = result.boardHash;
 
-  // The modules' sum replaces the system's figure when it is larger.
-  m_nMemoryMB = InstalledMemoryMB(MemoryMBFromBytes(plat::CurrentMachine().TotalPhysicalMemory()), m_pSPD.get());
+  // The system's figure until the modules are read.
+  m_nMemoryMB = InstalledMemoryMB(MemoryMBFromBytes(plat::CurrentMachine().TotalPhysicalMemory()), nullptr);
 
   m_lcd.Start();
   StartPowerEvents();
@@ -294,9 +289,67 @@ void CTorvikTuneApp::CreateFonts() {
   m_fontLabel = f;
 }
 
+void CTorvikTuneApp::StartReadingMemoryModules() {
+  if (!m_pSDK || !m_pDriver || !m_pSPD || m_modulesThread.joinable() || m_bModulesRead) return;
+  CMainboard* board = m_pSDK->GetMainboard();
+  m_pSPD->boardHash = board ? board->boardHash : -1;
+  m_pSPD->holdBack = true;
+  m_bStopModules = false;
+  m_pModulesDone = std::make_unique<QObject>();
+  QObject* done = m_pModulesDone.get();
+  m_modulesThread = std::thread([this, done] {
+    // The lock in short waits, so that closing the window never waits for
+    // another program that keeps the SDK lock.
+    while (!m_bStopModules) {
+      HardwareLock lock(m_pSDK, m_pDriver, kModulesLockWaitMs);
+      if (!lock) continue;
+      if (m_pSPD->Detect()) m_pSPD->Decode();
+      // Runs on the window's thread. The receiver lives until this thread
+      // is joined; a note still queued when it is deleted is dropped.
+      QMetaObject::invokeMethod(done, [this] { PublishMemoryModules(); }, Qt::QueuedConnection);
+      return;
+    }
+  });
+}
+
+void CTorvikTuneApp::PublishMemoryModules() {
+  if (!m_modulesThread.joinable() || !m_pModulesDone) return;
+  // Under the hardware lock, as far as a page tick waits for it: the
+  // facade's lists change under the poll and the pages. A busy lock is
+  // tried again a little later rather than holding the window up.
+  HardwareLock lock(m_pSDK, m_pDriver, plat::kRedrawSdkTimeoutMs);
+  if (!lock) {
+    QTimer::singleShot(kModulesRetryMs, m_pModulesDone.get(), [this] { PublishMemoryModules(); });
+    return;
+  }
+  m_modulesThread.join();
+  m_pSPD->Publish();
+  m_pSPD->holdBack = false;
+  lock.Unlock();
+  m_pModulesDone.reset();
+  m_bModulesRead = true;
+  // The modules' sum replaces the system's figure when it is larger.
+  m_nMemoryMB = InstalledMemoryMB(m_nMemoryMB, m_pSPD.get());
+  if (m_pMainWnd) {
+    CAppMessageEvent reload(WM_RELOAD_SETTINGS);
+    QCoreApplication::sendEvent(m_pMainWnd, &reload);
+  }
+}
+
+void CTorvikTuneApp::StopReadingMemoryModules() {
+  // Whatever the thread found and was not published stays with the SPD
+  // interface, which deletes it.
+  m_bStopModules = true;
+  if (m_modulesThread.joinable()) m_modulesThread.join();
+  m_pModulesDone.reset();
+}
+
 void CTorvikTuneApp::ExitInstance() {
   if (!m_bStarted) return;
   m_bStarted = false;
+  // The modules' thread ends, and what it found is handed to the facade,
+  // before the window and the facade go.
+  StopReadingMemoryModules();
   // The polling thread ends before anything it reads goes away.
   StartPolling(false);
   delete m_pMainWnd;

@@ -10,8 +10,10 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/KeyboardLcd.h"
@@ -152,8 +154,13 @@ class CTorvikTuneApp {
   // State shared with the pages.
   QUARNSDK* m_pSDK = nullptr;
   CKMDriver* m_pDriver = nullptr;
-  // The memory modules' SPD records (decoded once at start-up).
+  // The memory modules' SPD records, decoded once after start-up: read by
+  // MemoryModules() only.
   std::unique_ptr<CSPDInterface> m_pSPD;
+  // The modules once they are read and decoded; null before (and without
+  // hardware). Pages hear of them by WM_RELOAD_SETTINGS.
+  const CSPDInterface* MemoryModules() const { return m_bModulesRead ? m_pSPD.get() : nullptr; }
+  bool MemoryModulesRead() const { return m_bModulesRead; }
   std::unique_ptr<HardwareLock> m_hardwareLock;
   std::vector<char> m_pValidationText;
   std::vector<char> m_pValidationList;
@@ -178,6 +185,22 @@ class CTorvikTuneApp {
 
   Hooks m_hooks;
   void StartPowerEvents();
+
+  // The memory modules' EEPROMs are read on a thread of their own once the
+  // window is up: on a 100 kHz SMBus the 256 bytes of one module take about
+  // 0.1 s, and the window need not wait for them. The thread holds the
+  // hardware lock while it reads; what it found reaches the facade's lists
+  // on the window's thread (PublishMemoryModules), where the pages walk
+  // them, and the pages are told by WM_RELOAD_SETTINGS.
+  void StartReadingMemoryModules();
+  void PublishMemoryModules();
+  void StopReadingMemoryModules();
+  static constexpr uint32_t kModulesLockWaitMs = 250;
+  static constexpr int kModulesRetryMs = 250;
+  std::thread m_modulesThread;
+  std::atomic<bool> m_bStopModules{false};
+  std::unique_ptr<QObject> m_pModulesDone;  // receives the thread's note
+  bool m_bModulesRead = false;
 
   plat::InstanceGuard m_instanceGuard{kInstanceLockName};
   std::unique_ptr<CPollCore> m_pPoll;

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     const auto shown = std::chrono::steady_clock::now();
     std::printf("window shown after %.1f ms\n",
                 std::chrono::duration<double, std::milli>(shown - started).count());
+    std::fflush(stdout);
     app.ExitInstance();
     return 0;
   }

@@ -25,10 +25,22 @@ CChipsetInterface* Chipset(CTorvikTuneApp* app) { return app && app->m_pSDK ? ap
 CMemoryDlg::CMemoryDlg(QWidget* parent) : CTunePage(true, parent) {
   setObjectName("CMemoryDlg");
   CTorvikTuneApp* app = TheApp();
-  m_view.Init(Chipset(app), app ? app->m_nMemoryMB : -1, app ? app->m_pSPD.get() : nullptr);
+  m_view.Init(Chipset(app), app ? app->m_nMemoryMB : -1, app ? app->MemoryModules() : nullptr);
+  m_bModulesShown = app && app->MemoryModulesRead();
   BuildControls();
   Redraw();
   StartPageTimer();
+}
+
+void CMemoryDlg::OnReloadSettings() {
+  // The modules are read after the window is up: their lines, and the
+  // installed size they may correct, arrive with the first reload after.
+  CTorvikTuneApp* app = TheApp();
+  if (m_bModulesShown || !app || !app->MemoryModulesRead()) return;
+  m_bModulesShown = true;
+  m_view.Init(Chipset(app), app->m_nMemoryMB, app->MemoryModules());
+  BuildModules();
+  Redraw();
 }
 
 void CMemoryDlg::BuildControls() {
@@ -58,9 +70,16 @@ void CMemoryDlg::BuildControls() {
   };
   frame("General", kGeneralLines, std::size(kGeneralLines), 0, 0);
   frame("Timings", kTimingLines, std::size(kTimingLines), 0, 1);
+  m_pOuter = outer;
+  BuildModules();
+  outer->setRowStretch(2, 1);
+}
 
+void CMemoryDlg::BuildModules() {
+  const QFont frameFont = TheApp() ? TheApp()->m_fontLabel : font();
   // The modules, one line each: slot, type, size, speed, maker, part number.
   auto* modules = new QGroupBox(QStringLiteral("Modules (SPD)"), this);
+  modules->setObjectName(QStringLiteral("modules"));
   modules->setFont(frameFont);
   auto* mg = new QGridLayout(modules);
   mg->setVerticalSpacing(3);
@@ -79,13 +98,20 @@ void CMemoryDlg::BuildControls() {
     ++line;
   }
   if (line == 0) {
-    QLabel* none = MakeFieldLabel(modules, QStringLiteral("No module found"), 0);
+    const bool read = !TheApp() || TheApp()->MemoryModulesRead() || !TheApp()->m_pSDK;
+    QLabel* none = MakeFieldLabel(modules, read ? QStringLiteral("No module found")
+                                                : QStringLiteral("Reading the modules..."), 0);
     none->setObjectName(QStringLiteral("moduleNone"));
     mg->addWidget(none, 0, 0);
   }
   mg->setColumnStretch(5, 1);
-  outer->addWidget(modules, 1, 0, 1, 2);
-  outer->setRowStretch(2, 1);
+  if (m_pModules) {
+    delete m_pOuter->replaceWidget(m_pModules, modules);
+    delete m_pModules;
+  } else {
+    m_pOuter->addWidget(modules, 1, 0, 1, 2);
+  }
+  m_pModules = modules;
 }
 
 void CMemoryDlg::Redraw() {

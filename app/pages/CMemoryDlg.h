@@ -8,6 +8,8 @@
 #include "app/pages/CTunePage.h"
 #include "poll/MemoryView.h"
 
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 
 class CMemoryDlg : public CTunePage {
@@ -23,6 +25,7 @@ class CMemoryDlg : public CTunePage {
 
  protected:
   void RedrawValues() override { Redraw(); }
+  void OnReloadSettings() override;
 
  private:
   struct RowWidgets {
@@ -31,7 +34,12 @@ class CMemoryDlg : public CTunePage {
   };
 
   void BuildControls();
+  // The modules' box, built anew when the modules have been read.
+  void BuildModules();
 
   CMemoryView m_view;
   std::vector<RowWidgets> m_rows;
+  QGridLayout* m_pOuter = nullptr;
+  QGroupBox* m_pModules = nullptr;
+  bool m_bModulesShown = false;  // the box shows the modules as read
 };

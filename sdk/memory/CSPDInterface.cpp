@@ -16,6 +16,12 @@
 
 namespace {
 
+// The monitoring refresh reads the module's temperature from then on.
+void AddThermalMonitor(CSMBusDevice* device, CTemperatureSensor* t, CMemoryModule* module) {
+  if (CHardwareMonitorInterface* monitors = QUARNSDK::GetInstance()->hardwareMonitorInterface)
+    monitors->monitors->Append(new CMemoryModuleHardwareMonitor(device, t, module));
+}
+
 // Boards whose bus switch puts several modules behind one address.
 bool SharesSpdAddresses(int32_t boardHash) {
   return static_cast<uint32_t>(boardHash) == 0x031CDB24u || static_cast<uint32_t>(boardHash) == 0x4FC5613Eu;
@@ -50,6 +56,11 @@ void ReadSpdBytes(CSMBusDevice* d, uint8_t* buffer) {
 CSPDInterface::CSPDInterface() : devices(new CTList<CDevice>()) {}
 
 CSPDInterface::~CSPDInterface() {
+  // Never handed to the facade: still this interface's.
+  for (const Held& h : held_) {
+    delete h.temperature;
+    delete h.module;
+  }
   // The devices outlive this interface when the facade still holds them:
   // they must not keep pointing into the records.
   if (QUARNSDK::HasInstance()) {
@@ -73,7 +84,10 @@ CMemoryModule* CSPDInterface::Record(CSMBusDevice* device, uint8_t fill) {
   ReadSpdBytes(device, m.data);
   auto* module = new CMemoryModule("Memory Module");
   module->moduleRecord = &m;
-  QUARNSDK::GetInstance()->AddDevice(module);
+  if (holdBack)
+    held_.push_back({module});
+  else
+    Share({module});
   devices->Append(module);
   ++count;
   return module;
@@ -99,15 +113,33 @@ void CSPDInterface::AttachThermalSensor(CMemoryModule* module, CSMBusDevice* eep
   auto* t = new CTemperatureSensor(0);
   std::snprintf(t->name, sizeof(t->name), "core");
   Thermal::Store(t, value);
-  QUARNSDK& sdk = *QUARNSDK::GetInstance();
-  sdk.AddSensor(t);
   module->AddSensor(t);
   module->temperatureSensor = t;
   module->thermalDevice = sensor;
   module->AddChild(sensor);
-  // The monitoring refresh reads the module's temperature from now on.
-  if (CHardwareMonitorInterface* monitors = sdk.hardwareMonitorInterface)
-    monitors->monitors->Append(new Thermal(sensor, t, module));
+  for (Held& h : held_)
+    if (h.module == module) {
+      h.temperature = t;
+      h.thermalDevice = sensor;
+      return;
+    }
+  QUARNSDK::GetInstance()->AddSensor(t);
+  AddThermalMonitor(sensor, t, module);
+}
+
+void CSPDInterface::Share(const Held& held) {
+  QUARNSDK& sdk = *QUARNSDK::GetInstance();
+  sdk.AddDevice(held.module);
+  if (!held.temperature) return;
+  sdk.AddSensor(held.temperature);
+  AddThermalMonitor(held.thermalDevice, held.temperature, held.module);
+}
+
+void CSPDInterface::Publish() {
+  if (!QUARNSDK::HasInstance()) return;
+  std::vector<Held> held;
+  held.swap(held_);
+  for (const Held& h : held) Share(h);
 }
 
 bool CSPDInterface::Detect(const Progress& progress) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "sdk/core/CTList.h"
 #include "sdk/memory/CModuleInfo.h"
@@ -15,6 +16,7 @@
 class CDevice;
 class CMemoryModule;
 class CSMBusDevice;
+class CTemperatureSensor;
 
 class CSPDInterface {
  public:
@@ -38,6 +40,18 @@ class CSPDInterface {
   // Sum of the positive module sizes in MB.
   int TotalSizeMB() const;
 
+  // With `holdBack` set, Detect keeps what it creates to this interface:
+  // the module devices, their temperature sensors and the monitors that
+  // refresh those reach the facade's lists only through Publish(). A
+  // program that reads the EEPROMs on a thread of its own, while another
+  // thread may still walk those lists, publishes from that other thread
+  // under the hardware lock. Without it they are added as they are found.
+  // What is never published is deleted with the interface.
+  bool holdBack = false;
+  // Hands everything held back to the facade, in the order it was found.
+  void Publish();
+  bool HasHeldBack() const { return !held_.empty(); }
+
   int count = 0;
   int boardHash = -1;
   int slotCount = 8;
@@ -45,6 +59,16 @@ class CSPDInterface {
   CTList<CDevice>* devices;  // nodes only; the devices belong to the facade
 
  private:
+  // A module with its temperature sensor (null without one) and the
+  // sensor's SMBus device, not yet in the facade.
+  struct Held {
+    CMemoryModule* module = nullptr;
+    CTemperatureSensor* temperature = nullptr;
+    CSMBusDevice* thermalDevice = nullptr;
+  };
+  static void Share(const Held& held);
+  std::vector<Held> held_;
+
   // Records the module of `device` in the next entry (buffer preset to
   // `fill`) with its device; null when the table is full.
   CMemoryModule* Record(CSMBusDevice* device, uint8_t fill);

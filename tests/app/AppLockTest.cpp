@@ -27,6 +27,7 @@ class AppLocks : public ::testing::Test {
     hooks.warningBox = [](const QString&, const QString&) {};
     app_ = std::make_unique<CTorvikTuneApp>(hooks);
     ASSERT_TRUE(app_->InitInstance());
+    ASSERT_TRUE(apptest::WaitForMemoryModules(*app_));
     ASSERT_NE(app_->m_pSDK, nullptr);
   }
   void TearDown() override { app_.reset(); }

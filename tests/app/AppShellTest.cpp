@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -20,9 +22,11 @@
 #include "app/CMyTabCtl.h"
 #include "app/CTorvikTuneApp.h"
 #include "app/CTorvikTuneDlg.h"
+#include "app/pages/CMemoryDlg.h"
 #include "app/pages/CTunePage.h"
 #include "emu/EmulatedDriverService.h"
 #include "platform/host/HostMachine.h"
+#include "sdk/core/CDevice.h"
 #include "sdk/core/QUARNSDK.h"
 
 namespace {
@@ -57,6 +61,80 @@ class AppShell : public ::testing::Test {
   std::shared_ptr<emu::EmulatedMachine> machine_;
   std::vector<BoxRecord> boxes_;
 };
+
+// The window does not wait for the memory modules: their EEPROMs are read
+// on a thread of their own, and the modules reach the facade's lists and
+// the Memory page only afterwards, on the window's thread.
+TEST_F(AppShell, TheMemoryModulesArriveAfterTheWindow) {
+  auto app = MakeApp();
+  ASSERT_TRUE(app->InitInstance());
+  auto* memory = qobject_cast<CMemoryDlg*>(app->MainWindow()->TabControl()->Page(1));
+  ASSERT_NE(memory, nullptr);
+  auto modulesInFacade = [&] {
+    int n = 0;
+    for (CDevice* d : Items(app->m_pSDK->GetDevices())) n += dynamic_cast<CMemoryModule*>(d) != nullptr;
+    return n;
+  };
+  EXPECT_FALSE(app->MemoryModulesRead());
+  EXPECT_EQ(app->MemoryModules(), nullptr);
+  EXPECT_EQ(modulesInFacade(), 0) << "nothing of the reading thread's in the facade before its note is taken";
+  auto* reading = memory->findChild<QLabel*>("moduleNone");
+  ASSERT_NE(reading, nullptr);
+  EXPECT_EQ(reading->text(), "Reading the modules...");
+
+  ASSERT_TRUE(apptest::WaitForMemoryModules(*app));
+  ASSERT_NE(app->MemoryModules(), nullptr);
+  EXPECT_GT(app->MemoryModules()->count, 0);
+  EXPECT_EQ(modulesInFacade(), app->MemoryModules()->count);
+  EXPECT_EQ(memory->findChild<QLabel*>("moduleNone"), nullptr);
+  auto* size = memory->findChild<QLabel*>("module0_2");
+  ASSERT_NE(size, nullptr);
+  EXPECT_TRUE(size->text().endsWith(" MBytes")) << size->text().toStdString();
+  app->ExitInstance();
+
+  // Closed before the thread's note was taken: the thread is waited for,
+  // and what it found but never published is freed (the leak check).
+  auto early = MakeApp();
+  ASSERT_TRUE(early->InitInstance());
+  early->ExitInstance();
+  EXPECT_FALSE(early->MemoryModulesRead());
+  EXPECT_TRUE(boxes_.empty());
+}
+
+// Another program holds the SDK lock while the modules wait to be read or
+// published: the window's event loop keeps turning, the modules come once
+// the lock is free, and closing the window meanwhile does not wait for
+// the other program.
+TEST_F(AppShell, TheMemoryModulesWaitForABusySdkLockWithoutHoldingTheWindowUp) {
+  auto app = MakeApp();
+  ASSERT_TRUE(app->InitInstance());
+  {
+    apptest::LockHolder other("QUARNSDK");
+    ASSERT_TRUE(other.Holding());
+    QTimer probe;
+    probe.setInterval(20);
+    QElapsedTimer sinceLast, clock;
+    qint64 longestGap = 0;
+    QObject::connect(&probe, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceLast.restart()); });
+    sinceLast.start();
+    probe.start();
+    clock.start();
+    while (clock.elapsed() < 1200) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    EXPECT_LT(longestGap, 500);
+    EXPECT_FALSE(app->MemoryModulesRead()) << "not published without the lock";
+  }
+  EXPECT_TRUE(apptest::WaitForMemoryModules(*app));
+  app->ExitInstance();
+
+  auto closing = MakeApp();
+  ASSERT_TRUE(closing->InitInstance());
+  apptest::LockHolder other("QUARNSDK");
+  ASSERT_TRUE(other.Holding());
+  QElapsedTimer clock;
+  clock.start();
+  closing->ExitInstance();
+  EXPECT_LT(clock.elapsed(), 2000);
+}
 
 TEST_F(AppShell, StartsOnTheEmulatedBoardWithEightPagesInOrder) {
   auto app = MakeApp();

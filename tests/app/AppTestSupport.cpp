@@ -7,10 +7,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 
+#include "app/CTorvikTuneApp.h"
 #include "machines/MachineSelect.h"
 #include "platform/GlobalMutex.h"
 #include "platform/InstanceGuard.h"
@@ -31,6 +33,14 @@ void EnsureQApplication() {
   static char name[] = "torvik_app_tests";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives as long as the process
+}
+
+bool WaitForMemoryModules(CTorvikTuneApp& app, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!app.MemoryModulesRead() && timer.elapsed() < timeoutMs)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  return app.MemoryModulesRead();
 }
 
 std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard(const std::string& board) {

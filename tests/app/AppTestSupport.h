@@ -10,6 +10,8 @@
 
 #include "emu/EmulatedMachine.h"
 
+class CTorvikTuneApp;
+
 namespace apptest {
 
 // Creates the process's QApplication on the offscreen platform (once).
@@ -18,6 +20,11 @@ void EnsureQApplication();
 // Selects a fresh emulated board on virtual time and returns it (the
 // default board when `board` is empty).
 std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard(const std::string& board = "");
+
+// Runs the event loop until the application has read the memory modules
+// (they come after the window); false when that takes longer than
+// `timeoutMs` of real time.
+bool WaitForMemoryModules(CTorvikTuneApp& app, int timeoutMs = 30000);
 
 // A forked child that holds the named lock `name` until destroyed (or for
 // at most `maxHoldMs`, so that a hung parent does not keep it for ever).

@@ -64,6 +64,7 @@ class ProfileWindow : public ::testing::Test {
     };
     app_ = std::make_unique<CTorvikTuneApp>(hooks);
     ASSERT_TRUE(app_->InitInstance());
+    ASSERT_TRUE(apptest::WaitForMemoryModules(*app_));
     app_->StartPolling(false);
     CMyTabCtl* tabs = app_->MainWindow()->TabControl();
     for (int i = 0; i < tabs->PageCount(); ++i) tabs->Page(i)->installEventFilter(&counter_);

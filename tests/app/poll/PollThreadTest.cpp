@@ -49,6 +49,7 @@ class PollInApp : public ::testing::Test {
     hooks.pollPeriodMs = 20;
     app_ = std::make_unique<CTorvikTuneApp>(hooks);
     ASSERT_TRUE(app_->InitInstance());
+    ASSERT_TRUE(apptest::WaitForMemoryModules(*app_));
     ASSERT_NE(app_->m_pSDK, nullptr);
   }
   void TearDown() override { app_.reset(); }

@@ -62,6 +62,7 @@ class PowerEvents : public ::testing::Test {
     hooks.rereadClockGenerators = [this](QUARNSDK&) { ++rereads_; };
     app_ = std::make_unique<CTorvikTuneApp>(hooks);
     ASSERT_TRUE(app_->InitInstance());
+    ASSERT_TRUE(apptest::WaitForMemoryModules(*app_));
     app_->StartPolling(false);
     for (int i = 0; i < CMyTabCtl::kPageCount; ++i) {
       QObject* page = app_->MainWindow()->TabControl()->Page(i);
