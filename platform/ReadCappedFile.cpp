@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -31,12 +32,20 @@ bool ReadCappedFile(const std::string& path, size_t maxBytes, std::string* out, 
     close(fd);
     return fail("larger than " + std::to_string(maxBytes) + " bytes");
   }
+  // The buffer starts at what the file holds now (at least a page: files
+  // of the kernel's report size 0) and grows as reading fills it, never
+  // beyond one byte past the cap: a file that grows meanwhile is still
+  // refused rather than read without end, and a small file does not cost a
+  // buffer of the cap's size.
+  const size_t limit = maxBytes + 1;
   std::string data;
-  data.resize(maxBytes + 1);
+  data.resize(std::min(std::max<size_t>(static_cast<size_t>(st.st_size) + 1, 4096), limit));
   size_t have = 0;
-  // Read at most one byte past the cap, so a file that grows meanwhile is
-  // still refused rather than read without end.
-  while (have < data.size()) {
+  for (;;) {
+    if (have == data.size()) {
+      if (data.size() == limit) break;
+      data.resize(std::min(data.size() * 2, limit));
+    }
     ssize_t n = read(fd, data.data() + have, data.size() - have);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
