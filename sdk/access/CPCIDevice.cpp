@@ -1,10 +1,13 @@
 #include "sdk/access/CPCIDevice.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "sdk/access/CPCICapability.h"
 #include "sdk/access/CPCIConfigSpace.h"
+#include "sdk/access/CIORequest.h"
 #include "sdk/access/CPCIHeader.h"
+#include "sdk/access/CPCIRegisterSpace.h"
 
 CPCIDevice::CPCIDevice(CRegisterSpace* configSpace, uint8_t b, uint8_t d, uint8_t f)
     : CDevice(DEVICE_PCI),
@@ -32,6 +35,10 @@ uint16_t CPCIDevice::DeviceId() const { return commonHeader->deviceId; }
 
 int CPCIDevice::ReadConfig(uint32_t reg, uint32_t* value) {
   *value = 0xFFFFFFFF;
+  if (headerCopy_ && reg < 64 && (reg & 3) == 0) {
+    *value = headerCopy_[reg / 4];
+    return 1;
+  }
   if (!space || (space->kind != REGSPACE_PCI && space->kind != REGSPACE_PCI_EXPRESS)) return 0;
   return static_cast<CPCIConfigSpace*>(space)->ReadConfig32(bus, device, function, reg, value);
 }
@@ -41,9 +48,26 @@ int CPCIDevice::WriteConfig(uint32_t reg, uint32_t value) {
   return static_cast<CPCIConfigSpace*>(space)->WriteConfig32(bus, device, function, reg, value);
 }
 
+void CPCIDevice::ReadStandardHeader(uint32_t dw[16]) {
+  for (uint32_t i = 0; i < 16; ++i) dw[i] = 0xFFFFFFFF;
+  if (dynamic_cast<CPCIRegisterSpace*>(space)) {
+    uint8_t bytes[64];
+    CPCIRequest request(bus, device, function);
+    request.op = IOOP_BLOCK | IOOP_READ;
+    request.reg = 0;
+    request.data = sizeof(bytes);
+    request.buffer = bytes;
+    if (space->Execute(&request)) {
+      std::memcpy(dw, bytes, sizeof(bytes));
+      return;
+    }
+  }
+  for (uint32_t i = 0; i < 16; ++i) ReadConfig(i * 4, &dw[i]);
+}
+
 void CPCIDevice::ReadAll(CRegisterSpace* expressSpace) {
-  uint32_t dw[4];
-  for (uint32_t i = 0; i < 4; ++i) ReadConfig(i * 4, &dw[i]);
+  uint32_t dw[16];
+  ReadStandardHeader(dw);
   commonHeader->Decode(dw);
   delete header;
   header = nullptr;
@@ -53,7 +77,11 @@ void CPCIDevice::ReadAll(CRegisterSpace* expressSpace) {
     case 2: header = new CPCIHeaderType2(); break;
     default: break;
   }
-  if (header) header->ReadHeader(this);
+  if (header) {
+    headerCopy_ = dw;
+    header->ReadHeader(this);
+    headerCopy_ = nullptr;
+  }
   ReadCapabilities();
   if (expressSpace && (capabilityMask & 0x10000)) {
     space = expressSpace;

@@ -50,6 +50,14 @@ class CPCIDevice : public CDevice {
   static constexpr int kMaxCapabilities = 48;
   // (4096 - 256) / 4: no more extended structures fit in the page.
   static constexpr int kMaxExtendedCapabilities = 960;
+
+ private:
+  // The 64-byte standard header: one block request where the space goes
+  // through the driver's configuration requests, dword by dword otherwise.
+  void ReadStandardHeader(uint32_t dw[16]);
+  // While ReadAll decodes the typed header: the copy its dwords come from,
+  // so that the header is read from the function once, not twice.
+  const uint32_t* headerCopy_ = nullptr;
 };
 
 // The class description of a class code, subclass and programming interface.

@@ -53,6 +53,53 @@ TEST_F(PciBus, MultiFunctionDeviceIsScannedPastAnAbsentFunction) {
   EXPECT_EQ(ehci->space, pci->GetConfigSpace());
 }
 
+// Counts the reads of each header byte a function sees.
+class CountingPciFunction : public PciFunction {
+ public:
+  using PciFunction::PciFunction;
+  uint32_t ConfigRead(uint32_t offset, int width) override {
+    for (int i = 0; i < width; ++i)
+      if (offset + i < 64) ++headerReads[offset + i];
+    return PciFunction::ConfigRead(offset, width);
+  }
+  int headerReads[64] = {};
+};
+
+// A function's record comes from one reading of its standard header,
+// whichever way configuration space is reached: the common part is not
+// read again for the typed part. Beyond that only the scan's own look at
+// the ids and the header type touches it.
+TEST_F(PciBus, TheHeaderIsReadOnceForTheRecord) {
+  for (int mode : {1, 2}) {
+    SCOPED_TRACE(mode);
+    testsupport::EmulatedSdk fresh;
+    auto& f = static_cast<CountingPciFunction&>(fresh.machine->AddPciFunction(
+        std::make_unique<CountingPciFunction>(0, 0x1F, 0, 0x8086, 0x3A30, 0x0C050000)));
+    f.SetSubsystem(0x1458, 0x5001);
+    ASSERT_TRUE(fresh.Start());
+    ASSERT_TRUE(fresh.Sdk().CreatePCIInterface());
+    auto* pci = static_cast<CPCIInterface*>(fresh.Sdk().FindInterface(INTERFACE_PCI));
+    pci->accessMode = mode;
+    for (int& n : f.headerReads) n = 0;
+    pci->ScanBus();
+    CPCIDevice* smbus = pci->FindPCIDevice(0, 0x1F, 0);
+    ASSERT_NE(smbus, nullptr);
+    EXPECT_EQ(smbus->header->GetSubsystemId(), 0x5001);
+    EXPECT_EQ(smbus->commonHeader->classCode, 0x0C);
+    // Bytes 0-3 (the ids) and 12-15 (the header type) may also be read by
+    // the scan; every other byte exactly once.
+    for (int i = 0; i < 64; ++i) {
+      const bool probed = i < 4 || (i >= 12 && i < 16);
+      if (probed) {
+        EXPECT_GE(f.headerReads[i], 1) << i;
+        EXPECT_LE(f.headerReads[i], 3) << i;
+      } else {
+        EXPECT_EQ(f.headerReads[i], 1) << i;
+      }
+    }
+  }
+}
+
 TEST_F(PciBus, LookupsByIdAndClass) {
   Add(0, 0, 0, 0x8086, 0x2E20, 0x06000002);
   Add(0, 1, 0, 0x8086, 0x2E21, 0x06040002, 0x01);
