@@ -7,6 +7,7 @@ textfile unit's command runs).
 
     package_layout_test.py BUILD_DIR
 """
+import glob
 import gzip
 import os
 import re
@@ -86,6 +87,12 @@ class PackageLayout(unittest.TestCase):
         # Dependencies computed from the binaries, plus the launcher's pkexec.
         for lib in ("libc6", "libstdc++6", "libqt6widgets6", "pkexec"):
             self.assertRegex(depends, rf"(^|, ){re.escape(lib)}( |,|$)", depends)
+        # libcrypto is opened when a validation file is written, not linked:
+        # the package that holds it is named by the build.
+        crypto = sorted(glob.glob("/usr/lib/*/libcrypto.so.3") + glob.glob("/lib/*/libcrypto.so.3"))
+        self.assertTrue(crypto, "libcrypto.so.3 is not installed")
+        owner = run("dpkg-query", "-S", os.path.realpath(crypto[0])).stdout.split(":")[0]
+        self.assertRegex(depends, rf"(^|, ){re.escape(owner)}( |,|$)", depends)
 
     def test_files_and_modes(self):
         found = {}
