@@ -304,6 +304,7 @@ void CTorvikTuneApp::StartReadingMemoryModules() {
       HardwareLock lock(m_pSDK, m_pDriver, kModulesLockWaitMs);
       if (!lock) continue;
       if (m_pSPD->Detect()) m_pSPD->Decode();
+      lock.Unlock();
       // Runs on the window's thread. The receiver lives until this thread
       // is joined; a note still queued when it is deleted is dropped.
       QMetaObject::invokeMethod(done, [this] { PublishMemoryModules(); }, Qt::QueuedConnection);
