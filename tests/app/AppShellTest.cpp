@@ -81,6 +81,10 @@ TEST_F(AppShell, TheMemoryModulesArriveAfterTheWindow) {
   auto* reading = memory->findChild<QLabel*>("moduleNone");
   ASSERT_NE(reading, nullptr);
   EXPECT_EQ(reading->text(), "Reading the modules...");
+  // The page in that state, for a reviewer.
+  app->MainWindow()->TabControl()->setCurrentIndex(1);
+  EXPECT_TRUE(app->MainWindow()->grab().save(QStringLiteral(TORVIK_APP_TEST_OUTPUT_DIR) +
+                                             "/torviktune-memory-reading.png"));
 
   ASSERT_TRUE(apptest::WaitForMemoryModules(*app));
   ASSERT_NE(app->MemoryModules(), nullptr);
