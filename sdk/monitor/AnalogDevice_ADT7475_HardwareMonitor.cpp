@@ -123,14 +123,8 @@ bool AnalogDevice_ADT7475_HardwareMonitor::ReadPwm(int k, bool) {
   uint8_t duty;
   if (!ReadReg(kRegPwm[k], &duty)) return false;
   bool created = false;
-  if (!fanPwmSensors[k]) {
-    auto* s = new CFanPwmSensor(k);
-    std::snprintf(s->name, sizeof(s->name), "PWM%d", k + 1);
-    AddSensorEverywhere(s);
-    fanPwmSensors[k] = s;
-    created = true;
-  }
-  fanPwmSensors[k]->raw = duty;
-  fanPwmSensors[k]->SetValue(duty * 100.0f / 255.0f, true);
+  CFanPwmSensor* s = PwmSensor(k, &created);
+  s->raw = duty;
+  s->SetValue(duty * 100.0f / 255.0f, true);
   return created;
 }

@@ -224,6 +224,21 @@ bool CHardwareMonitor::StoreFanReading(CSensor** slot, int k, int count, int pul
   return created;
 }
 
+CFanPwmSensor* CHardwareMonitor::PwmSensor(int k, bool* created, const char* name) {
+  *created = false;
+  if (!fanPwmSensors[k]) {
+    auto* s = new CFanPwmSensor(k);
+    if (name)
+      std::snprintf(s->name, sizeof(s->name), "%s", name);
+    else
+      std::snprintf(s->name, sizeof(s->name), "PWM%d", k + 1);
+    AddSensorEverywhere(s);
+    fanPwmSensors[k] = s;
+    *created = true;
+  }
+  return static_cast<CFanPwmSensor*>(fanPwmSensors[k]);
+}
+
 CSensor* CHardwareMonitor::FindSensor(uint32_t key) const {
   for (CSensor* s : Items(all))
     if ((s->id & kSensorKeyMask) == (key & kSensorKeyMask)) return s;

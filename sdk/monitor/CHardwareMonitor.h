@@ -11,6 +11,7 @@
 #include "sdk/monitor/MonitorLabels.h"
 
 class CSensor;
+class CFanPwmSensor;
 class CRegisterSpace;
 class CIORequest;
 class CDevice;
@@ -94,6 +95,10 @@ class CHardwareMonitor {
   // reads 0 and keeps its row; a fan seen for the first time gets its
   // sensor "FANIN<k>". Returns true when a sensor was made (labels are due).
   bool StoreFanReading(CSensor** slot, int k, int count, int pulsesPerRevolution = 2);
+  // The sensor of fan output `k`, made the first time and named `name`
+  // ("PWM<k + 1>" when null); `*created` tells whether it was made now
+  // (labels are due).
+  CFanPwmSensor* PwmSensor(int k, bool* created, const char* name = nullptr);
   CSensor* FindSensor(uint32_t key) const;
   const CTList<CSensor>* GetList(uint32_t sensorClass) const;
   CSensor* GetSensor(uint32_t sensorClass, int n) const;

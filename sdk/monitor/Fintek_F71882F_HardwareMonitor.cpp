@@ -62,16 +62,10 @@ bool Fintek_F71882F_HardwareMonitor::ReadPwm(int k, bool probing) {
   bool ok = createUnread ? true : ReadReg(kRegPwm[k], &duty) != 0;
   if (!ok) return false;
   bool created = false;
-  if (!fanPwmSensors[k]) {
-    auto* s = new CFanPwmSensor(k);
-    std::snprintf(s->name, sizeof(s->name), "%s", kPwmNames[k]);
-    AddSensorEverywhere(s);
-    fanPwmSensors[k] = s;
-    created = true;
-  }
+  CFanPwmSensor* s = PwmSensor(k, &created, kPwmNames[k]);
   if (!createUnread) {
-    fanPwmSensors[k]->raw = duty;
-    fanPwmSensors[k]->SetValue(duty * 100.0f / 255.0f, true);
+    s->raw = duty;
+    s->SetValue(duty * 100.0f / 255.0f, true);
   }
   return created;
 }

@@ -91,14 +91,7 @@ bool ITE_IT87_HardwareMonitor::ReadPwm(int k, bool) {
   uint8_t duty = 0;
   if (traits.dutyRegisters && !ReadReg(kRegPwmDuty[k], &duty)) return false;
   bool created = false;
-  if (!fanPwmSensors[k]) {
-    auto* s = new CFanPwmSensor(k);
-    std::snprintf(s->name, sizeof(s->name), "PWM%d", k + 1);
-    AddSensorEverywhere(s);
-    fanPwmSensors[k] = s;
-    created = true;
-  }
-  auto* s = static_cast<CFanPwmSensor*>(fanPwmSensors[k]);
+  CFanPwmSensor* s = PwmSensor(k, &created);
   s->raw = v;
   // In automatic mode the low bits name the temperature input that drives it.
   if (v & 0x80) s->pwm = v & 0x03;
