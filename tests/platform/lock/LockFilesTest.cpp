@@ -82,16 +82,18 @@ class LockFiles : public ::testing::Test {
 };
 
 TEST_F(LockFiles, NewLocksAreOwnerOnlyAndLeaveTheUmaskAlone) {
-  // The lock is first created by a child running with a permissive umask
-  // (only others' write bit masked), so that this process's umask is never
-  // opened up; a lock whose mode came from the umask would not be 0600.
+  // The lock is first created by a child running with the usual umask 022,
+  // which would leave a file readable by everyone, so that this process's
+  // umask is never touched; a lock whose mode came from the umask would not
+  // be 0600.
+  constexpr mode_t kUsualUmask = S_IWGRP | S_IWOTH;
   pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    umask(S_IWOTH);
+    umask(kUsualUmask);
     plat::MutexHandle created = plat::CreateGlobalMutex(false, "fresh");
     if (!created) _exit(1);
-    if (umask(S_IWOTH) != S_IWOTH) _exit(2);  // opening a lock must not change the process umask
+    if (umask(kUsualUmask) != kUsualUmask) _exit(2);  // opening a lock must not change the process umask
     if (!problems_.empty()) _exit(3);
     plat::CloseMutex(created);
     _exit(0);
