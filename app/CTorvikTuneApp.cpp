@@ -1,8 +1,8 @@
 #include "app/CTorvikTuneApp.h"
 
 #include <QApplication>
-#include <QMetaObject>
 #include <QDir>
+#include <QMetaObject>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -302,7 +302,12 @@ void CTorvikTuneApp::StartReadingMemoryModules() {
     // another program that keeps the SDK lock.
     while (!m_bStopModules) {
       HardwareLock lock(m_pSDK, m_pDriver, kModulesLockWaitMs);
-      if (!lock) continue;
+      if (!lock) {
+        // A lock that fails at once (not a wait that ran out) is tried
+        // again after the same pause, not in a tight loop.
+        if (lock.SdkStatus() != plat::kWaitTimeout) plat::CurrentMachine().Sleep(kModulesLockWaitMs);
+        continue;
+      }
       if (m_pSPD->Detect()) m_pSPD->Decode();
       lock.Unlock();
       // Runs on the window's thread. The receiver lives until this thread
@@ -348,8 +353,8 @@ void CTorvikTuneApp::StopReadingMemoryModules() {
 void CTorvikTuneApp::ExitInstance() {
   if (!m_bStarted) return;
   m_bStarted = false;
-  // The modules' thread ends, and what it found is handed to the facade,
-  // before the window and the facade go.
+  // The modules' thread ends before the window and the facade go; what it
+  // found and was not yet handed over goes with the SPD interface.
   StopReadingMemoryModules();
   // The polling thread ends before anything it reads goes away.
   StartPolling(false);
