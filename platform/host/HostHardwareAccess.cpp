@@ -629,22 +629,17 @@ uint32_t HostHardwareAccess::PciSysfs(bool write, uint32_t bus, uint32_t device,
     }
     return done;
   };
-  if (write) {
-    const int fd = open(Path(path).c_str(), O_WRONLY | O_CLOEXEC);
+  // Through a descriptor of its own, closed again.
+  auto once = [&](int flags) -> uint32_t {
+    const int fd = open(Path(path).c_str(), flags | O_CLOEXEC);
     if (fd < 0) return 0;  // no such function
     const ssize_t done = transfer(fd);
     close(fd);
     return done < 0 ? 0 : static_cast<uint32_t>(done);
-  }
+  };
+  if (write) return once(O_WRONLY);
   int fd = PciReadFd(index, path, false);
-  if (fd < 0) {
-    // Over the limit of kept descriptors, or no such function.
-    fd = open(Path(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    const ssize_t done = transfer(fd);
-    close(fd);
-    return done < 0 ? 0 : static_cast<uint32_t>(done);
-  }
+  if (fd < 0) return once(O_RDONLY);  // over the limit of kept descriptors (or no such function)
   ssize_t done = transfer(fd);
   // A kept descriptor of a function that was removed (and perhaps added
   // again at the same address) fails: open the file afresh once.
