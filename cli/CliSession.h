@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Exit.h"
 #include "driver/CKMDriver.h"
 #include "sdk/core/HardwareLock.h"
 #include "sdk/core/SdkStartup.h"
@@ -67,10 +68,5 @@ enum class OutputFormat { Text, Json, Prometheus };
 bool ParseFormat(const std::string& name, OutputFormat* format);
 // Arguments that may only be "--format NAME" (or none).
 bool ParseFormatArgs(const std::vector<std::string>& args, OutputFormat* format);
-
-// Exit codes.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitUsage = 2;
 
 }  // namespace cli

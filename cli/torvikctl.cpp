@@ -1,119 +1,75 @@
 // torvikctl: every capability of the tuning utility without a window.
-#include <cerrno>
+//
+// The program is started often, and many of its runs last milliseconds. Its
+// commands, with every chip, board and processor table they carry, live in a
+// library of their own that is loaded only when a command needs it: loading
+// means relocating those tables, which costs more than decoding a saved
+// SMBIOS table, the one command answered here.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "cli/CliHelp.h"
-#include "cli/Verbs.h"
-#include "emu/BoardDescription.h"
-#include "emu/chips/DumpTargets.h"
-#include "machines/MachineSelect.h"
-
-namespace cli {
+#include "cli/DmiListing.h"
+#include "cli/Exit.h"
 
 namespace {
 
-void PrintHelp(FILE* out) { std::fputs(help::HelpText(TorvikctlHelp()).c_str(), out); }
-
-// A machine name is an argument like any other: a misspelt one is a usage
-// error, found before a command starts.
-bool KnownMachine(const std::string& name) {
-  if (name == "host" || name == "emulated") return true;
-  const std::string prefix = "emulated:";
-  return name.rfind(prefix, 0) == 0 && emu::FindBoard(name.substr(prefix.size())) != nullptr;
+// `dmi --from-dump FILE`, with --json anywhere, as the full command line
+// reads it. Anything else, a path that looks like an option included, goes
+// to the command library, which checks the whole line.
+bool SavedDmiTable(int argc, char** argv, std::string* path, bool* json) {
+  std::vector<const char*> rest;
+  *json = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--json") == 0)
+      *json = true;
+    else
+      rest.push_back(argv[i]);
+  }
+  if (rest.size() != 3 || std::strcmp(rest[0], "dmi") != 0 || std::strcmp(rest[1], "--from-dump") != 0 ||
+      rest[2][0] == '-')
+    return false;
+  *path = rest[2];
+  return true;
 }
 
-// Output that could not be written is a failure, as with any command-line
-// tool: `torvikctl sensors >/dev/full` must not report success.
-int FinishOutput(int rc) {
-  errno = 0;
-  const bool flushed = std::fflush(stdout) == 0;
-  if (flushed && !std::ferror(stdout)) return rc;
-  std::fprintf(stderr, "torvikctl: error writing the output: %s\n",
-               !flushed && errno ? std::strerror(errno) : "write failed");
-  return kExitFailed;
+// The library lies at a fixed place relative to the program, in the build
+// tree as where the package installs both; never relative to the working
+// directory, so "" when the program's own path is unknown.
+std::string CommandLibraryPath() {
+  char self[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof(self));
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof(self) || self[0] != '/') return "";
+  std::string path(self, static_cast<size_t>(n));
+  path.erase(path.rfind('/') + 1);
+  return path + TORVIK_COMMAND_LIBRARY;
 }
 
 }  // namespace
 
-int Main(int argc, char** argv) {
-  GlobalOptions options;
-  Args rest;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    if (a == "--machine" || a == "-m") {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "usage: torvikctl --machine host|emulated[:BOARD] <command>\n");
-        return kExitUsage;
-      }
-      options.machine = argv[++i];
-    } else if (a.rfind("--machine=", 0) == 0) {
-      options.machine = a.substr(10);
-    } else if (a == "--load-dump") {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "usage: torvikctl --load-dump CHIP=FILE <command>\n");
-        return kExitUsage;
-      }
-      const std::string spec = argv[++i];
-      const size_t eq = spec.find('=');
-      const bool wellFormed = eq != std::string::npos && eq > 0 && eq + 1 < spec.size();
-      std::string error;
-      if (!emu::RequestDumpLoad(spec, &error)) {
-        // A malformed argument is a usage error; a file that cannot be read
-        // or parsed is a refused operation.
-        std::fprintf(stderr, "torvikctl: %s\n", error.c_str());
-        if (wellFormed) return kExitFailed;
-        std::fprintf(stderr, "usage: torvikctl --load-dump CHIP=FILE <command>\n");
-        return kExitUsage;
-      }
-    } else if (a == "--json") {
-      options.json = true;
-    } else if (a == "--yes" || a == "-y") {
-      options.yes = true;
-    } else if (a == "--virtual-time") {
-      options.virtualTime = true;
-    } else if (a == "--help" || a == "-h") {
-      PrintHelp(stdout);
-      return FinishOutput(kExitOk);
-    } else {
-      rest.push_back(a);
-    }
+int main(int argc, char** argv) {
+  std::string path;
+  bool json = false;
+  if (SavedDmiTable(argc, argv, &path, &json)) return cli::FinishOutput(cli::PrintDmiDump(path, json));
+
+  const std::string library = CommandLibraryPath();
+  if (library.empty()) {
+    std::fprintf(stderr, "torvikctl: cannot find its commands: /proc/self/exe does not name the program\n");
+    return cli::kExitFailed;
   }
-  if (emu::HasRequestedDumps() && options.machine.rfind("emulated", 0) != 0) {
-    // A dump only ever replaces an emulated chip's registers.
-    std::fprintf(stderr, "torvikctl: --load-dump needs --machine emulated[:BOARD], not '%s'\n",
-                 options.machine.c_str());
-    return kExitUsage;
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  using Entry = int (*)(int, char**);
+  Entry entry = handle ? reinterpret_cast<Entry>(dlsym(handle, "torvikctl_main")) : nullptr;
+  if (!entry) {
+    const char* why = dlerror();
+    std::fprintf(stderr, "torvikctl: cannot load its commands from %s: %s\n", library.c_str(),
+                 why ? why : "no entry point");
+    return cli::kExitFailed;
   }
-  if (rest.empty()) {
-    PrintHelp(stderr);
-    return kExitUsage;
-  }
-  std::string machineError;
-  if (!machines::MachineSpecValid(options.machine, &machineError)) {
-    std::fprintf(stderr, "torvikctl: %s\nusage: torvikctl --machine host|emulated[:BOARD] <command>\n",
-                 machineError.c_str());
-    return kExitUsage;
-  }
-  const Verb* verb = FindVerb(rest[0]);
-  if (!verb) {
-    std::fprintf(stderr, "torvikctl: unknown command '%s'\n", rest[0].c_str());
-    PrintHelp(stderr);
-    return kExitUsage;
-  }
-  if (!KnownMachine(options.machine)) {
-    std::fprintf(stderr, "torvikctl: unknown machine '%s' (see 'torvikctl machines')\n", options.machine.c_str());
-    std::fprintf(stderr, "usage: torvikctl --machine host|emulated[:BOARD] <command>\n");
-    return kExitUsage;
-  }
-  Args args(rest.begin() + 1, rest.end());
-  // Verbs check their arguments first and then ask the session for what
-  // they need, so that a bad argument never touches the hardware.
-  Session session(options);
-  return FinishOutput(verb->run(session, args));
+  return entry(argc, argv);
 }
-
-}  // namespace cli
-
-int main(int argc, char** argv) { return cli::Main(argc, argv); }

@@ -39,7 +39,9 @@ TEST(TorvikctlTest, BadArgumentsPrintUsageAndExit2) {
                          "--machine emulated: status", "--machine emulated:nope status",
                          "--machine emulated --load-dump nofile status",
                          // A blank and a sign would make strtoull wrap to all ones.
-                         "--machine emulated --yes wrmsr 0 0x1AD ' -1'", "--machine emulated inb +0x80"};
+                         "--machine emulated --yes wrmsr 0 0x1AD ' -1'", "--machine emulated inb +0x80",
+                         // The program's own decoding of a saved table takes only a whole command.
+                         "dmi --from-dump", "dmi --from-dump --json", "--json dmi --from-dump x y"};
   for (const char* c : cases) {
     CmdResult r = Torvikctl(c);
     EXPECT_EQ(r.status, 2) << c << "\n" << r.out;
@@ -226,6 +228,40 @@ TEST(TorvikctlTest, CpuShowsTheLinkClockBusAndRatioRange) {
   CmdResult am3 = Torvikctl("--machine emulated:kestrel-am3 --virtual-time cpu");
   EXPECT_NE(am3.out.find("Nominal bus clock: 200.00 MHz"), std::string::npos) << am3.out;
   EXPECT_NE(am3.out.find("P-state 0: ratio 16.0, VID 1.3500 V"), std::string::npos) << am3.out;
+}
+
+// The program copied without its command library: a saved table is still
+// decoded, every other command fails and names the library it looked for.
+TEST(TorvikctlTest, WithoutItsCommandLibraryOnlyASavedTableIsAnswered) {
+  char dir[] = "/tmp/torvikctl-alone-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string bin = std::string(dir) + "/bin";
+  ASSERT_EQ(mkdir(bin.c_str(), 0700), 0);
+  ASSERT_EQ(std::system(("cp " TORVIKCTL " " + bin + "/torvikctl").c_str()), 0);
+  {
+    std::FILE* f = std::fopen((std::string(dir) + "/table.bin").c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("not a table", f);
+    std::fclose(f);
+  }
+  auto run = [&](const std::string& args) {
+    CmdResult r{-1, {}};
+    std::FILE* p = popen((bin + "/torvikctl " + args + " 2>&1").c_str(), "r");
+    char buf[4096];
+    for (size_t n; p && (n = std::fread(buf, 1, sizeof(buf), p)) > 0;) r.out.append(buf, n);
+    const int st = p ? pclose(p) : -1;
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+  };
+  const CmdResult status = run("--machine emulated status");
+  EXPECT_EQ(status.status, 1) << status.out;
+  EXPECT_NE(status.out.find("cannot load its commands from " + bin + "/../lib/torviktune/libtorvikctl.so"),
+            std::string::npos)
+      << status.out;
+  const CmdResult table = run("dmi --from-dump " + std::string(dir) + "/table.bin");
+  EXPECT_EQ(table.status, 1) << table.out;
+  EXPECT_NE(table.out.find("is not an SMBIOS dump"), std::string::npos) << table.out;
+  std::system(("rm -rf " + std::string(dir)).c_str());
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ BUILD = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else "build-test")
 # Every file of the package, with its mode.
 EXPECTED = {
     "usr/bin/torvikctl": 0o755,
+    "usr/lib/torviktune/libtorvikctl.so": 0o644,
     "usr/bin/torviktune": 0o755,
     "usr/bin/torviktune-pkexec": 0o755,
     "usr/libexec/torviktune/torviktune-elevated": 0o755,
