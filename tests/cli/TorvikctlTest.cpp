@@ -215,7 +215,9 @@ TEST(TorvikctlTest, CpuShowsTheLinkClockBusAndRatioRange) {
     const std::string machine = std::string("--machine emulated:") + r.board + " --virtual-time ";
     CmdResult text = Torvikctl(machine + "cpu");
     ASSERT_EQ(text.status, 0) << r.board << "\n" << text.out;
-    if (r.link) EXPECT_NE(text.out.find(r.link), std::string::npos) << r.board << "\n" << text.out;
+    if (r.link) {
+      EXPECT_NE(text.out.find(r.link), std::string::npos) << r.board << "\n" << text.out;
+    }
     EXPECT_NE(text.out.find("Ratio range: "), std::string::npos) << r.board << "\n" << text.out;
     CmdResult json = Torvikctl(machine + "--json cpu");
     ASSERT_EQ(json.status, 0) << r.board;
@@ -255,9 +257,8 @@ TEST(TorvikctlTest, WithoutItsCommandLibraryOnlyASavedTableIsAnswered) {
   };
   const CmdResult status = run("--machine emulated status");
   EXPECT_EQ(status.status, 1) << status.out;
-  EXPECT_NE(status.out.find("cannot load its commands from " + bin + "/../lib/torviktune/libtorvikctl.so"),
-            std::string::npos)
-      << status.out;
+  EXPECT_NE(status.out.find("cannot load its commands from " + bin + "/../lib/"), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find("/torviktune/libtorvikctl.so: "), std::string::npos) << status.out;
   const CmdResult table = run("dmi --from-dump " + std::string(dir) + "/table.bin");
   EXPECT_EQ(table.status, 1) << table.out;
   EXPECT_NE(table.out.find("is not an SMBIOS dump"), std::string::npos) << table.out;

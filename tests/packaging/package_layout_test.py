@@ -5,7 +5,7 @@ that what it carries works from there (manual pages agree with --help, the
 desktop entry, metainfo and polkit action validate, completion answers, the
 textfile unit's command runs).
 
-    package_layout_test.py BUILD_DIR
+    package_layout_test.py BUILD_DIR LIBRARY_DIR
 """
 import glob
 import gzip
@@ -19,11 +19,13 @@ import tempfile
 import unittest
 
 BUILD = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else "build-test")
+# Where torvikctl's command library lies under the prefix (lib/x86_64-linux-gnu/torviktune).
+LIBRARY_DIR = sys.argv.pop(1) if len(sys.argv) > 1 else "lib/torviktune"
 
 # Every file of the package, with its mode.
 EXPECTED = {
     "usr/bin/torvikctl": 0o755,
-    "usr/lib/torviktune/libtorvikctl.so": 0o644,
+    f"usr/{LIBRARY_DIR}/libtorvikctl.so": 0o644,
     "usr/bin/torviktune": 0o755,
     "usr/bin/torviktune-pkexec": 0o755,
     "usr/libexec/torviktune/torviktune-elevated": 0o755,
@@ -94,6 +96,12 @@ class PackageLayout(unittest.TestCase):
         self.assertTrue(crypto, "libcrypto.so.3 is not installed")
         owner = run("dpkg-query", "-S", os.path.realpath(crypto[0])).stdout.split(":")[0]
         self.assertRegex(depends, rf"(^|, ){re.escape(owner)}( |,|$)", depends)
+        # torvikctl's command library is private: no ldconfig in maintainer
+        # scripts (there are none), no shared-library metadata.
+        control_dir = os.path.join(self.tmp, "control")
+        r = run("dpkg-deb", "-e", self.deb, control_dir)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(sorted(os.listdir(control_dir)), ["control", "md5sums"])
 
     def test_files_and_modes(self):
         found = {}
