@@ -55,9 +55,15 @@ class Machine {
   // The logical processors that are online and that this process may run
   // on, ascending (the set may be sparse). By default 0 .. count - 1.
   virtual std::vector<int> ProcessorIds();
-  // The operating system's package and core id of logical processor `cpu`;
-  // false where it does not publish them.
-  virtual bool KernelTopology(int /*cpu*/, int* /*package*/, int* /*core*/) { return false; }
+  // The operating system's view of one logical processor.
+  struct KernelCpu {
+    int package = -1;
+    int core = -1;
+    int apicId = -1;  // -1 where the system does not publish it
+  };
+  // The operating system's package, core and APIC id of logical processor
+  // `cpu`; false where it does not publish its topology.
+  virtual bool KernelTopology(int /*cpu*/, KernelCpu* /*ids*/) { return false; }
 
   // Time.
   virtual void Sleep(uint32_t ms) = 0;

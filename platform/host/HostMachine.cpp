@@ -22,6 +22,7 @@
 #include "driver/KmioDevice.h"
 #include "platform/GraphicsDevices.h"
 #include "platform/host/KernelBuses.h"
+#include "platform/host/KernelCpuInfo.h"
 #include "platform/host/NvmlLibrary.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -334,13 +335,16 @@ bool ReadSysInt(const std::string& path, int* value) {
 
 }  // namespace
 
-bool HostMachine::KernelTopology(int cpu, int* package, int* core) {
+bool HostMachine::KernelTopology(int cpu, KernelCpu* ids) {
   if (cpu < 0) return false;
-  const std::string dir = "/sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/topology/";
+  const std::string dir = root_ + "/sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/topology/";
   int p = 0, c = 0;
   if (!ReadSysInt(dir + "physical_package_id", &p) || !ReadSysInt(dir + "core_id", &c)) return false;
-  *package = p;
-  *core = c;
+  std::call_once(apicIdsRead_, [this] { kernelApicIds_ = ApicIdsFromCpuinfo(ReadCpuinfo(root_)); });
+  const auto apic = kernelApicIds_.find(cpu);
+  ids->package = p;
+  ids->core = c;
+  ids->apicId = apic == kernelApicIds_.end() ? -1 : apic->second;
   return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -78,8 +79,9 @@ class HostMachine : public Machine {
   bool SetProcessAffinity(int pid, uint64_t mask) override;
   // /sys/devices/system/cpu/online within the process's affinity (cpusets).
   std::vector<int> ProcessorIds() override;
-  // /sys/devices/system/cpu/cpuN/topology.
-  bool KernelTopology(int cpu, int* package, int* core) override;
+  // /sys/devices/system/cpu/cpuN/topology, the APIC id from /proc/cpuinfo
+  // (read once).
+  bool KernelTopology(int cpu, KernelCpu* ids) override;
 
   void Sleep(uint32_t ms) override;
   void SleepMicroseconds(uint32_t us) override;
@@ -115,6 +117,8 @@ class HostMachine : public Machine {
  private:
   std::string root_;  // prefix of every operating-system path, "" on a real run
   HostDriverService service_;
+  std::once_flag apicIdsRead_;
+  std::map<int, int> kernelApicIds_;  // logical processor -> APIC id
 };
 
 // Makes the host the machine a process gets when it selects none.

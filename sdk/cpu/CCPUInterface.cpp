@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "driver/CKMDriver.h"
@@ -229,14 +230,11 @@ void CCPUInterface::BuildTopology() {
 
 void CCPUInterface::AdoptKernelTopology() {
   plat::Machine& m = plat::CurrentMachine();
-  struct Ids {
-    int package, core;
-  };
-  std::vector<Ids> kernel;
+  std::vector<plat::Machine::KernelCpu> kernel;
   std::vector<CCPUThread*> list;
   for (CCPUThread* t : Items(threads)) {
-    Ids k{};
-    if (!m.KernelTopology(t->affinityIndex, &k.package, &k.core)) return;
+    plat::Machine::KernelCpu k;
+    if (!m.KernelTopology(t->affinityIndex, &k)) return;
     kernel.push_back(k);
     list.push_back(t);
   }
@@ -250,9 +248,18 @@ void CCPUInterface::AdoptKernelTopology() {
       agree = samePackage == kernelPackage && sameCore == kernelCore;
     }
   if (agree) return;
+  // Leaves that contradict the kernel's topology carry APIC ids of the
+  // hypervisor's choosing too (here and there the physical processor's, which
+  // change as the virtual one moves): the kernel's are taken where it gives
+  // one for every processor, all distinct.
+  std::set<int> apicIds;
+  for (const auto& k : kernel)
+    if (k.apicId >= 0) apicIds.insert(k.apicId);
+  const bool kernelApicIds = apicIds.size() == kernel.size();
   for (size_t i = 0; i < list.size(); ++i) {
     list[i]->packageId = kernel[i].package;
     list[i]->coreId = kernel[i].core;
+    if (kernelApicIds) list[i]->apicId = kernel[i].apicId;
     int smt = 0;
     for (size_t j = 0; j < i; ++j) smt += kernel[j].package == kernel[i].package && kernel[j].core == kernel[i].core;
     list[i]->smtId = smt;

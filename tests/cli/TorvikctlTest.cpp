@@ -166,6 +166,20 @@ TEST(TorvikctlTest, HostProcessorsAgreeWithLscpu) {
   EXPECT_EQ(Count(cpu.out, "\"packageId\""), sockets.size()) << cpu.out;
   EXPECT_EQ(Count(cpu.out, "\"coreId\""), cores.size()) << cpu.out;
   EXPECT_EQ(Count(cpu.out, "\"apicId\""), threads) << cpu.out;
+  // Each logical processor's APIC id as the kernel gives it.
+  std::istringstream cpuinfo(Shell("cat /proc/cpuinfo"));
+  std::string processor;
+  for (std::string line; std::getline(cpuinfo, line);) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    const std::string key = line.substr(0, line.find_first_of(" \t:"));
+    const std::string value = colon + 2 <= line.size() ? line.substr(colon + 2) : "";
+    if (key == "processor") processor = value;
+    if (key == "apicid") {
+      EXPECT_NE(cpu.out.find("{\"logical\":" + processor + ",\"apicId\":" + value + "}"), std::string::npos)
+          << line << "\n" << cpu.out;
+    }
+  }
 
   // Every cache lscpu lists, with its size and its instances per package.
   std::istringstream caches(Shell("lscpu -C=LEVEL,TYPE,ONE-SIZE,ALL-SIZE -B"));

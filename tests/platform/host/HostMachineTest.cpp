@@ -15,6 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/host/KernelCpuInfo.h"
+#include "tests/platform/host/FakeHostTree.h"
+
 namespace {
 
 // "key : value" lines of /proc/cpuinfo, per processor.
@@ -188,6 +191,43 @@ TEST_F(HostMachineTest, TotalMemoryMatchesProcMeminfo) {
   ASSERT_GT(kb, 0u);
   const double expected = static_cast<double>(kb) * 1024.0;
   EXPECT_NEAR(static_cast<double>(machine_.TotalPhysicalMemory()), expected, expected * 0.005);
+}
+
+// The kernel's view of each logical processor: package and core from sysfs,
+// the APIC id from /proc/cpuinfo, whose blocks may come in any order and
+// need not all carry one.
+TEST(HostKernelTopology, PackageAndCoreFromSysfsApicIdFromCpuinfo) {
+  torvik_test::FakeHostTree tree;
+  auto put = [&](const std::string& path, const std::string& text) { tree.Put(path, 0, text.data(), text.size()); };
+  const int ids[][3] = {{0, 0, 0}, {0, 1, 2}, {0, 0, 1}, {1, 4, 9}};  // package, core, APIC id
+  for (int cpu = 0; cpu < 4; ++cpu) {
+    const std::string dir = "/sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/topology/";
+    put(dir + "physical_package_id", std::to_string(ids[cpu][0]) + "\n");
+    put(dir + "core_id", std::to_string(ids[cpu][1]) + "\n");
+  }
+  std::string cpuinfo;
+  for (int cpu : {2, 0, 1, 3})
+    cpuinfo += "processor\t: " + std::to_string(cpu) + "\nvendor_id\t: AuthenticAMD\n" +
+               (cpu == 3 ? "" : "apicid\t\t: " + std::to_string(ids[cpu][2]) + "\ninitial apicid\t: 77\n") + "\n";
+  put("/proc/cpuinfo", cpuinfo);
+
+  plat::HostMachine machine(tree.Options());
+  for (int cpu = 0; cpu < 4; ++cpu) {
+    SCOPED_TRACE(cpu);
+    plat::Machine::KernelCpu k;
+    ASSERT_TRUE(machine.KernelTopology(cpu, &k));
+    EXPECT_EQ(k.package, ids[cpu][0]);
+    EXPECT_EQ(k.core, ids[cpu][1]);
+    EXPECT_EQ(k.apicId, cpu == 3 ? -1 : ids[cpu][2]);
+  }
+  plat::Machine::KernelCpu none;
+  EXPECT_FALSE(machine.KernelTopology(4, &none));
+  EXPECT_FALSE(machine.KernelTopology(-1, &none));
+
+  // Only whole "processor" and "apicid" fields count.
+  EXPECT_EQ(plat::ApicIdsFromCpuinfo("processor : 5\napicid: 12\n\nprocessors : 6\napicid : 13\n"
+                                     "processor\t: 7\napicid\t: x\n\nprocessor : 8\napicid : -1\n"),
+            (std::map<int, int>{{5, 12}}));
 }
 
 }  // namespace

@@ -212,14 +212,13 @@ class OsTopologyMachine : public emu::EmulatedMachine {
  public:
   OsTopologyMachine() : emu::EmulatedMachine(emu::TimeBase::Mode::Virtual, "os-topology") {}
   std::vector<int> ProcessorIds() override { return ids.empty() ? emu::EmulatedMachine::ProcessorIds() : ids; }
-  bool KernelTopology(int cpu, int* package, int* core) override {
+  bool KernelTopology(int cpu, KernelCpu* k) override {
     if (cpu < 0 || cpu >= static_cast<int>(kernel.size())) return false;
-    *package = kernel[cpu].first;
-    *core = kernel[cpu].second;
+    *k = kernel[cpu];
     return true;
   }
   std::vector<int> ids;
-  std::vector<std::pair<int, int>> kernel;  // per logical processor: package, core
+  std::vector<KernelCpu> kernel;  // per logical processor
 };
 
 uint32_t Str(const char* s) {
@@ -319,7 +318,7 @@ TEST(TopologyLeaves, TheKernelsViewWinsWhereTheLeavesContradictIt) {
     c.SetCpuid(0x80000005, 0, {0xFF60FF40, 0xFF60FF40, 0x300C0140, 0x20080140});
     c.SetCpuid(0x80000006, 0, {0x40802040, 0x60804040, 0x04006140, 0x0FE09140});
   });
-  m->kernel = {{0, 0}, {0, 1}, {0, 0}, {0, 1}};
+  m->kernel = {{0, 0, 0}, {0, 1, 2}, {0, 0, 1}, {0, 1, 3}};
   {
     CpuTestBench bench(m);
     ASSERT_TRUE(bench.Sdk().CreateCPUInterface(0x8000));
@@ -330,6 +329,10 @@ TEST(TopologyLeaves, TheKernelsViewWinsWhereTheLeavesContradictIt) {
     std::vector<int> firstCore;
     for (CCPUThread* t : Items(p->GetCore(0)->threads)) firstCore.push_back(t->affinityIndex);
     EXPECT_EQ(firstCore, (std::vector<int>{0, 2}));
+    // The APIC ids are the kernel's too, not the leaves' odd ones.
+    std::vector<int> apicIds;
+    for (CCPUThread* t : Items(cpu->threads)) apicIds.push_back(t->apicId);
+    EXPECT_EQ(apicIds, (std::vector<int>{0, 2, 1, 3}));
     // The level-3 cache from 0x80000006 is the package's one cache; its ways
     // are unknown rather than -1-way.
     EXPECT_EQ(p->GetNumberOfCaches(3, CACHE_UNIFIED), 1);
@@ -343,10 +346,29 @@ TEST(TopologyLeaves, TheKernelsViewWinsWhereTheLeavesContradictIt) {
     c.SetCpuid(0x80000008, 0, {0x3030, 0, 0x2003, 0});
     c.SetCpuid(0x8000001E, 0, {static_cast<uint32_t>(8 + i), static_cast<uint32_t>(0x100 | i / 2), 0, 0});
   });
-  agreeing->kernel = {{5, 10}, {5, 10}, {5, 11}, {5, 11}};
-  CpuTestBench second(agreeing);
-  ASSERT_TRUE(second.Sdk().CreateCPUInterface(0x8000));
-  EXPECT_EQ(second.Sdk().cpuInterface->GetProcessor(0)->packageId, 2);
+  agreeing->kernel = {{5, 10, 0}, {5, 10, 1}, {5, 11, 2}, {5, 11, 3}};
+  {
+    CpuTestBench second(agreeing);
+    ASSERT_TRUE(second.Sdk().CreateCPUInterface(0x8000));
+    EXPECT_EQ(second.Sdk().cpuInterface->GetProcessor(0)->packageId, 2);
+    std::vector<int> leafApicIds;
+    for (CCPUThread* t : Items(second.Sdk().cpuInterface->threads)) leafApicIds.push_back(t->apicId);
+    EXPECT_EQ(leafApicIds, (std::vector<int>{8, 9, 10, 11}));
+  }
+
+  // A kernel that gives no APIC id, or the same one twice, leaves the
+  // leaves' APIC ids where it corrects the topology.
+  for (const std::vector<plat::Machine::KernelCpu>& kernel :
+       {std::vector<plat::Machine::KernelCpu>{{0, 0, -1}, {0, 1, -1}, {0, 0, -1}, {0, 1, -1}},
+        std::vector<plat::Machine::KernelCpu>{{0, 0, 4}, {0, 1, 4}, {0, 0, 5}, {0, 1, 6}}}) {
+    m->kernel = kernel;
+    CpuTestBench bench(m);
+    ASSERT_TRUE(bench.Sdk().CreateCPUInterface(0x8000));
+    EXPECT_EQ(Layout(bench.Sdk().cpuInterface), (std::vector<std::vector<int>>{{2, 2}}));
+    std::vector<int> apicIds;
+    for (CCPUThread* t : Items(bench.Sdk().cpuInterface->threads)) apicIds.push_back(t->apicId);
+    EXPECT_EQ(apicIds, (std::vector<int>{0x7D, 0x6A, 0x21, 0x3C}));
+  }
 }
 
 TEST(TopologyLeaves, OnlyTheProcessorsTheSystemListsAreEnumerated) {
