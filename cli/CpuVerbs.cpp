@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/Json.h"
+#include "cli/Printable.h"
 #include "cli/Verbs.h"
 #include "poll/SysinfoView.h"
 #include "sdk/access/CIOSpace.h"
@@ -57,6 +58,16 @@ std::string CacheLine(CProcessor* p, CCacheDescriptor* c) {
   return line;
 }
 
+// A name from the processor (its brand string, a table's code name): made
+// safe for the terminal, without the blanks the brand string is padded with,
+// "n/a" when there is none.
+std::string Name(const char* text) {
+  std::string s = Printable(text);
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  while (!s.empty() && s.front() == ' ') s.erase(0, 1);
+  return s.empty() ? "n/a" : s;
+}
+
 std::string Value(float v, const char* format) {
   if (v <= 0) return "n/a";
   char b[32];
@@ -89,10 +100,10 @@ void PrintText(CCPUInterface* cpu) {
     CProcessor* p = cpu->GetProcessor(i);
     CCPUThread* t = p->FirstThread();
     std::printf("\nProcessor %d (package %d)\n", p->index, p->packageId);
-    std::printf("\tName: %s\n\tSpecification: %s\n\tVendor: %s\n", p->GetName(), p->GetSpecification(),
-                t ? t->vendor : "");
-    std::printf("\tCode name: %s\n\tPackage: %s\n\tRevision: %s\n", p->GetCodeName(), p->GetPackageName(),
-                p->GetRevisionName());
+    std::printf("\tName: %s\n\tSpecification: %s\n\tVendor: %s\n", Name(p->GetName()).c_str(),
+                Name(p->GetSpecification()).c_str(), Name(t ? t->vendor : "").c_str());
+    std::printf("\tCode name: %s\n\tPackage: %s\n\tRevision: %s\n", Name(p->GetCodeName()).c_str(),
+                Name(p->GetPackageName()).c_str(), Name(p->GetRevisionName()).c_str());
     std::printf("\tFamily %d, model %d, stepping %d (extended family %d, model %d)\n", p->GetFamily(), p->GetModel(),
                 p->GetStepping(), p->GetExtendedFamily(), p->GetExtendedModel());
     // The process size is known in micrometres; shown in nanometres.

@@ -161,6 +161,17 @@ TEST(TorvikctlTest, HostProcessorsAgreeWithLscpu) {
   }
   ASSERT_GT(threads, 0u);
 
+  // Every field of the listing has a value: no empty name, no brand-string
+  // padding.
+  CmdResult text = Torvikctl("--machine host cpu");
+  ASSERT_EQ(text.status, 0) << text.out;
+  std::istringstream lines(text.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty()) continue;
+    EXPECT_NE(line.back(), ' ') << line;
+    EXPECT_NE(line.back(), ':') << line;
+  }
+
   CmdResult cpu = Torvikctl("--machine host --json cpu");
   ASSERT_EQ(cpu.status, 0) << cpu.out;
   EXPECT_EQ(Count(cpu.out, "\"packageId\""), sockets.size()) << cpu.out;
