@@ -53,6 +53,9 @@ bool CTunePage::event(QEvent* e) {
 QLabel* CTunePage::MakeFieldLabel(QWidget* parent, const QString& text, int id) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(QString::number(id));
+  // Labels and values carry strings from the hardware (a module's part
+  // number, the brand string): shown as they are, never read as markup.
+  l->setTextFormat(Qt::PlainText);
   if (CTorvikTuneApp* app = TheApp()) l->setFont(app->m_fontLabel);
   l->setEnabled(false);
   return l;
@@ -61,6 +64,7 @@ QLabel* CTunePage::MakeFieldLabel(QWidget* parent, const QString& text, int id) 
 QLabel* CTunePage::MakeFieldValue(QWidget* parent, int id) {
   auto* l = new QLabel(parent);
   l->setObjectName(QString::number(id));
+  l->setTextFormat(Qt::PlainText);
   CTorvikTuneApp* app = TheApp();
   if (app) l->setFont(app->m_fontValue);
   QPalette pal = l->palette();

@@ -171,6 +171,11 @@ TEST_F(ProcessorMemoryPages, FilledOnEveryGeneration) {
       ASSERT_NE(firstModule, nullptr);
       EXPECT_TRUE(firstModule->text().endsWith(" MBytes")) << firstModule->text().toStdString();
     }
+    // Strings from the hardware are shown as they are, never read as markup.
+    EXPECT_EQ(cpuPage_->findChild<QLabel*>("1185")->textFormat(), Qt::PlainText);
+    if (firstModule) {
+      EXPECT_EQ(firstModule->textFormat(), Qt::PlainText);
+    }
     TearDown();
   }
 }
