@@ -86,7 +86,7 @@ TEST_F(LockFiles, NewLocksAreOwnerOnlyAndLeaveTheUmaskAlone) {
   // which would leave a file readable by everyone, so that this process's
   // umask is never touched; a lock whose mode came from the umask would not
   // be 0600.
-  constexpr mode_t kUsualUmask = S_IWGRP | S_IWOTH;
+  constexpr mode_t kUsualUmask = 022;
   pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
