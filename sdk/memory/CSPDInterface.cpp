@@ -56,11 +56,6 @@ void ReadSpdBytes(CSMBusDevice* d, uint8_t* buffer) {
 CSPDInterface::CSPDInterface() : devices(new CTList<CDevice>()) {}
 
 CSPDInterface::~CSPDInterface() {
-  // Never handed to the facade: still this interface's.
-  for (const Held& h : held_) {
-    delete h.temperature;
-    delete h.module;
-  }
   // The devices outlive this interface when the facade still holds them:
   // they must not keep pointing into the records.
   if (QUARNSDK::HasInstance()) {
@@ -69,6 +64,11 @@ CSPDInterface::~CSPDInterface() {
       if (all && all->Contains(d)) static_cast<CMemoryModule*>(d)->moduleRecord = nullptr;
   }
   delete devices;
+  // Never handed to the facade: still this interface's.
+  for (const Held& h : held_) {
+    delete h.temperature;
+    delete h.module;
+  }
 }
 
 CMemoryModule* CSPDInterface::Record(CSMBusDevice* device, uint8_t fill) {

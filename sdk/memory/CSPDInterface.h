@@ -50,7 +50,6 @@ class CSPDInterface {
   bool holdBack = false;
   // Hands everything held back to the facade, in the order it was found.
   void Publish();
-  bool HasHeldBack() const { return !held_.empty(); }
 
   int count = 0;
   int boardHash = -1;
