@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -33,6 +35,19 @@ void EnsureQApplication() {
   static char name[] = "torvik_app_tests";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);  // lives as long as the process
+}
+
+qint64 LongestEventLoopGap(int forMs) {
+  QTimer probe;
+  probe.setInterval(20);
+  QElapsedTimer sinceLast, clock;
+  qint64 longestGap = 0;
+  QObject::connect(&probe, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceLast.restart()); });
+  sinceLast.start();
+  probe.start();
+  clock.start();
+  while (clock.elapsed() < forMs) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  return longestGap;
 }
 
 bool WaitForMemoryModules(CTorvikTuneApp& app, int timeoutMs) {

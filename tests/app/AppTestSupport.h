@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <QtGlobal>
+
 #include <memory>
 #include <string>
 
@@ -20,6 +22,11 @@ void EnsureQApplication();
 // Selects a fresh emulated board on virtual time and returns it (the
 // default board when `board` is empty).
 std::shared_ptr<emu::EmulatedMachine> SelectEmulatedBoard(const std::string& board = "");
+
+// Runs the event loop for `forMs` of real time with a 20 ms timer ticking
+// and returns the longest time between two ticks: how long the loop was
+// held up at worst.
+qint64 LongestEventLoopGap(int forMs);
 
 // Runs the event loop until the application has read the memory modules
 // (they come after the window); false when that takes longer than
